@@ -1,0 +1,81 @@
+// IO_HID: the program's only door to the HID stack. Every path-based
+// operation opens its own handle and releases it before returning; failures
+// are reported by results only (false, 0, "", a shorter list).
+//
+// The operations run on the backend set with HidSetBackend: the Linux
+// hidraw backend in the program, the simulated backend in the simulator and
+// the tests.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/hid_backend.h"
+#include "platform/message.h"
+
+using HidPathList = std::vector<std::string>;
+
+// The enumeration set: the paths present when it was opened.
+struct HidEnumerationSet {
+  std::vector<std::string> paths;
+};
+
+void HidSetBackend(std::shared_ptr<HidBackend> backend);
+HidBackend& HidGetBackend();
+
+// --- enumeration and identity ---
+
+// The path at `index` of the set, or "" when there is none.
+std::string HidInterfacePathAt(const HidEnumerationSet& set, uint32_t index);
+
+// Appends the path of every present interface whose identity passes the four
+// filters (-1 = any value; any other value must equal the 16-bit field, so a
+// value outside 0-65535 never matches). Returns the number appended.
+// A null pList stops the program with the assertion "pList != NULL".
+int32_t HidCollectPaths(HidPathList* pList, int32_t vendorId, int32_t productId,
+                        int32_t usagePage, int32_t usage);
+
+// As HidCollectPaths with value lists ended by -1 (null = any value).
+int32_t HidCollectPathsIn(HidPathList* pList, const int32_t* vendorIds,
+                          const int32_t* productIds, const int32_t* usagePages,
+                          const int32_t* usages);
+
+// True when the low 16 bits of an entry before the -1 terminator equal value.
+bool HidListContains(uint16_t value, const int32_t* list);
+
+// Reads the identity; writes the non-null outputs only on success.
+bool HidQueryIdentity(const std::string& path, uint16_t* vendorId, uint16_t* productId,
+                      uint16_t* usagePage, uint16_t* usage, uint16_t* versionNumber);
+
+// --- reports and strings ---
+
+// Transfers exactly the device's feature report length from/into `buffer`
+// (report ID in byte 0); the buffer must be at least that long.
+bool HidWriteFeature(const std::string& path, uint8_t* buffer);
+bool HidReadFeature(const std::string& path, uint8_t* buffer);
+
+// Reads the device string `index` as zero-terminated UTF-16 into
+// pReportBuffer (bufferLength bytes). A null pReportBuffer stops the program
+// with the assertion "pReportBuffer != NULL".
+bool HidReadIndexedString(const std::string& path, int32_t index, void* pReportBuffer,
+                          uint32_t bufferLength);
+
+// Opens a path for the monitors' input reads (read and write access).
+std::unique_ptr<HidOpenDevice> HidOpenForReports(const std::string& path);
+
+// The input report length of an open device, report-ID byte included; 0
+// when the capabilities cannot be read.
+uint32_t HidInputReportLength(const HidOpenDevice& device);
+
+// --- arrival notifications ---
+
+// Registers for interface arrival and removal: returns the descriptor that
+// the caller's event loop watches (-1 when changes cannot be watched).
+int HidRegisterArrival();
+
+// Called when that descriptor is readable: posts one WM_DEVICECHANGE per
+// change (DBT_DEVICEARRIVAL or DBT_DEVICEREMOVECOMPLETE, a DeviceBroadcast
+// of type DBT_DEVTYP_DEVICEINTERFACE naming the path).
+void HidPostDeviceChanges(MessagePoster& window);

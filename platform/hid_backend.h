@@ -1,0 +1,91 @@
+// The seam between IO_HID and the operating system's HID stack.
+//
+// A backend lists HID interface paths (one per top-level collection), reads
+// an interface's identity and strings without opening it, and opens it for
+// feature reports and input reads. The Linux backend speaks to hidraw and
+// udev; the simulated backend answers the same calls from simulated devices,
+// so everything above this seam runs unchanged on either.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// What a query-only open of an interface can tell: the attributes of the
+// device and the capabilities of the interface's top-level collection.
+struct HidInterfaceInfo {
+  uint16_t vendorId = 0;
+  uint16_t productId = 0;
+  uint16_t versionNumber = 0;
+  uint16_t usagePage = 0;
+  uint16_t usage = 0;
+  // Longest report of each kind in the collection, report-ID byte included.
+  uint16_t inputReportByteLength = 0;
+  uint16_t featureReportByteLength = 0;
+};
+
+// An interface opened for reading and writing. Each object is used by one
+// thread at a time, except Cancel(), which any thread may call.
+class HidOpenDevice {
+ public:
+  virtual ~HidOpenDevice() = default;
+
+  // The collection's capabilities, read when the device was opened; nullopt
+  // when they could not be read.
+  virtual std::optional<HidInterfaceInfo> Capabilities() const = 0;
+
+  // Feature reports: exactly `length` bytes from/into `buffer`; byte 0 is the
+  // report ID. True when the device took or gave the report.
+  virtual bool SetFeature(const uint8_t* buffer, size_t length) = 0;
+  virtual bool GetFeature(uint8_t* buffer, size_t length) = 0;
+
+  enum class ReadStatus {
+    Report,     // one input report is in the buffer; byte 0 is its report ID
+    Cancelled,  // Cancel() was called
+    Gone,       // the device was removed or the handle is no longer valid
+    Failed,     // any other error; nothing is pending afterwards
+  };
+  // Blocks without timeout until one input report arrives, the device goes
+  // away, or Cancel() is called. A report longer than `capacity` is cut.
+  virtual ReadStatus ReadInputReport(uint8_t* buffer, size_t capacity,
+                                     size_t* received) = 0;
+
+  // Wakes a blocked ReadInputReport and makes every later one return
+  // Cancelled. Thread-safe and idempotent.
+  virtual void Cancel() = 0;
+};
+
+// One change of the set of present interfaces.
+struct HidDeviceChange {
+  bool arrived = false;  // true: a new interface; false: one was removed
+  std::string path;
+};
+
+class HidBackend {
+ public:
+  virtual ~HidBackend() = default;
+
+  // Every present interface path, in enumeration order.
+  virtual std::vector<std::string> EnumeratePaths() = 0;
+
+  // Identity and capabilities without opening the device for I/O;
+  // nullopt when the interface is gone or cannot be described.
+  virtual std::optional<HidInterfaceInfo> QueryInterface(const std::string& path) = 0;
+
+  // The device string at `index` (1 manufacturer, 2 product) as UTF-16,
+  // without terminator; nullopt when it cannot be read.
+  virtual std::optional<std::u16string> ReadIndexedString(const std::string& path,
+                                                          int index) = 0;
+
+  // Opens the interface for feature reports and input reads; nullptr on failure.
+  virtual std::unique_ptr<HidOpenDevice> Open(const std::string& path) = 0;
+
+  // Arrival and removal of interfaces. ChangeFd() becomes readable when
+  // changes are pending; TakeChanges() returns them without blocking.
+  // ChangeFd() is -1 when the backend cannot watch for changes.
+  virtual int ChangeFd() = 0;
+  virtual std::vector<HidDeviceChange> TakeChanges() = 0;
+};
