@@ -1,0 +1,172 @@
+#include "platform/session/autostart.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace {
+
+std::string_view Trim(std::string_view text) {
+  const auto first = text.find_first_not_of(" \t\r");
+  if (first == std::string_view::npos) {
+    return {};
+  }
+  const auto last = text.find_last_not_of(" \t\r");
+  return text.substr(first, last - first + 1);
+}
+
+[[noreturn]] void ThrowWriteError(const std::string& path, int error) {
+  throw std::runtime_error("Cannot write the autostart entry " + path + ": " +
+                           std::strerror(error));
+}
+
+}  // namespace
+
+std::string AutostartFolder() {
+  const char* configHome = std::getenv("XDG_CONFIG_HOME");
+  if (configHome != nullptr && configHome[0] == '/') {
+    return std::string(configHome) + "/autostart";
+  }
+  const char* home = std::getenv("HOME");
+  return std::string(home != nullptr ? home : "") + "/.config/autostart";
+}
+
+std::string AutostartEntryPath(std::string_view name) {
+  return AutostartFolder() + "/" + std::string(name) + ".desktop";
+}
+
+bool AutostartEntryContentIsSet(std::string_view content) {
+  bool inMainGroup = false;
+  bool hidden = false;
+  bool hasExec = false;
+  std::istringstream lines{std::string(content)};
+  for (std::string raw; std::getline(lines, raw);) {
+    const std::string_view line = Trim(raw);
+    if (line.empty() || line.front() == '#') {
+      continue;
+    }
+    if (line.front() == '[') {
+      inMainGroup = (line == "[Desktop Entry]");
+      continue;
+    }
+    if (!inMainGroup) {
+      continue;
+    }
+    const auto equals = line.find('=');
+    if (equals == std::string_view::npos) {
+      continue;
+    }
+    const std::string_view key = Trim(line.substr(0, equals));
+    const std::string_view value = Trim(line.substr(equals + 1));
+    if (key == "Hidden") {
+      hidden = (value == "true");
+    } else if (key == "Exec") {
+      hasExec = !value.empty();
+    }
+  }
+  return hasExec && !hidden;
+}
+
+bool IsAutoStartSet(std::string_view name) {
+  std::ifstream file(AutostartEntryPath(name), std::ios::binary);
+  if (!file) {
+    return false;
+  }
+  std::ostringstream content;
+  content << file.rdbuf();
+  return AutostartEntryContentIsSet(content.str());
+}
+
+std::string DesktopExecValue(std::string_view executable) {
+  // Quoted argument: ", `, $ and \ take a backslash; % is doubled because
+  // Exec reserves it for field codes.
+  std::string quoted = "\"";
+  for (const char c : executable) {
+    if (c == '"' || c == '`' || c == '$' || c == '\\') {
+      quoted += '\\';
+    }
+    if (c == '%') {
+      quoted += '%';
+    }
+    quoted += c;
+  }
+  quoted += '"';
+  // Then the escapes of a desktop-entry string value.
+  std::string value;
+  for (const char c : quoted) {
+    switch (c) {
+      case '\\': value += "\\\\"; break;
+      case '\n': value += "\\n"; break;
+      case '\t': value += "\\t"; break;
+      case '\r': value += "\\r"; break;
+      default: value += c;
+    }
+  }
+  return value;
+}
+
+std::string AutostartEntryContent(std::string_view name, std::string_view executable) {
+  std::string content;
+  content += "[Desktop Entry]\n";
+  content += "Type=Application\n";
+  content += "Name=" + std::string(name) + "\n";
+  content += "Comment=Shows the mode changes of the keyboard and the mouse\n";
+  content += "Exec=" + DesktopExecValue(executable) + "\n";
+  content += "Icon=corvane-notification\n";
+  content += "Terminal=false\n";
+  content += "X-GNOME-Autostart-enabled=true\n";
+  return content;
+}
+
+void WriteAutostartEntry(std::string_view name, std::string_view executable) {
+  const std::string folder = AutostartFolder();
+  const std::string path = AutostartEntryPath(name);
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (error) {
+    ThrowWriteError(folder, error.value());
+  }
+  std::string temporary = path + ".XXXXXX";
+  const int fd = mkostemp(temporary.data(), O_CLOEXEC);
+  if (fd < 0) {
+    ThrowWriteError(path, errno);
+  }
+  const std::string content = AutostartEntryContent(name, executable);
+  size_t written = 0;
+  while (written < content.size()) {
+    const ssize_t n = write(fd, content.data() + written, content.size() - written);
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n <= 0) {
+      const int saved = errno;
+      close(fd);
+      unlink(temporary.c_str());
+      ThrowWriteError(path, saved);
+    }
+    written += static_cast<size_t>(n);
+  }
+  fchmod(fd, 0644);
+  if (fsync(fd) != 0 || close(fd) != 0) {
+    const int saved = errno;
+    unlink(temporary.c_str());
+    ThrowWriteError(path, saved);
+  }
+  if (rename(temporary.c_str(), path.c_str()) != 0) {
+    const int saved = errno;
+    unlink(temporary.c_str());
+    ThrowWriteError(path, saved);
+  }
+}
+
+void RemoveAutostartEntry(std::string_view name) {
+  unlink(AutostartEntryPath(name).c_str());
+}

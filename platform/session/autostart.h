@@ -1,0 +1,28 @@
+// Start at login: the XDG autostart entry
+// $XDG_CONFIG_HOME/autostart/<name>.desktop (default ~/.config/autostart/).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The autostart folder, without trailing '/'.
+std::string AutostartFolder();
+std::string AutostartEntryPath(std::string_view name);
+
+// An entry counts as set when it is there, is not Hidden=true and has a
+// non-empty Exec, whatever program that Exec names.
+bool AutostartEntryContentIsSet(std::string_view content);
+bool IsAutoStartSet(std::string_view name);
+
+// The Exec value that starts `executable` with no arguments, quoted and
+// escaped as desktop entries require.
+std::string DesktopExecValue(std::string_view executable);
+std::string AutostartEntryContent(std::string_view name, std::string_view executable);
+
+// Writes the entry through a temporary file and a rename, so that a crash
+// never leaves half an entry. Throws std::runtime_error naming the path and
+// the reason when it cannot be written.
+void WriteAutostartEntry(std::string_view name, std::string_view executable);
+
+// Deletes the entry; a failure to delete is ignored.
+void RemoveAutostartEntry(std::string_view name);
