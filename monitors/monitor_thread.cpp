@@ -1,0 +1,84 @@
+#include "monitors/monitor_thread.h"
+
+#include <condition_variable>
+#include <system_error>
+#include <thread>
+
+#include "platform/hid_backend.h"
+#include "platform/thread_priority.h"
+
+namespace {
+
+std::mutex censusMutex;
+std::condition_variable censusChanged;
+int liveThreads = 0;
+
+void CountThreadIn() {
+  std::lock_guard lock(censusMutex);
+  ++liveThreads;
+}
+
+void CountThreadOut() {
+  {
+    std::lock_guard lock(censusMutex);
+    --liveThreads;
+  }
+  censusChanged.notify_all();
+}
+
+}  // namespace
+
+void MonitorStop::Terminate() {
+  std::lock_guard lock(mutex_);
+  terminated_ = true;
+  if (device_) device_->Cancel();
+}
+
+bool MonitorStop::Terminated() const {
+  std::lock_guard lock(mutex_);
+  return terminated_;
+}
+
+void MonitorStop::AttachDevice(HidOpenDevice* device) {
+  std::lock_guard lock(mutex_);
+  device_ = device;
+  if (terminated_ && device_) device_->Cancel();
+}
+
+void MonitorStop::DetachDevice() {
+  std::lock_guard lock(mutex_);
+  device_ = nullptr;
+}
+
+MonitorThread::MonitorThread() : stop_(std::make_shared<MonitorStop>()) {}
+
+MonitorThread::~MonitorThread() = default;
+
+void MonitorThread::Start() {
+  if (started_) return;
+  started_ = true;
+  CountThreadIn();
+  try {
+    std::thread([this] {
+      RaiseCurrentThreadPriority();
+      Execute();
+      delete this;
+      CountThreadOut();
+    }).detach();
+  } catch (const std::system_error&) {
+    // No thread could be made: the monitor ends before it began, freeing
+    // itself as a finished one would.
+    delete this;
+    CountThreadOut();
+  }
+}
+
+int LiveMonitorThreads() {
+  std::lock_guard lock(censusMutex);
+  return liveThreads;
+}
+
+bool WaitForLiveMonitorThreadsAtMost(int count, std::chrono::milliseconds timeout) {
+  std::unique_lock lock(censusMutex);
+  return censusChanged.wait_for(lock, timeout, [count] { return liveThreads <= count; });
+}

@@ -1,0 +1,65 @@
+// The thread under each device monitor: created suspended, started once, and
+// freed by its own thread when its body returns (free-on-terminate). After
+// Start the creator must not touch the object again, except through a
+// MonitorStop handle taken before Start.
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <mutex>
+
+class HidOpenDevice;
+
+// The monitor's Terminated flag and the device whose pending read Terminate
+// wakes. Shared with whoever holds the handle, so stopping a monitor stays
+// safe after the monitor has freed itself.
+class MonitorStop {
+ public:
+  // Sets the Terminated flag and wakes the read under way, if any.
+  void Terminate();
+  bool Terminated() const;
+
+  // The body registers its open device while it reads from it; a Terminate
+  // that came before the device was open cancels it at once.
+  void AttachDevice(HidOpenDevice* device);
+  void DetachDevice();
+
+ private:
+  mutable std::mutex mutex_;
+  bool terminated_ = false;
+  HidOpenDevice* device_ = nullptr;
+};
+
+class MonitorThread {
+ public:
+  MonitorThread(const MonitorThread&) = delete;
+  MonitorThread& operator=(const MonitorThread&) = delete;
+  // Only for a monitor that was never started; a started one frees itself.
+  virtual ~MonitorThread();
+
+  // Runs Execute on a detached thread at raised priority, then deletes the
+  // object. At most once.
+  void Start();
+
+  // Asks the body to end: sets the Terminated flag and wakes a pending read.
+  // Only while the monitor is known to be running; otherwise use StopHandle.
+  void Terminate() { stop_->Terminate(); }
+  bool Terminated() const { return stop_->Terminated(); }
+  std::shared_ptr<MonitorStop> StopHandle() const { return stop_; }
+
+ protected:
+  MonitorThread();
+  virtual void Execute() = 0;
+  MonitorStop& Stop() { return *stop_; }
+
+ private:
+  std::shared_ptr<MonitorStop> stop_;
+  bool started_ = false;
+};
+
+// The number of monitor threads that have been started and whose body has
+// not yet finished (the object is already freed when the count drops).
+int LiveMonitorThreads();
+
+// Waits until at most `count` monitor threads live; false on timeout.
+bool WaitForLiveMonitorThreadsAtMost(int count, std::chrono::milliseconds timeout);

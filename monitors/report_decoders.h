@@ -1,0 +1,46 @@
+// Turning one input report into the device event messages for the main
+// window. Platform-free and allocation-free: the events come back in a small
+// fixed array.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+struct DeviceEvent {
+  uint32_t msg = 0;
+  uintptr_t wParam = 0;
+  intptr_t lParam = 0;
+
+  friend bool operator==(const DeviceEvent&, const DeviceEvent&) = default;
+};
+
+// At most two events come out of one report (a keyboard's RT mode and LT key).
+struct DecodedEvents {
+  std::array<DeviceEvent, 2> events{};
+  size_t count = 0;
+
+  const DeviceEvent* begin() const { return events.data(); }
+  const DeviceEvent* end() const { return events.data() + count; }
+  void Add(DeviceEvent event) { events[count++] = event; }
+};
+
+// The kind of an ID7M monitor, from its DeviceKind text ("Keyboard" or
+// "Mouse", compared case-sensitively); anything else decodes nothing.
+enum class Id7mKind { Keyboard, Mouse, Other };
+Id7mKind Id7mKindFromText(std::string_view deviceKind);
+
+// ID7M report: byte 1 is the event class (0x01 mouse, 0x20 keyboard).
+// Mouse: byte 12 bit 3 = CPI level changed, bits 0-2 the level.
+// Keyboard: byte 6 bit 7 = RT mode changed, bit 6 passed on as lParam, bits
+// 0-2 the mode; byte 4 bit 7 = LT key changed, bits 0-2 the state. The RT
+// mode message comes before the LT key message.
+// Bytes that the report does not reach read as 0, so a short report never
+// decodes what an earlier one left behind.
+DecodedEvents DecodeId7mReport(Id7mKind kind, std::span<const uint8_t> report);
+
+// ES2862 report: byte 1 = 0x87 announces a CPI change, byte 7 is the new
+// level, whole.
+DecodedEvents DecodeEs2862Report(std::span<const uint8_t> report);
