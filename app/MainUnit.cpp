@@ -1,0 +1,297 @@
+#include "app/MainUnit.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QSystemTrayIcon>
+#include <filesystem>
+
+#include "app/exception_report.h"
+#include "app/fullscreen_watcher.h"
+#include "app/notification_texts.h"
+#include "app/tray_icon_image.h"
+#include "platform/session/autostart.h"
+#include "platform/session/executable_folder.h"
+#include "skin/Language_subroutines.h"
+
+namespace {
+
+constexpr std::u16string_view kMissing = u"@@";
+constexpr std::string_view kAutostartName = "CorvaneNotification";
+// The tray refuses tooltips of this length and more; the icon then keeps
+// the tooltip it has.
+constexpr qsizetype kTooltipLimit = 64;
+
+QString ToQString(const std::u16string& text) { return QString::fromStdU16String(text); }
+
+QLabel* MakeDiagnosticLabel(QWidget* parent, const QString& caption, int top) {
+  auto* label = new QLabel(caption, parent);
+  label->setGeometry(8, top, 480, 40);
+  QFont font(QStringLiteral("Tahoma"));
+  font.setPixelSize(32);
+  label->setFont(font);
+  return label;
+}
+
+bool FileExists(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(path, error);  // links followed
+}
+
+}  // namespace
+
+TMainForm::TMainForm(QWidget* owner, std::string dataFolder)
+    : QWidget(owner),
+      m_DataFolder(dataFolder.empty() ? ExecutableFolder() + "Data/" : std::move(dataFolder)) {
+  setWindowTitle(QStringLiteral("MainForm"));
+  resize(495, 247);
+  setWindowState(Qt::WindowMinimized);
+  // Showing the window runs its show handler but never maps it: the main
+  // window exists for its messages, the tray icon and its menu.
+  setAttribute(Qt::WA_DontShowOnScreen);
+  lb_Device = MakeDiagnosticLabel(this, QString(), 8);
+  Label1 = MakeDiagnosticLabel(this, QStringLiteral("Foreground"), 56);
+  Label2 = MakeDiagnosticLabel(this, QStringLiteral("Active"), 104);
+  Label3 = MakeDiagnosticLabel(this, QStringLiteral("ThisWindow"), 152);
+  Label4 = MakeDiagnosticLabel(this, QStringLiteral("Top"), 200);
+  m_Language.clear();
+  m_SettingsIni.reset();
+  m_FullScreenApp = false;
+  FormCreate();
+}
+
+TMainForm::~TMainForm() {
+  m_Poster.Detach();
+  if (CTrayIcon1 != nullptr) {
+    CTrayIcon1->hide();
+  }
+}
+
+void TMainForm::FormCreate() {
+  m_ModeDevices.clear();
+  m_Es2862Devices.clear();
+
+  m_OldWindowProc = [this](Message& message) { DefaultWindowProc(message); };
+  m_WindowProc = [this](Message& message) { MainWindowProc(message); };
+
+  // Full-screen applications are reported by the X11 watcher; without X11
+  // nothing is ever reported, as when the shell refuses the registration.
+  m_FullScreenWatcher = FullScreenWatcher::Create(m_Poster);
+
+  const std::string settingsPath = m_DataFolder + "Settings.ini";
+  if (FileExists(settingsPath)) {
+    m_SettingsIni.emplace(settingsPath);
+  }
+
+  m_Language = GetLanguageName(u"");
+
+  CreateMenu();
+  if (m_Language == u"English") {
+    N6->setChecked(true);
+  } else if (m_Language == u"ChineseS") {
+    N4->setChecked(true);
+  } else if (m_Language == u"ChineseT") {
+    N5->setChecked(true);
+  } else {
+    N6->setChecked(true);
+    m_Language = u"English";
+  }
+  CaptionMenu();
+
+  RegisterDeviceArrival();
+}
+
+void TMainForm::CreateMenu() {
+  ImageList1 = ProgramIcon();
+  setWindowIcon(ImageList1);
+
+  PopupMenu1 = new QMenu(this);
+  N3 = PopupMenu1->addMenu(QStringLiteral("语言"));
+  N6 = N3->addAction(QStringLiteral("English"));
+  N4 = N3->addAction(QStringLiteral("简体中文"));
+  N5 = N3->addAction(QStringLiteral("繁體中文"));
+  N2 = PopupMenu1->addAction(QStringLiteral("开机启动"));
+  N1 = PopupMenu1->addAction(QStringLiteral("关闭"));
+  int tag = 0;
+  for (QAction* item : {N6, N4, N5}) {
+    item->setCheckable(true);
+    item->setData(tag++);
+    connect(item, &QAction::triggered, this,
+            [this, item] { RunReportingExceptions([&] { LanguageClick(item); }); });
+  }
+  N2->setCheckable(true);
+  connect(N2, &QAction::triggered, this, [this] {
+    // Qt has already toggled the mark; it follows the entry, not the click.
+    N2->setChecked(m_AutostartChecked);
+    RunReportingExceptions([&] { N2Click(); });
+  });
+  connect(N1, &QAction::triggered, this, [this] { RunReportingExceptions([&] { N1Click(); }); });
+
+  CTrayIcon1 = new QSystemTrayIcon(ImageList1, this);
+  CTrayIcon1->setContextMenu(PopupMenu1);
+  connect(CTrayIcon1, &QSystemTrayIcon::activated, this,
+          [this](QSystemTrayIcon::ActivationReason reason) {
+            if (reason == QSystemTrayIcon::DoubleClick) {
+              showNormal();  // restores the application; WM_SIZE hides it again
+            }
+          });
+  connect(qApp, &QCoreApplication::aboutToQuit, CTrayIcon1, &QSystemTrayIcon::hide);
+  CTrayIcon1->show();
+}
+
+void TMainForm::CaptionMenu() {
+  N1->setText(ToQString(ReadString(m_Language, u"PopMenu1", kMissing)));
+  N2->setText(ToQString(ReadString(m_Language, u"PopMenu2", kMissing)));
+  N3->setTitle(ToQString(ReadString(m_Language, u"PopMenu3", kMissing)));
+  const QString hint = ToQString(ReadString(m_Language, u"Hint", u""));
+  if (hint.size() < kTooltipLimit) {
+    CTrayIcon1->setToolTip(hint);
+  }
+}
+
+std::u16string TMainForm::ReadString(std::u16string_view section, std::u16string_view key,
+                                     std::u16string_view defaultValue) const {
+  if (!m_SettingsIni) {
+    return std::u16string(defaultValue);
+  }
+  return m_SettingsIni->ReadString(section, key, defaultValue);
+}
+
+void TMainForm::FormShow() {
+  DiscoverDevices();
+  m_AutostartChecked = IsAutoStartSet(kAutostartName);
+  N2->setChecked(m_AutostartChecked);
+}
+
+void TMainForm::FormClose() {
+  LeaveNotifyModeForRecordedDevices();
+  m_ModeDevices.clear();
+  m_Es2862Devices.clear();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  if (!m_Closed) {
+    m_Closed = true;
+    FormClose();
+  }
+  event->accept();
+  // Closing the main window ends the message loop, as the popups and the
+  // tray stay behind as windows of their own.
+  QCoreApplication::quit();
+}
+
+// --- the tray menu ---
+
+void TMainForm::N1Click() { close(); }
+
+void TMainForm::N2Click() {
+  if (IsAutoStartSet(kAutostartName)) {
+    RemoveAutostartEntry(kAutostartName);
+    m_AutostartChecked = false;
+  } else {
+    WriteAutostartEntry(kAutostartName, ExecutablePath());  // throws on failure
+    m_AutostartChecked = true;
+  }
+  N2->setChecked(m_AutostartChecked);
+}
+
+void TMainForm::LanguageClick(QAction* sender) {
+  for (QAction* item : {N4, N5, N6}) {
+    item->setChecked(false);
+  }
+  QAction* selected = N6;
+  std::u16string language = u"English";
+  switch (sender != nullptr ? sender->data().toInt() : -1) {
+    case 1: selected = N4; language = u"ChineseS"; break;
+    case 2: selected = N5; language = u"ChineseT"; break;
+    default: break;
+  }
+  selected->setChecked(true);
+  m_Language = language;
+  CaptionMenu();
+}
+
+// --- messages ---
+
+bool TMainForm::event(QEvent* event) {
+  if (event->type() == PostedMessageEvent::EventType()) {
+    m_WindowProc(static_cast<PostedMessageEvent*>(event)->message);
+    return true;
+  }
+  const bool sizeEvent = event->type() == QEvent::Resize || event->type() == QEvent::Show ||
+                         event->type() == QEvent::WindowStateChange;
+  if (!sizeEvent || !m_WindowProc) {
+    return QWidget::event(event);
+  }
+  if (event->type() == QEvent::Show && !m_Shown) {
+    m_Shown = true;
+    FormShow();
+  }
+  // Qt's resize, minimize and show events reach the handler as WM_SIZE.
+  Message message{WM_SIZE, 0, 0, 0, nullptr};
+  QEvent* const outer = m_CurrentQtEvent;
+  m_CurrentQtEvent = event;
+  m_WindowProc(message);
+  m_CurrentQtEvent = outer;
+  return message.result != 0;
+}
+
+void TMainForm::DefaultWindowProc(Message& message) {
+  message.result = 0;
+  if (m_CurrentQtEvent != nullptr && message.msg == WM_SIZE) {
+    message.result = QWidget::event(m_CurrentQtEvent) ? 1 : 0;
+  }
+}
+
+void TMainForm::MainWindowProc(Message& message) {
+  if (m_Trace) {
+    switch (message.msg) {
+      case UM_RT_MODE: case UM_LT_KEY: case UM_CPI_LEVEL: case UM_CPI_LEVEL_ALT:
+      case UM_APPBAR: case WM_DEVICECHANGE:
+        m_Trace(message);
+        break;
+      default:
+        break;
+    }
+  }
+  m_Dispatch.MainWindowProc(message, m_OldWindowProc);
+}
+
+void TMainForm::HideMainWindow() {
+  // Deferred: hiding from inside the show event would be undone by it.
+  QMetaObject::invokeMethod(this, [this] { hide(); }, Qt::QueuedConnection);
+}
+
+bool TMainForm::IsForegroundWindowTopMost() {
+  if (!m_FullScreenWatcher) {
+    return false;
+  }
+  const X11WindowState& state = m_FullScreenWatcher->State();
+  return state.IsTopMost(state.ActiveWindow());
+}
+
+// --- notification texts ---
+
+void TMainForm::ShowRTModeHint(uint32_t rtMode) { ShowHint(UM_RT_MODE, rtMode); }
+void TMainForm::ShowLTKeyHint(uint32_t ltKeyState) { ShowHint(UM_LT_KEY, ltKeyState); }
+void TMainForm::ShowCPIHint(uint32_t cpiLevel) { ShowHint(UM_CPI_LEVEL, cpiLevel); }
+
+void TMainForm::ShowHint(uint32_t message, uint32_t value) {
+  const std::optional<HintRecipe> recipe = HintRecipeFor(message, value);
+  if (!recipe) {
+    return;
+  }
+  const QString title = ToQString(ReadString(m_Language, recipe->titleKey, kMissing));
+  const std::u16string textSection =
+      recipe->textSection == HintSection::Language ? m_Language : u"Default";
+  const QString text = ToQString(ReadString(textSection, recipe->textKey, kMissing));
+  if (recipe->popup == HintPopup::LTKey) {
+    if (m_Popups.ltKey) {
+      m_Popups.ltKey(title, text);
+    }
+  } else if (m_Popups.rtMode) {
+    m_Popups.rtMode(recipe->rtMode, title, text);
+  }
+}

@@ -1,0 +1,128 @@
+// TMainForm: the hidden main window. It owns the tray icon and its menu,
+// receives every message of the program, starts the device monitors and
+// hands the notification texts to the popups. It is never shown on screen.
+#pragma once
+
+#include <QIcon>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/message_dispatch.h"
+#include "app/posted_message.h"
+#include "skin/settings_file.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QSystemTrayIcon;
+class FullScreenWatcher;
+
+// Where the main window sends notification texts: the two popups.
+struct HintPopups {
+  std::function<void(const QString& title, const QString& text)> ltKey;
+  std::function<void(uint32_t mode, const QString& title, const QString& text)> rtMode;
+};
+
+class TMainForm : public QWidget, private MainWindowActions {
+ public:
+  // `dataFolder` (ending with '/') defaults to the Data folder beside the
+  // executable.
+  explicit TMainForm(QWidget* owner = nullptr, std::string dataFolder = {});
+  ~TMainForm() override;
+
+  // The poster that monitor threads and watchers use; valid for the
+  // window's life and harmless after it.
+  MessagePoster& Poster() { return m_Poster; }
+
+  void SetHintPopups(HintPopups popups) { m_Popups = std::move(popups); }
+
+  // Every message that MainWindowProc handled, for the simulator's trace.
+  void SetMessageTrace(std::function<void(const Message&)> trace) { m_Trace = std::move(trace); }
+
+  // The settings lookup on m_SettingsIni; the default when there is none.
+  std::u16string ReadString(std::u16string_view section, std::u16string_view key,
+                            std::u16string_view defaultValue) const;
+
+  const std::u16string& Language() const { return m_Language; }
+  bool IsAutostartChecked() const { return m_AutostartChecked; }
+  const std::vector<std::string>& ModeDevices() const { return m_ModeDevices; }
+  const std::vector<std::string>& Es2862Devices() const { return m_Es2862Devices; }
+  QMenu* TrayMenu() const { return PopupMenu1; }
+
+  // The tray menu's handlers.
+  void N1Click();
+  void N2Click();
+  void LanguageClick(QAction* sender);
+
+  // The message handler installed in front of the window's own.
+  void MainWindowProc(Message& message);
+
+  void ShowRTModeHint(uint32_t rtMode) override;
+  void ShowLTKeyHint(uint32_t ltKeyState) override;
+  void ShowCPIHint(uint32_t cpiLevel) override;
+
+ protected:
+  bool event(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void FormCreate();
+  void FormShow();
+  void FormClose();
+  void CreateMenu();
+  void CaptionMenu();
+  void ShowHint(uint32_t message, uint32_t value);
+
+  // The device steps of the window's life (MainUnit_devices.cpp).
+  void RegisterDeviceArrival();
+  void DiscoverDevices();
+  void LeaveNotifyModeForRecordedDevices();
+
+  // MainWindowActions
+  bool IsForegroundWindowTopMost() override;
+  void HideMainWindow() override;
+  void DeviceInterfaceArrived(const std::string& path) override;
+
+  // The handler MainWindowProc replaced: Qt's own event handling.
+  void DefaultWindowProc(Message& message);
+
+ public:
+  QLabel* lb_Device = nullptr;
+  QLabel* Label1 = nullptr;
+  QLabel* Label2 = nullptr;
+  QLabel* Label3 = nullptr;
+  QSystemTrayIcon* CTrayIcon1 = nullptr;
+  QIcon ImageList1;
+  QMenu* PopupMenu1 = nullptr;
+  QAction* N1 = nullptr;
+  QLabel* Label4 = nullptr;
+  QAction* N2 = nullptr;
+  QMenu* N3 = nullptr;
+  QAction* N6 = nullptr;
+  QAction* N4 = nullptr;
+  QAction* N5 = nullptr;
+
+ private:
+  std::string m_DataFolder;
+  WindowProc m_WindowProc;
+  WindowProc m_OldWindowProc;
+  std::optional<SettingsFile> m_SettingsIni;
+  bool m_FullScreenApp = false;
+  std::u16string m_Language;
+  std::vector<std::string> m_ModeDevices;
+  std::vector<std::string> m_Es2862Devices;
+
+  MessageDispatch m_Dispatch{*this, m_FullScreenApp};
+  QueuePoster m_Poster{this};
+  std::unique_ptr<FullScreenWatcher> m_FullScreenWatcher;
+  HintPopups m_Popups;
+  std::function<void(const Message&)> m_Trace;
+  QEvent* m_CurrentQtEvent = nullptr;
+  bool m_Shown = false;
+  bool m_Closed = false;
+  bool m_AutostartChecked = false;
+};

@@ -1,0 +1,55 @@
+// The rules of the main window's message handler, apart from any window:
+// which messages it looks at, what it does with each, and that every message
+// then goes on to the handler it replaced.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/message.h"
+
+using WindowProc = std::function<void(Message&)>;
+
+// What the handler can do to the program. The main window implements it.
+class MainWindowActions {
+ public:
+  virtual ~MainWindowActions() = default;
+  virtual void ShowRTModeHint(uint32_t rtMode) = 0;
+  virtual void ShowLTKeyHint(uint32_t ltKeyState) = 0;
+  virtual void ShowCPIHint(uint32_t cpiLevel) = 0;
+  // Whether the current foreground window is kept on top of all others.
+  virtual bool IsForegroundWindowTopMost() = 0;
+  // Keeps the main window and its taskbar entry out of sight.
+  virtual void HideMainWindow() = 0;
+  // A device interface arrived (WM_DEVICECHANGE, DBT_DEVICEARRIVAL, type 5).
+  virtual void DeviceInterfaceArrived(const std::string& path) = 0;
+};
+
+// True from an ABN_FULLSCREENAPP notification with lParam 1 until the next
+// application-bar notification of any kind.
+bool FullScreenAppAfterNotification(uintptr_t code, intptr_t lParam);
+
+// A device event may show a popup unless a full-screen application was
+// reported and the foreground window is topmost.
+bool IsEventSuppressedBy(bool fullScreenApp, bool foregroundTopMost);
+
+class MessageDispatch {
+ public:
+  // `fullScreenApp` is the main window's record of the last application-bar
+  // notification; the handler writes it, IsEventSuppressed reads it.
+  MessageDispatch(MainWindowActions& actions, bool& fullScreenApp)
+      : m_Actions(actions), m_FullScreenApp(fullScreenApp) {}
+
+  // Handles the cases of `message`, then passes the same record on to
+  // `oldWindowProc`, whose result the record keeps.
+  void MainWindowProc(Message& message, const WindowProc& oldWindowProc);
+
+  bool IsEventSuppressed();
+ private:
+  void HandleDeviceEvent(const Message& message);
+  void HandleDeviceChange(const Message& message);
+
+  MainWindowActions& m_Actions;
+  bool& m_FullScreenApp;
+};

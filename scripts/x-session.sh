@@ -1,0 +1,77 @@
+# shellcheck shell=bash
+# A private X session: an Xvfb server on a free display number, the openbox
+# window manager and the trayer tray host docked at the bottom right with a
+# strut. Source this file, then call start_private_session / stop_private_session.
+#
+#   start_private_session [WIDTHxHEIGHT] [DPI]   exports DISPLAY
+#   stop_private_session                          ends every process it started
+
+_xs_pids=()
+
+_xs_free_display() {
+  local n
+  for n in $(seq 90 199); do
+    if [[ ! -e /tmp/.X11-unix/X$n && ! -e /tmp/.X$n-lock ]]; then
+      echo "$n"
+      return 0
+    fi
+  done
+  return 1
+}
+
+_xs_wait_for() {  # seconds, command...
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@" >/dev/null 2>&1; do
+    ((SECONDS < deadline)) || return 1
+    sleep 0.1
+  done
+}
+
+_xs_tray_ready() {
+  local screen
+  screen=$(xdpyinfo 2>/dev/null | awk '/default screen number/ {print $4}')
+  xprop -root _NET_SUPPORTING_WM_CHECK >/dev/null 2>&1 &&
+    xdotool search --classname trayer >/dev/null 2>&1 &&
+    [[ -n "$screen" ]]
+}
+
+start_private_session() {
+  local geometry=${1:-1920x1080} dpi=${2:-96} display
+  display=$(_xs_free_display) || { echo "no free X display number" >&2; return 1; }
+  Xvfb ":$display" -screen 0 "${geometry}x24" -dpi "$dpi" -nolisten tcp -noreset \
+    >/dev/null 2>&1 &
+  _xs_pids+=($!)
+  export DISPLAY=":$display"
+  if ! _xs_wait_for 15 xdpyinfo; then
+    echo "Xvfb did not start on $DISPLAY" >&2
+    stop_private_session
+    return 1
+  fi
+  # Xft.dpi makes Qt report the same density as the server.
+  echo "Xft.dpi: $dpi" | xrdb -merge 2>/dev/null || true
+  openbox --sm-disable >/dev/null 2>&1 &
+  _xs_pids+=($!)
+  _xs_wait_for 15 xprop -root _NET_SUPPORTING_WM_CHECK || true
+  trayer --edge bottom --align right --SetDockType true --SetPartialStrut true \
+    --widthtype request --height 28 --tint 0x2b2b2b --transparent false \
+    --expand true >/dev/null 2>&1 &
+  _xs_pids+=($!)
+  if ! _xs_wait_for 15 _xs_tray_ready; then
+    echo "the tray host did not start on $DISPLAY" >&2
+    stop_private_session
+    return 1
+  fi
+}
+
+stop_private_session() {
+  local pid
+  for ((i = ${#_xs_pids[@]} - 1; i >= 0; i--)); do
+    pid=${_xs_pids[i]}
+    kill "$pid" 2>/dev/null || true
+  done
+  for pid in "${_xs_pids[@]}"; do
+    wait "$pid" 2>/dev/null || true
+  done
+  _xs_pids=()
+}
