@@ -1,0 +1,193 @@
+#include "hid/IO_HID.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <utility>
+
+namespace {
+
+// Caller errors stop the program in every build, naming the parameter and
+// this file as the assertion report of the original unit did.
+[[noreturn]] void AssertionFailed(const char* condition, int line) {
+  std::fprintf(stderr, "Assertion failed: %s, file IO_HID.cpp, line %d\n", condition, line);
+  std::fflush(stderr);
+  std::abort();
+}
+
+#define IO_HID_ASSERT(condition) \
+  ((condition) ? static_cast<void>(0) : AssertionFailed(#condition, __LINE__))
+
+// Stands in until a backend is set: no interfaces, nothing to open.
+class AbsentBackend : public HidBackend {
+ public:
+  std::vector<std::string> EnumeratePaths() override { return {}; }
+  std::optional<HidInterfaceInfo> QueryInterface(const std::string&) override {
+    return std::nullopt;
+  }
+  std::optional<std::u16string> ReadIndexedString(const std::string&, int) override {
+    return std::nullopt;
+  }
+  std::unique_ptr<HidOpenDevice> Open(const std::string&) override { return nullptr; }
+  int ChangeFd() override { return -1; }
+  std::vector<HidDeviceChange> TakeChanges() override { return {}; }
+};
+
+std::mutex g_backendMutex;
+std::shared_ptr<HidBackend> g_backend;
+
+// Each operation holds its own reference, so a backend replaced meanwhile
+// stays alive until the operation returns.
+std::shared_ptr<HidBackend> CurrentBackend() {
+  std::lock_guard lock(g_backendMutex);
+  if (!g_backend) g_backend = std::make_shared<AbsentBackend>();
+  return g_backend;
+}
+
+bool PassesFilter(int32_t filter, uint16_t field) {
+  // Comparing with the zero-extended field keeps values outside 0-65535
+  // from ever matching.
+  return filter == -1 || filter == static_cast<int32_t>(field);
+}
+
+bool PassesList(const int32_t* list, uint16_t field) {
+  return list == nullptr || HidListContains(field, list);
+}
+
+// Appends the paths of the present interfaces that `passes` accepts.
+template <typename Filter>
+int32_t CollectMatching(HidPathList& list, Filter passes) {
+  HidBackend& backend = *CurrentBackend();
+  const HidEnumerationSet set{backend.EnumeratePaths()};
+  int32_t count = 0;
+  for (uint32_t index = 0;; ++index) {
+    const std::string path = HidInterfacePathAt(set, index);
+    if (path.empty()) break;
+    const std::optional<HidInterfaceInfo> info = backend.QueryInterface(path);
+    if (!info) continue;
+    if (passes(*info)) {
+      list.push_back(path);
+      ++count;
+    }
+  }
+  return count;
+}
+
+// Opens the path and transfers exactly its feature report length.
+template <typename Transfer>
+bool FeatureExchange(const std::string& path, uint8_t* buffer, Transfer transfer) {
+  std::unique_ptr<HidOpenDevice> device = CurrentBackend()->Open(path);
+  if (!device) return false;
+  const std::optional<HidInterfaceInfo> caps = device->Capabilities();
+  if (!caps || caps->featureReportByteLength == 0 || buffer == nullptr) return false;
+  return transfer(*device, caps->featureReportByteLength);
+}
+
+}  // namespace
+
+void HidSetBackend(std::shared_ptr<HidBackend> backend) {
+  std::lock_guard lock(g_backendMutex);
+  g_backend = std::move(backend);
+}
+
+HidBackend& HidGetBackend() { return *CurrentBackend(); }
+
+std::string HidInterfacePathAt(const HidEnumerationSet& set, uint32_t index) {
+  if (index >= set.paths.size()) return "";
+  return set.paths[index];
+}
+
+int32_t HidCollectPaths(HidPathList* pList, int32_t vendorId, int32_t productId,
+                        int32_t usagePage, int32_t usage) {
+  IO_HID_ASSERT(pList != NULL);
+  return CollectMatching(*pList, [&](const HidInterfaceInfo& info) {
+    return PassesFilter(vendorId, info.vendorId) && PassesFilter(productId, info.productId) &&
+           PassesFilter(usagePage, info.usagePage) && PassesFilter(usage, info.usage);
+  });
+}
+
+int32_t HidCollectPathsIn(HidPathList* pList, const int32_t* vendorIds,
+                          const int32_t* productIds, const int32_t* usagePages,
+                          const int32_t* usages) {
+  IO_HID_ASSERT(pList != NULL);
+  return CollectMatching(*pList, [&](const HidInterfaceInfo& info) {
+    return PassesList(vendorIds, info.vendorId) && PassesList(productIds, info.productId) &&
+           PassesList(usagePages, info.usagePage) && PassesList(usages, info.usage);
+  });
+}
+
+bool HidListContains(uint16_t value, const int32_t* list) {
+  if (list == nullptr) return false;
+  for (const int32_t* entry = list; *entry != -1; ++entry) {
+    if ((static_cast<uint32_t>(*entry) & 0xFFFFu) == value) return true;
+  }
+  return false;
+}
+
+bool HidQueryIdentity(const std::string& path, uint16_t* vendorId, uint16_t* productId,
+                      uint16_t* usagePage, uint16_t* usage, uint16_t* versionNumber) {
+  const std::optional<HidInterfaceInfo> info = CurrentBackend()->QueryInterface(path);
+  if (!info) return false;
+  if (vendorId != nullptr) *vendorId = info->vendorId;
+  if (productId != nullptr) *productId = info->productId;
+  if (usagePage != nullptr) *usagePage = info->usagePage;
+  if (usage != nullptr) *usage = info->usage;
+  if (versionNumber != nullptr) *versionNumber = info->versionNumber;
+  return true;
+}
+
+bool HidWriteFeature(const std::string& path, uint8_t* buffer) {
+  return FeatureExchange(path, buffer, [buffer](HidOpenDevice& device, size_t length) {
+    return device.SetFeature(buffer, length);
+  });
+}
+
+bool HidReadFeature(const std::string& path, uint8_t* buffer) {
+  return FeatureExchange(path, buffer, [buffer](HidOpenDevice& device, size_t length) {
+    return device.GetFeature(buffer, length);
+  });
+}
+
+bool HidReadIndexedString(const std::string& path, int32_t index, void* pReportBuffer,
+                          uint32_t bufferLength) {
+  IO_HID_ASSERT(pReportBuffer != NULL);
+  const std::optional<std::u16string> text = CurrentBackend()->ReadIndexedString(path, index);
+  if (!text) return false;
+
+  // Whole UTF-16 code units only; the terminator is written when it fits.
+  const size_t capacityUnits = bufferLength / sizeof(char16_t);
+  const size_t copiedUnits = std::min(text->size(), capacityUnits);
+  std::memcpy(pReportBuffer, text->data(), copiedUnits * sizeof(char16_t));
+  if (copiedUnits < capacityUnits) {
+    const char16_t terminator = 0;
+    std::memcpy(static_cast<char*>(pReportBuffer) + copiedUnits * sizeof(char16_t),
+                &terminator, sizeof terminator);
+  }
+  return true;
+}
+
+std::unique_ptr<HidOpenDevice> HidOpenForReports(const std::string& path) {
+  return CurrentBackend()->Open(path);
+}
+
+uint32_t HidInputReportLength(const HidOpenDevice& device) {
+  const std::optional<HidInterfaceInfo> caps = device.Capabilities();
+  return caps ? caps->inputReportByteLength : 0;
+}
+
+int HidRegisterArrival() { return CurrentBackend()->ChangeFd(); }
+
+void HidPostDeviceChanges(MessagePoster& window) {
+  for (HidDeviceChange& change : CurrentBackend()->TakeChanges()) {
+    auto broadcast = std::make_shared<const DeviceBroadcast>(
+        DeviceBroadcast{DBT_DEVTYP_DEVICEINTERFACE, std::move(change.path)});
+    Message message;
+    message.msg = WM_DEVICECHANGE;
+    message.wParam = change.arrived ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE;
+    message.lParam = reinterpret_cast<intptr_t>(broadcast.get());
+    message.broadcast = std::move(broadcast);
+    window.Post(std::move(message));
+  }
+}
