@@ -1,0 +1,594 @@
+#include "platform/hidraw_backend.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <libudev.h>
+#include <linux/hidraw.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <span>
+
+#include "platform/report_descriptor.h"
+
+namespace {
+
+// Sysfs attributes and report descriptors are at most a page; anything far
+// larger is not what we asked for.
+constexpr size_t kMaxSysfsFileBytes = 64 * 1024;
+// hidraw never hands out a report longer than the HID core's buffer.
+constexpr size_t kMaxRawReportBytes = 16 * 1024;
+// The ioctl request encodes the length in 14 bits.
+constexpr size_t kMaxIoctlLength = (1u << 14) - 1;
+// How far up from the HID device a USB device may sit (interface, device).
+constexpr int kMaxAncestorSteps = 64;
+
+constexpr std::string_view kNodePrefix = "hidraw";
+constexpr std::string_view kCollectionSuffix = "&col";
+
+int CloseKeepingErrno(int fd) {
+  const int saved = errno;
+  const int result = ::close(fd);
+  errno = saved;
+  return result;
+}
+
+std::optional<std::string> ReadSmallFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  std::string content;
+  char chunk[4096];
+  for (;;) {
+    const ssize_t n = ::read(fd, chunk, sizeof chunk);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      CloseKeepingErrno(fd);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    if (content.size() + static_cast<size_t>(n) > kMaxSysfsFileBytes) {
+      CloseKeepingErrno(fd);
+      return std::nullopt;
+    }
+    content.append(chunk, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  return content;
+}
+
+bool IsDigits(std::string_view text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(),
+                                      [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// "hidraw" followed by a decimal number; nothing else names a node, which
+// also keeps sysfs paths built from it inside class/hidraw.
+bool IsNodeName(std::string_view name) {
+  if (!name.starts_with(kNodePrefix)) return false;
+  const std::string_view number = name.substr(kNodePrefix.size());
+  return IsDigits(number) && number.size() <= 9;
+}
+
+unsigned long NodeNumber(std::string_view name) {
+  return std::strtoul(std::string(name.substr(kNodePrefix.size())).c_str(), nullptr, 10);
+}
+
+std::optional<uint32_t> ParseHex32(std::string_view text) {
+  if (text.empty() || text.size() > 8) return std::nullopt;
+  uint32_t value = 0;
+  for (char c : text) {
+    uint32_t digit;
+    if (c >= '0' && c <= '9') digit = c - '0';
+    else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+    else return std::nullopt;
+    value = value << 4 | digit;
+  }
+  return value;
+}
+
+std::string_view StripFinalNewline(std::string_view text) {
+  if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+  return text;
+}
+
+std::optional<std::string_view> UeventValue(std::string_view uevent, std::string_view key) {
+  while (!uevent.empty()) {
+    const size_t end = uevent.find('\n');
+    const std::string_view line = uevent.substr(0, end);
+    if (line.size() > key.size() && line.starts_with(key) && line[key.size()] == '=') {
+      return line.substr(key.size() + 1);
+    }
+    if (end == std::string_view::npos) break;
+    uevent.remove_prefix(end + 1);
+  }
+  return std::nullopt;
+}
+
+// UTF-8 → UTF-16; a byte that does not start a well-formed sequence becomes
+// U+FFFD, so a broken attribute still reads as a string of the right shape.
+std::u16string Utf16FromUtf8(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  size_t i = 0;
+  while (i < text.size()) {
+    const auto lead = static_cast<uint8_t>(text[i]);
+    uint32_t codePoint = 0;
+    size_t length = 0;
+    uint32_t minimum = 0;
+    if (lead < 0x80) { codePoint = lead; length = 1; }
+    else if ((lead & 0xE0) == 0xC0) { codePoint = lead & 0x1F; length = 2; minimum = 0x80; }
+    else if ((lead & 0xF0) == 0xE0) { codePoint = lead & 0x0F; length = 3; minimum = 0x800; }
+    else if ((lead & 0xF8) == 0xF0) { codePoint = lead & 0x07; length = 4; minimum = 0x10000; }
+    bool valid = length != 0 && text.size() - i >= length;
+    for (size_t k = 1; valid && k < length; ++k) {
+      const auto next = static_cast<uint8_t>(text[i + k]);
+      if ((next & 0xC0) != 0x80) valid = false;
+      codePoint = codePoint << 6 | (next & 0x3F);
+    }
+    if (valid && (codePoint < minimum || codePoint > 0x10FFFF ||
+                  (codePoint >= 0xD800 && codePoint <= 0xDFFF))) {
+      valid = false;
+    }
+    if (!valid) {
+      out.push_back(u'\uFFFD');
+      ++i;
+      continue;
+    }
+    if (codePoint >= 0x10000) {
+      codePoint -= 0x10000;
+      out.push_back(static_cast<char16_t>(0xD800 + (codePoint >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(codePoint));
+    }
+    i += length;
+  }
+  return out;
+}
+
+std::string ParentDirectory(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos || slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::optional<std::string> RealPath(const std::string& path) {
+  char resolved[PATH_MAX];
+  if (::realpath(path.c_str(), resolved) == nullptr) return std::nullopt;
+  return std::string(resolved);
+}
+
+// A path as the backend hands it out, taken apart again.
+struct InterfacePath {
+  std::string nodeName;   // "hidrawN"
+  size_t collection = 0;  // 1-based; 0 for a plain node path
+};
+
+std::optional<InterfacePath> ParseInterfacePath(std::string_view path, std::string_view devRoot) {
+  if (!path.starts_with(devRoot) || path.size() == devRoot.size() ||
+      path[devRoot.size()] != '/') {
+    return std::nullopt;
+  }
+  std::string_view rest = path.substr(devRoot.size() + 1);
+  InterfacePath parsed;
+  const size_t amp = rest.find('&');
+  if (amp != std::string_view::npos) {
+    std::string_view suffix = rest.substr(amp);
+    if (suffix.size() <= kCollectionSuffix.size()) return std::nullopt;
+    for (size_t i = 0; i < kCollectionSuffix.size(); ++i) {
+      // Callers may keep paths lower- or upper-cased.
+      const char c = suffix[i];
+      const char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+      if (lower != kCollectionSuffix[i]) return std::nullopt;
+    }
+    const std::string_view number = suffix.substr(kCollectionSuffix.size());
+    if (!IsDigits(number) || number.size() > 3) return std::nullopt;
+    parsed.collection = std::strtoul(std::string(number).c_str(), nullptr, 10);
+    if (parsed.collection == 0) return std::nullopt;
+    rest = rest.substr(0, amp);
+  }
+  if (rest.size() > kNodePrefix.size()) {
+    // Node names are lower case; accept a caller's upper-cased copy.
+    std::string lowered(rest);
+    for (char& c : lowered) {
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    if (!IsNodeName(lowered)) return std::nullopt;
+    parsed.nodeName = std::move(lowered);
+    return parsed;
+  }
+  return std::nullopt;
+}
+
+// What sysfs tells about one hidraw node.
+struct NodeDescription {
+  ReportDescriptorSummary descriptor;
+  uint16_t vendorId = 0;
+  uint16_t productId = 0;
+  uint16_t versionNumber = 0;
+};
+
+class SysfsNode {
+ public:
+  SysfsNode(const std::string& sysRoot, const std::string& nodeName)
+      : sysRoot_(sysRoot), hidDevice_(sysRoot + "/class/hidraw/" + nodeName + "/device") {}
+
+  std::optional<std::string> ReportDescriptorBytes() const {
+    return ReadSmallFile(hidDevice_ + "/report_descriptor");
+  }
+
+  std::optional<NodeDescription> Describe() const {
+    const auto bytes = ReportDescriptorBytes();
+    const auto uevent = ReadSmallFile(hidDevice_ + "/uevent");
+    if (!bytes || !uevent) return std::nullopt;
+    // HID_ID=bus:vendor:product, each in hex (8 digits for vendor/product).
+    const auto hidId = UeventValue(*uevent, "HID_ID");
+    if (!hidId) return std::nullopt;
+    const size_t first = hidId->find(':');
+    const size_t second = hidId->find(':', first == std::string_view::npos ? 0 : first + 1);
+    if (first == std::string_view::npos || second == std::string_view::npos) return std::nullopt;
+    const auto bus = ParseHex32(hidId->substr(0, first));
+    const auto vendor = ParseHex32(hidId->substr(first + 1, second - first - 1));
+    const auto product = ParseHex32(hidId->substr(second + 1));
+    if (!bus || !vendor || !product) return std::nullopt;
+
+    NodeDescription description;
+    description.descriptor = ParseReportDescriptor(std::span(
+        reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()));
+    description.vendorId = static_cast<uint16_t>(*vendor);
+    description.productId = static_cast<uint16_t>(*product);
+    if (const auto usb = UsbDeviceDirectory()) {
+      if (const auto bcd = ReadSmallFile(*usb + "/bcdDevice")) {
+        if (const auto value = ParseHex32(StripFinalNewline(*bcd))) {
+          description.versionNumber = static_cast<uint16_t>(*value);
+        }
+      }
+    }
+    return description;
+  }
+
+  // The USB device (not the interface) the HID device hangs from; none for
+  // Bluetooth, I2C or uhid devices.
+  std::optional<std::string> UsbDeviceDirectory() const {
+    const auto root = RealPath(sysRoot_);
+    auto directory = RealPath(hidDevice_);
+    if (!root || !directory) return std::nullopt;
+    for (int step = 0; step < kMaxAncestorSteps; ++step) {
+      *directory = ParentDirectory(*directory);
+      if (directory->size() <= root->size() || !directory->starts_with(*root)) break;
+      const auto uevent = ReadSmallFile(*directory + "/uevent");
+      if (!uevent) continue;
+      const auto type = UeventValue(*uevent, "DEVTYPE");
+      if (type && *type == "usb_device") return directory;
+    }
+    return std::nullopt;
+  }
+
+ private:
+  const std::string& sysRoot_;
+  const std::string hidDevice_;
+};
+
+HidInterfaceInfo InfoOf(const NodeDescription& node, const HidCollectionSummary& collection) {
+  HidInterfaceInfo info;
+  info.vendorId = node.vendorId;
+  info.productId = node.productId;
+  info.versionNumber = node.versionNumber;
+  info.usagePage = collection.usagePage;
+  info.usage = collection.usage;
+  info.inputReportByteLength = collection.inputReportByteLength;
+  info.featureReportByteLength = collection.featureReportByteLength;
+  return info;
+}
+
+// The collection a path names, or nullptr when the path does not fit the
+// node: a plain path needs a node with exactly one collection, a suffixed
+// path a node with at least that many.
+const HidCollectionSummary* CollectionOf(const ReportDescriptorSummary& descriptor,
+                                         const InterfacePath& path) {
+  const size_t count = descriptor.collections.size();
+  if (path.collection == 0) return count == 1 ? &descriptor.collections[0] : nullptr;
+  if (count < 2 || path.collection > count) return nullptr;
+  return &descriptor.collections[path.collection - 1];
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// HidrawOpenDevice
+
+std::unique_ptr<HidrawOpenDevice> HidrawOpenDevice::Adopt(
+    int fd, std::optional<HidInterfaceInfo> capabilities, ReportRouting routing) {
+  if (fd < 0) return nullptr;
+  const int wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  if (wakeFd < 0) {
+    ::close(fd);
+    return nullptr;
+  }
+  return std::unique_ptr<HidrawOpenDevice>(
+      new HidrawOpenDevice(fd, wakeFd, std::move(capabilities), routing));
+}
+
+HidrawOpenDevice::HidrawOpenDevice(int fd, int wakeFd,
+                                   std::optional<HidInterfaceInfo> capabilities,
+                                   ReportRouting routing)
+    : fd_(fd),
+      wakeFd_(wakeFd),
+      capabilities_(std::move(capabilities)),
+      routing_(routing),
+      scratch_(kMaxRawReportBytes) {}
+
+HidrawOpenDevice::~HidrawOpenDevice() {
+  ::close(fd_);
+  ::close(wakeFd_);
+}
+
+std::optional<HidInterfaceInfo> HidrawOpenDevice::Capabilities() const { return capabilities_; }
+
+// hidraw's feature ioctls already take and give byte 0 as the report number,
+// 0 for a device without numbered reports, so the buffer passes unchanged.
+bool HidrawOpenDevice::SetFeature(const uint8_t* buffer, size_t length) {
+  if (buffer == nullptr || length == 0 || length > kMaxIoctlLength) return false;
+  int result;
+  do {
+    result = ::ioctl(fd_, HIDIOCSFEATURE(length), buffer);
+  } while (result < 0 && errno == EINTR);
+  return result >= 0;
+}
+
+bool HidrawOpenDevice::GetFeature(uint8_t* buffer, size_t length) {
+  if (buffer == nullptr || length == 0 || length > kMaxIoctlLength) return false;
+  int result;
+  do {
+    result = ::ioctl(fd_, HIDIOCGFEATURE(length), buffer);
+  } while (result < 0 && errno == EINTR);
+  return result >= 0;
+}
+
+HidOpenDevice::ReadStatus HidrawOpenDevice::ReadInputReport(uint8_t* buffer, size_t capacity,
+                                                            size_t* received) {
+  if (received != nullptr) *received = 0;
+  if (buffer == nullptr && capacity != 0) return ReadStatus::Failed;
+  for (;;) {
+    if (cancelled_.load()) return ReadStatus::Cancelled;
+    pollfd fds[2] = {{fd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+    const int ready = ::poll(fds, 2, -1);
+    if (ready < 0) {
+      if (errno == EINTR) continue;
+      return ReadStatus::Failed;
+    }
+    if (fds[1].revents != 0 || cancelled_.load()) return ReadStatus::Cancelled;
+    const short events = fds[0].revents;
+    if (events & POLLNVAL) return ReadStatus::Gone;
+    if (!(events & POLLIN)) {
+      if (events & (POLLERR | POLLHUP)) return ReadStatus::Gone;
+      continue;
+    }
+
+    const ssize_t n = ::read(fd_, scratch_.data(), scratch_.size());
+    if (n < 0) {
+      if (errno == EINTR || errno == EAGAIN) continue;
+      if (errno == EIO || errno == ENODEV || errno == EBADF) return ReadStatus::Gone;
+      return ReadStatus::Failed;
+    }
+    // End of file: nothing will ever come from this descriptor again.
+    if (n == 0) return ReadStatus::Gone;
+
+    const std::span<const uint8_t> raw(scratch_.data(), static_cast<size_t>(n));
+    const uint8_t reportId = routing_.numbered ? raw[0] : 0;
+    if (routing_.onlyListedIds && !routing_.ids.test(reportId)) continue;
+
+    size_t written = 0;
+    if (!routing_.numbered && capacity > 0) buffer[written++] = 0;
+    const size_t bodyBytes = std::min(raw.size(), capacity - written);
+    std::memcpy(buffer + written, raw.data(), bodyBytes);
+    written += bodyBytes;
+    if (received != nullptr) *received = written;
+    return ReadStatus::Report;
+  }
+}
+
+void HidrawOpenDevice::Cancel() {
+  cancelled_.store(true);
+  const uint64_t one = 1;
+  // The counter only has to become nonzero; a full counter is already awake.
+  [[maybe_unused]] const ssize_t n = ::write(wakeFd_, &one, sizeof one);
+}
+
+// ---------------------------------------------------------------------------
+// HidrawBackend
+
+HidrawBackend::HidrawBackend(std::string sysRoot, std::string devRoot, bool useUdev)
+    : sysRoot_(std::move(sysRoot)), devRoot_(std::move(devRoot)) {
+  if (!useUdev) return;
+  udev_ = udev_new();
+  if (udev_ == nullptr) return;
+  // Without udevd nothing is sent on the "udev" group; the kernel's own
+  // uevents are all there is (containers, minimal systems).
+  const bool udevdRuns = ::access("/run/udev/control", F_OK) == 0;
+  monitor_ = udev_monitor_new_from_netlink(udev_, udevdRuns ? "udev" : "kernel");
+  if (monitor_ == nullptr) return;
+  if (udev_monitor_filter_add_match_subsystem_devtype(monitor_, "hidraw", nullptr) < 0 ||
+      udev_monitor_enable_receiving(monitor_) < 0) {
+    udev_monitor_unref(monitor_);
+    monitor_ = nullptr;
+  }
+}
+
+HidrawBackend::~HidrawBackend() {
+  if (monitor_ != nullptr) udev_monitor_unref(monitor_);
+  if (udev_ != nullptr) udev_unref(udev_);
+}
+
+std::vector<std::string> HidrawBackend::ListNodeNames() {
+  std::vector<std::string> names;
+  if (udev_ != nullptr) {
+    udev_enumerate* enumerate = udev_enumerate_new(udev_);
+    if (enumerate == nullptr) return names;
+    if (udev_enumerate_add_match_subsystem(enumerate, "hidraw") >= 0 &&
+        udev_enumerate_scan_devices(enumerate) >= 0) {
+      udev_list_entry* entry;
+      udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate)) {
+        const std::string_view syspath = udev_list_entry_get_name(entry);
+        const std::string_view name = syspath.substr(syspath.find_last_of('/') + 1);
+        if (IsNodeName(name)) names.emplace_back(name);
+      }
+    }
+    udev_enumerate_unref(enumerate);
+    return names;
+  }
+
+  DIR* directory = ::opendir((sysRoot_ + "/class/hidraw").c_str());
+  if (directory == nullptr) return names;
+  while (const dirent* entry = ::readdir(directory)) {
+    if (IsNodeName(entry->d_name)) names.emplace_back(entry->d_name);
+  }
+  ::closedir(directory);
+  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    return NodeNumber(a) < NodeNumber(b);
+  });
+  return names;
+}
+
+std::vector<std::string> HidrawBackend::PathsOfNode(const std::string& nodeName,
+                                                    size_t collections) const {
+  const std::string node = devRoot_ + "/" + nodeName;
+  if (collections <= 1) return {node};
+  std::vector<std::string> paths;
+  paths.reserve(collections);
+  for (size_t i = 1; i <= collections; ++i) {
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, "&col%02zu", i);
+    paths.push_back(node + suffix);
+  }
+  return paths;
+}
+
+void HidrawBackend::RememberCollectionCount(const std::string& nodeName, size_t collections) {
+  std::lock_guard lock(countsMutex_);
+  collectionCounts_[nodeName] = collections;
+}
+
+std::vector<std::string> HidrawBackend::EnumeratePaths() {
+  std::vector<std::string> paths;
+  for (const std::string& name : ListNodeNames()) {
+    const auto description = SysfsNode(sysRoot_, name).Describe();
+    // A node we cannot describe has no collection to offer.
+    if (!description || description->descriptor.collections.empty()) continue;
+    const size_t count = description->descriptor.collections.size();
+    RememberCollectionCount(name, count);
+    for (std::string& path : PathsOfNode(name, count)) paths.push_back(std::move(path));
+  }
+  return paths;
+}
+
+std::optional<HidInterfaceInfo> HidrawBackend::QueryInterface(const std::string& path) {
+  const auto parsed = ParseInterfacePath(path, devRoot_);
+  if (!parsed) return std::nullopt;
+  const auto description = SysfsNode(sysRoot_, parsed->nodeName).Describe();
+  if (!description) return std::nullopt;
+  const HidCollectionSummary* collection = CollectionOf(description->descriptor, *parsed);
+  if (collection == nullptr) return std::nullopt;
+  return InfoOf(*description, *collection);
+}
+
+std::optional<std::u16string> HidrawBackend::ReadIndexedString(const std::string& path,
+                                                               int index) {
+  const char* attribute = index == 1 ? "manufacturer" : index == 2 ? "product" : nullptr;
+  if (attribute == nullptr) return std::nullopt;
+  const auto parsed = ParseInterfacePath(path, devRoot_);
+  if (!parsed) return std::nullopt;
+  // Only a path that names an interface has strings.
+  const SysfsNode node(sysRoot_, parsed->nodeName);
+  const auto description = node.Describe();
+  if (!description || CollectionOf(description->descriptor, *parsed) == nullptr) {
+    return std::nullopt;
+  }
+  const auto usb = node.UsbDeviceDirectory();
+  if (!usb) return std::nullopt;
+  const auto text = ReadSmallFile(*usb + "/" + attribute);
+  if (!text) return std::nullopt;
+  // The kernel ends the attribute with a newline; blanks before it belong to
+  // the device's string.
+  return Utf16FromUtf8(StripFinalNewline(*text));
+}
+
+std::unique_ptr<HidOpenDevice> HidrawBackend::Open(const std::string& path) {
+  const auto parsed = ParseInterfacePath(path, devRoot_);
+  if (!parsed) return nullptr;
+  const auto description = SysfsNode(sysRoot_, parsed->nodeName).Describe();
+  if (!description) return nullptr;
+  const HidCollectionSummary* collection = CollectionOf(description->descriptor, *parsed);
+  if (collection == nullptr) return nullptr;
+
+  const std::string node = devRoot_ + "/" + parsed->nodeName;
+  const int fd = ::open(node.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return nullptr;
+
+  HidrawOpenDevice::ReportRouting routing;
+  routing.numbered = description->descriptor.usesReportIds;
+  routing.onlyListedIds = parsed->collection != 0;
+  routing.ids = collection->reportIds;
+  return HidrawOpenDevice::Adopt(fd, InfoOf(*description, *collection), routing);
+}
+
+int HidrawBackend::ChangeFd() {
+  return monitor_ != nullptr ? udev_monitor_get_fd(monitor_) : -1;
+}
+
+std::vector<HidDeviceChange> HidrawBackend::TakeChanges() {
+  std::vector<HidDeviceChange> changes;
+  if (monitor_ == nullptr) return changes;
+  // The monitor socket is non-blocking: this drains what is pending.
+  while (udev_device* device = udev_monitor_receive_device(monitor_)) {
+    const char* action = udev_device_get_action(device);
+    const char* name = udev_device_get_sysname(device);
+    if (action != nullptr && name != nullptr) {
+      for (HidDeviceChange& change : ChangesForUevent(action, name)) {
+        changes.push_back(std::move(change));
+      }
+    }
+    udev_device_unref(device);
+  }
+  return changes;
+}
+
+std::vector<HidDeviceChange> HidrawBackend::ChangesForUevent(std::string_view action,
+                                                             std::string_view nodeName) {
+  std::vector<HidDeviceChange> changes;
+  if (!IsNodeName(nodeName)) return changes;
+  const std::string name(nodeName);
+  size_t collections = 1;
+  bool arrived;
+  if (action == "add") {
+    arrived = true;
+    const auto description = SysfsNode(sysRoot_, name).Describe();
+    // Announce even a node we cannot describe yet: whoever listens looks
+    // at it again and skips what it cannot read.
+    if (description && !description->descriptor.collections.empty()) {
+      collections = description->descriptor.collections.size();
+    }
+    RememberCollectionCount(name, collections);
+  } else if (action == "remove") {
+    arrived = false;
+    std::lock_guard lock(countsMutex_);
+    if (const auto known = collectionCounts_.find(name); known != collectionCounts_.end()) {
+      collections = known->second;
+      collectionCounts_.erase(known);
+    }
+  } else {
+    return changes;
+  }
+  for (std::string& path : PathsOfNode(name, collections)) {
+    changes.push_back(HidDeviceChange{arrived, std::move(path)});
+  }
+  return changes;
+}

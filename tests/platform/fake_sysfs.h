@@ -1,0 +1,96 @@
+// A throw-away sysfs and /dev tree in a temporary folder, laid out as the
+// kernel lays out hidraw nodes: class/hidraw/hidrawN/device links to the HID
+// device, which sits under a USB interface and a USB device (or, for a
+// uhid-style device, under no USB device at all).
+#pragma once
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The USB device's attributes as the kernel writes them.
+struct FakeUsbStrings {
+  std::optional<std::string> manufacturer = "Company \n";
+  std::optional<std::string> product = "USB Device \n";
+  std::string bcdDevice = "0102\n";
+};
+
+class FakeSysfs {
+ public:
+  using UsbStrings = FakeUsbStrings;
+
+  FakeSysfs() {
+    char pattern[] = "/tmp/corvane-sysfs-XXXXXX";
+    root_ = ::mkdtemp(pattern);
+    std::filesystem::create_directories(SysRoot() + "/class/hidraw");
+    std::filesystem::create_directories(DevRoot());
+  }
+  ~FakeSysfs() {
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
+  }
+  FakeSysfs(const FakeSysfs&) = delete;
+  FakeSysfs& operator=(const FakeSysfs&) = delete;
+
+  std::string SysRoot() const { return root_ + "/sys"; }
+  std::string DevRoot() const { return root_ + "/dev"; }
+  std::string NodePath(int number) const { return DevRoot() + "/hidraw" + std::to_string(number); }
+
+  // Adds hidraw<number> for a HID device 0003:1A2B:3C4D; with `usb` unset
+  // the device hangs from no USB device. `makeNode` also creates the /dev
+  // entry as a FIFO, which opens like a character device.
+  void AddNode(int number, const std::vector<uint8_t>& descriptor,
+               std::optional<UsbStrings> usb = UsbStrings{},
+               const std::string& hidId = "0003:00001A2B:00003C4D", bool makeNode = false) {
+    const std::string n = std::to_string(number);
+    char hidName[32];
+    std::snprintf(hidName, sizeof hidName, "0003:1A2B:3C4D.%04X", number + 1);
+    std::string hidDevice;
+    if (usb) {
+      const std::string usbDevice = "devices/pci0000:00/usb1/1-" + n;
+      const std::string usbInterface = usbDevice + "/1-" + n + ":1.0";
+      std::filesystem::create_directories(SysRoot() + "/" + usbInterface);
+      Write(usbDevice + "/uevent", "DEVTYPE=usb_device\nPRODUCT=1a2b/3c4d/102\n");
+      Write(usbInterface + "/uevent", "DEVTYPE=usb_interface\n");
+      if (usb->manufacturer) Write(usbDevice + "/manufacturer", *usb->manufacturer);
+      if (usb->product) Write(usbDevice + "/product", *usb->product);
+      Write(usbDevice + "/bcdDevice", usb->bcdDevice);
+      hidDevice = usbInterface + "/" + hidName;
+    } else {
+      hidDevice = std::string("devices/virtual/misc/uhid/") + hidName;
+    }
+    std::filesystem::create_directories(SysRoot() + "/" + hidDevice + "/hidraw/hidraw" + n);
+    Write(hidDevice + "/uevent", "DRIVER=hid-generic\nHID_ID=" + hidId + "\nHID_NAME=Fake\n");
+    Write(hidDevice + "/report_descriptor",
+          std::string(descriptor.begin(), descriptor.end()));
+    const std::string classEntry = SysRoot() + "/class/hidraw/hidraw" + n;
+    std::filesystem::create_directories(classEntry);
+    std::filesystem::create_directory_symlink("../../../" + hidDevice, classEntry + "/device");
+    if (makeNode) ::mkfifo(NodePath(number).c_str(), 0600);
+  }
+
+  void RemoveDescriptor(int number) {
+    std::filesystem::remove(SysRoot() + "/class/hidraw/hidraw" + std::to_string(number) +
+                            "/device/report_descriptor");
+  }
+
+  void RemoveNode(int number) {
+    std::filesystem::remove_all(SysRoot() + "/class/hidraw/hidraw" + std::to_string(number));
+    std::filesystem::remove(NodePath(number));
+  }
+
+ private:
+  void Write(const std::string& relative, const std::string& content) {
+    std::ofstream(SysRoot() + "/" + relative, std::ios::binary) << content;
+  }
+
+  std::string root_;
+};

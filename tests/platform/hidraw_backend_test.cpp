@@ -1,0 +1,290 @@
+#include "platform/hidraw_backend.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/platform/fake_sysfs.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// One collection, no report IDs: 8 bytes in, 1 byte out.
+const Bytes kKeyboard = {
+    0x05, 0x01, 0x09, 0x06, 0xA1, 0x01, 0x75, 0x08, 0x95, 0x08, 0x81, 0x02,
+    0x95, 0x01, 0x91, 0x02, 0xC0};
+
+// Three collections: consumer (ID 1, 2 bytes in), system control (ID 2,
+// 1 byte in), vendor 0xFF01 (ID 7 feature 64 bytes, ID 8 input 16 bytes).
+const Bytes kThreeCollections = {
+    0x05, 0x0C, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x01, 0x75, 0x10, 0x95, 0x01, 0x81, 0x00, 0xC0,
+    0x05, 0x01, 0x09, 0x80, 0xA1, 0x01, 0x85, 0x02, 0x75, 0x08, 0x95, 0x01, 0x81, 0x02, 0xC0,
+    0x06, 0x01, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x07, 0x75, 0x08, 0x95, 0x40, 0xB1, 0x02,
+    0x85, 0x08, 0x95, 0x10, 0x81, 0x02, 0xC0};
+
+class HidrawBackendOnFakeSysfs : public ::testing::Test {
+ protected:
+  HidrawBackend MakeBackend() { return HidrawBackend(sysfs.SysRoot(), sysfs.DevRoot(), false); }
+
+  std::string Path(int node, const char* suffix = "") {
+    return sysfs.NodePath(node) + suffix;
+  }
+
+  FakeSysfs sysfs;
+};
+
+TEST_F(HidrawBackendOnFakeSysfs, ListsNodesInNumberOrderAndOnePathPerCollection) {
+  sysfs.AddNode(10, kKeyboard);
+  sysfs.AddNode(2, kThreeCollections);
+  sysfs.AddNode(0, kKeyboard);
+  sysfs.AddNode(3, kKeyboard);
+  sysfs.RemoveDescriptor(3);  // cannot be described: not listed
+  sysfs.AddNode(4, {0xA1, 0x01});  // no complete collection: not listed
+
+  HidrawBackend backend = MakeBackend();
+  EXPECT_EQ(backend.EnumeratePaths(),
+            (std::vector<std::string>{Path(0), Path(2, "&col01"), Path(2, "&col02"),
+                                      Path(2, "&col03"), Path(10)}));
+}
+
+TEST_F(HidrawBackendOnFakeSysfs, NoNodesListNothing) {
+  EXPECT_TRUE(MakeBackend().EnumeratePaths().empty());
+  HidrawBackend missingRoot("/nonexistent-sysfs-root", "/dev", false);
+  EXPECT_TRUE(missingRoot.EnumeratePaths().empty());
+}
+
+TEST_F(HidrawBackendOnFakeSysfs, IdentityComesFromSysfsAndTheCollection) {
+  sysfs.AddNode(1, kThreeCollections);
+  HidrawBackend backend = MakeBackend();
+
+  struct Case {
+    const char* suffix;
+    uint16_t usagePage, usage, input, feature;
+  } cases[] = {
+      {"&col01", 0x0C, 0x01, 3, 0},
+      {"&col02", 0x01, 0x80, 2, 0},
+      {"&col03", 0xFF01, 0x01, 17, 65},
+      {"&COL03", 0xFF01, 0x01, 17, 65},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.suffix);
+    const auto info = backend.QueryInterface(Path(1, c.suffix));
+    ASSERT_TRUE(info.has_value());
+    EXPECT_EQ(info->vendorId, 0x1A2B);
+    EXPECT_EQ(info->productId, 0x3C4D);
+    EXPECT_EQ(info->versionNumber, 0x0102);
+    EXPECT_EQ(info->usagePage, c.usagePage);
+    EXPECT_EQ(info->usage, c.usage);
+    EXPECT_EQ(info->inputReportByteLength, c.input);
+    EXPECT_EQ(info->featureReportByteLength, c.feature);
+  }
+}
+
+TEST_F(HidrawBackendOnFakeSysfs, VendorAndProductAreTheLow16BitsOfHidId) {
+  sysfs.AddNode(0, kKeyboard, FakeSysfs::UsbStrings{}, "0003:0000FFFF:00008001");
+  const auto info = MakeBackend().QueryInterface(Path(0));
+  ASSERT_TRUE(info.has_value());
+  EXPECT_EQ(info->vendorId, 0xFFFF);
+  EXPECT_EQ(info->productId, 0x8001);
+}
+
+TEST_F(HidrawBackendOnFakeSysfs, WithoutUsbAncestorVersionIsZeroAndStringsFail) {
+  sysfs.AddNode(0, kKeyboard, std::nullopt);
+  HidrawBackend backend = MakeBackend();
+  const auto info = backend.QueryInterface(Path(0));
+  ASSERT_TRUE(info.has_value());
+  EXPECT_EQ(info->versionNumber, 0);
+  EXPECT_FALSE(backend.ReadIndexedString(Path(0), 1).has_value());
+  EXPECT_FALSE(backend.ReadIndexedString(Path(0), 2).has_value());
+}
+
+TEST_F(HidrawBackendOnFakeSysfs, PathsThatNameNoInterfaceGiveNothing) {
+  sysfs.AddNode(0, kKeyboard);
+  sysfs.AddNode(1, kThreeCollections);
+  sysfs.AddNode(2, kKeyboard, FakeSysfs::UsbStrings{}, "garbage");
+  HidrawBackend backend = MakeBackend();
+  const std::string invalid[] = {
+      Path(5),                        // no such node
+      Path(1),                        // several collections: only suffixed paths
+      Path(1, "&col04"),              // beyond the last collection
+      Path(1, "&col00"),
+      Path(0, "&col01"),              // one collection: only the plain path
+      Path(1, "&col"),
+      Path(1, "&colx1"),
+      Path(2),                        // unreadable HID_ID
+      sysfs.DevRoot() + "/hidraw",
+      sysfs.DevRoot() + "/hidraw0/../hidraw0",
+      sysfs.DevRoot() + "/../hidraw0",
+      "/elsewhere/hidraw0",
+      "",
+  };
+  for (const std::string& path : invalid) {
+    SCOPED_TRACE(path);
+    EXPECT_FALSE(backend.QueryInterface(path).has_value());
+    EXPECT_FALSE(backend.ReadIndexedString(path, 1).has_value());
+    EXPECT_EQ(backend.Open(path), nullptr);
+  }
+}
+
+struct StringCase {
+  const char* name;
+  std::string attribute;
+  std::u16string expected;
+};
+
+class DeviceStrings : public HidrawBackendOnFakeSysfs,
+                      public ::testing::WithParamInterface<StringCase> {};
+
+TEST_P(DeviceStrings, LoseOnlyTheFinalNewlineAndReadAsUtf16) {
+  FakeSysfs::UsbStrings usb;
+  usb.manufacturer = "Company \n";
+  usb.product = GetParam().attribute;
+  sysfs.AddNode(0, kKeyboard, usb);
+  HidrawBackend backend = MakeBackend();
+  EXPECT_EQ(backend.ReadIndexedString(Path(0), 1), std::u16string(u"Company "));
+  EXPECT_EQ(backend.ReadIndexedString(Path(0), 2), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Attributes, DeviceStrings,
+    ::testing::Values(
+        StringCase{"TrailingBlankKept", "USB Device \n", u"USB Device "},
+        StringCase{"TwoBlanksKept", "usb device  \n", u"usb device  "},
+        StringCase{"OnlyOneNewlineRemoved", "A\n\n", u"A\n"},
+        StringCase{"NoNewline", "Plain", u"Plain"},
+        StringCase{"Empty", "\n", u""},
+        StringCase{"TwoAndThreeByteUtf8", "Soci\xC3\xA9t\xC3\xA9 \xE2\x98\x83\n",
+                   u"Soci\u00E9t\u00E9 \u2603"},
+        StringCase{"FourByteUtf8BecomesSurrogatePair", "\xF0\x9D\x84\x9E\n", u"\U0001D11E"},
+        StringCase{"InvalidByte", "a\xFFz\n", u"a\uFFFDz"},
+        StringCase{"OverlongEncoding", "\xC0\x80\n", u"\uFFFD\uFFFD"},
+        StringCase{"EncodedSurrogate", "\xED\xA0\x80\n", u"\uFFFD\uFFFD\uFFFD"},
+        StringCase{"CutSequence", "x\xE2\x98\n", u"x\uFFFD\uFFFD"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(HidrawBackendOnFakeSysfs, StringsFailForMissingAttributesAndOtherIndexes) {
+  FakeSysfs::UsbStrings usb;
+  usb.product.reset();
+  sysfs.AddNode(0, kKeyboard, usb);
+  HidrawBackend backend = MakeBackend();
+  EXPECT_TRUE(backend.ReadIndexedString(Path(0), 1).has_value());
+  EXPECT_FALSE(backend.ReadIndexedString(Path(0), 2).has_value());
+  for (int index : {0, 3, -1, 256}) {
+    EXPECT_FALSE(backend.ReadIndexedString(Path(0), index).has_value()) << index;
+  }
+}
+
+TEST_F(HidrawBackendOnFakeSysfs, AddAndRemoveGiveOneChangePerCollectionPath) {
+  sysfs.AddNode(1, kThreeCollections);
+  sysfs.AddNode(0, kKeyboard);
+  HidrawBackend backend = MakeBackend();
+  backend.EnumeratePaths();
+
+  using Changes = std::vector<std::pair<bool, std::string>>;
+  auto changes = [&](const char* action, const char* node) {
+    Changes out;
+    for (const HidDeviceChange& c : backend.ChangesForUevent(action, node)) {
+      out.emplace_back(c.arrived, c.path);
+    }
+    return out;
+  };
+
+  // The node's sysfs entry is gone by the time its removal is seen.
+  sysfs.RemoveNode(1);
+  EXPECT_EQ(changes("remove", "hidraw1"),
+            (Changes{{false, Path(1, "&col01")}, {false, Path(1, "&col02")},
+                     {false, Path(1, "&col03")}}));
+  EXPECT_EQ(changes("remove", "hidraw0"), (Changes{{false, Path(0)}}));
+  // Never seen: its plain node path.
+  EXPECT_EQ(changes("remove", "hidraw7"), (Changes{{false, Path(7)}}));
+
+  sysfs.AddNode(5, kThreeCollections);
+  EXPECT_EQ(changes("add", "hidraw5"),
+            (Changes{{true, Path(5, "&col01")}, {true, Path(5, "&col02")},
+                     {true, Path(5, "&col03")}}));
+  // The count learnt at arrival serves the removal.
+  sysfs.RemoveNode(5);
+  EXPECT_EQ(changes("remove", "hidraw5").size(), 3u);
+  // Seen again after removal: forgotten, so the plain path.
+  EXPECT_EQ(changes("remove", "hidraw5"), (Changes{{false, Path(5)}}));
+
+  // Arrival of a node that cannot be described yet is still announced.
+  EXPECT_EQ(changes("add", "hidraw6"), (Changes{{true, Path(6)}}));
+
+  EXPECT_TRUE(changes("change", "hidraw0").empty());
+  EXPECT_TRUE(changes("bind", "hidraw0").empty());
+  EXPECT_TRUE(changes("add", "../hidraw0").empty());
+  EXPECT_TRUE(changes("add", "card0").empty());
+}
+
+TEST_F(HidrawBackendOnFakeSysfs, WithoutUdevThereIsNoChangeFd) {
+  HidrawBackend backend = MakeBackend();
+  EXPECT_EQ(backend.ChangeFd(), -1);
+  EXPECT_TRUE(backend.TakeChanges().empty());
+}
+
+TEST_F(HidrawBackendOnFakeSysfs, OpenReadsCapabilitiesAndFramesUnnumberedReports) {
+  sysfs.AddNode(0, kKeyboard, FakeSysfs::UsbStrings{}, "0003:00001A2B:00003C4D", true);
+  HidrawBackend backend = MakeBackend();
+  auto device = backend.Open(Path(0));
+  ASSERT_NE(device, nullptr);
+  const auto caps = device->Capabilities();
+  ASSERT_TRUE(caps.has_value());
+  EXPECT_EQ(caps->usage, 0x06);
+  EXPECT_EQ(caps->inputReportByteLength, 9);
+
+  // The FIFO stands in for the node: what is written to it is one report.
+  const int writer = ::open(Path(0).c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(writer, 0);
+  const uint8_t report[] = {0x11, 0x22, 0x33};
+  ASSERT_EQ(::write(writer, report, sizeof report), 3);
+  ::close(writer);
+
+  uint8_t buffer[16] = {0xEE};
+  size_t received = 0;
+  ASSERT_EQ(device->ReadInputReport(buffer, sizeof buffer, &received),
+            HidOpenDevice::ReadStatus::Report);
+  EXPECT_EQ(Bytes(buffer, buffer + received), (Bytes{0x00, 0x11, 0x22, 0x33}));
+}
+
+TEST_F(HidrawBackendOnFakeSysfs, OpenFailsWhenTheNodeIsMissing) {
+  sysfs.AddNode(0, kKeyboard);  // sysfs entry, but no /dev node
+  EXPECT_EQ(MakeBackend().Open(Path(0)), nullptr);
+}
+
+int OpenFdCount() {
+  int count = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    ++count;
+  }
+  return count;
+}
+
+TEST_F(HidrawBackendOnFakeSysfs, EveryDescriptorIsClosedAgain) {
+  sysfs.AddNode(0, kKeyboard, FakeSysfs::UsbStrings{}, "0003:00001A2B:00003C4D", true);
+  sysfs.AddNode(1, kThreeCollections, FakeSysfs::UsbStrings{}, "0003:00001A2B:00003C4D", true);
+  const int before = OpenFdCount();
+  for (int round = 0; round < 20; ++round) {
+    HidrawBackend backend = MakeBackend();
+    for (const std::string& path : backend.EnumeratePaths()) {
+      backend.QueryInterface(path);
+      backend.ReadIndexedString(path, 1);
+      auto device = backend.Open(path);
+      ASSERT_NE(device, nullptr) << path;
+      device->Cancel();
+    }
+    backend.Open(Path(9));
+    // The production flavour also opens a udev context and a monitor socket.
+    HidrawBackend withUdev(sysfs.SysRoot(), sysfs.DevRoot(), true);
+    withUdev.EnumeratePaths();
+    withUdev.TakeChanges();
+  }
+  EXPECT_EQ(OpenFdCount(), before);
+}
+
+}  // namespace

@@ -1,0 +1,185 @@
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <thread>
+#include <vector>
+
+#include "platform/hidraw_backend.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+using ReadStatus = HidOpenDevice::ReadStatus;
+
+// A packet socket pair stands in for a hidraw node: one write is one read,
+// like one input report.
+class OpenDeviceOverSocket : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    int fds[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, fds), 0);
+    nodeEnd_ = fds[0];
+    deviceEnd_ = fds[1];
+  }
+  void TearDown() override { CloseDeviceEnd(); }
+
+  std::unique_ptr<HidrawOpenDevice> Adopt(HidrawOpenDevice::ReportRouting routing = {}) {
+    const int fd = nodeEnd_;
+    nodeEnd_ = -1;
+    return HidrawOpenDevice::Adopt(fd, HidInterfaceInfo{}, routing);
+  }
+
+  void Send(const Bytes& report) {
+    ASSERT_EQ(::write(deviceEnd_, report.data(), report.size()),
+              static_cast<ssize_t>(report.size()));
+  }
+
+  void CloseDeviceEnd() {
+    if (deviceEnd_ >= 0) ::close(deviceEnd_);
+    deviceEnd_ = -1;
+  }
+
+  int nodeEnd_ = -1;
+  int deviceEnd_ = -1;
+};
+
+struct FramingCase {
+  const char* name;
+  bool numbered;
+  std::vector<int> collectionIds;  // empty: every report is delivered
+  std::vector<Bytes> sent;
+  size_t capacity;
+  Bytes expected;
+};
+
+class ReportFraming : public OpenDeviceOverSocket,
+                      public ::testing::WithParamInterface<FramingCase> {};
+
+TEST_P(ReportFraming, PutsTheReportIdInByteZeroAndRoutesByCollection) {
+  const FramingCase& c = GetParam();
+  HidrawOpenDevice::ReportRouting routing;
+  routing.numbered = c.numbered;
+  routing.onlyListedIds = !c.collectionIds.empty();
+  for (int id : c.collectionIds) routing.ids.set(id);
+  auto device = Adopt(routing);
+  ASSERT_NE(device, nullptr);
+  for (const Bytes& report : c.sent) Send(report);
+
+  Bytes buffer(c.capacity + 4, 0xEE);
+  size_t received = 99;
+  ASSERT_EQ(device->ReadInputReport(buffer.data(), c.capacity, &received), ReadStatus::Report);
+  EXPECT_EQ(Bytes(buffer.begin(), buffer.begin() + received), c.expected);
+  // Nothing beyond the capacity is touched.
+  EXPECT_EQ(Bytes(buffer.begin() + c.capacity, buffer.end()), Bytes(4, 0xEE));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reports, ReportFraming,
+    ::testing::Values(
+        FramingCase{"UnnumberedGetsZeroInFront", false, {}, {{0x11, 0x22, 0x33}}, 8,
+                    {0x00, 0x11, 0x22, 0x33}},
+        FramingCase{"NumberedPassesAsRead", true, {}, {{0x05, 0x11, 0x22}}, 8,
+                    {0x05, 0x11, 0x22}},
+        FramingCase{"NumberedCutToCapacity", true, {}, {{0x05, 0x11, 0x22}}, 2, {0x05, 0x11}},
+        FramingCase{"UnnumberedCutToCapacity", false, {}, {{0x11, 0x22, 0x33}}, 2, {0x00, 0x11}},
+        FramingCase{"ZeroCapacityConsumesTheReport", true, {}, {{0x05, 0x11}}, 0, {}},
+        FramingCase{"OtherCollectionsReportsSkipped", true, {7, 8},
+                    {{0x01, 0xAA}, {0x02, 0xBB}, {0x08, 0xCC}}, 8, {0x08, 0xCC}},
+        FramingCase{"UnnumberedReportsBelongToIdZero", false, {0}, {{0x42}}, 8, {0x00, 0x42}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(OpenDeviceOverSocket, CancelWakesABlockedReadAndStaysCancelled) {
+  auto device = Adopt();
+  ASSERT_NE(device, nullptr);
+  uint8_t buffer[8];
+  size_t received = 0;
+  auto blocked = std::async(std::launch::async, [&] {
+    return device->ReadInputReport(buffer, sizeof buffer, &received);
+  });
+  // The read must still be waiting: no report, no error.
+  ASSERT_EQ(blocked.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
+  device->Cancel();
+  ASSERT_EQ(blocked.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+  EXPECT_EQ(blocked.get(), ReadStatus::Cancelled);
+
+  // Even with a report waiting, a cancelled device reads nothing more.
+  Send({0x01, 0x02});
+  device->Cancel();
+  EXPECT_EQ(device->ReadInputReport(buffer, sizeof buffer, &received), ReadStatus::Cancelled);
+  EXPECT_EQ(received, 0u);
+}
+
+TEST_F(OpenDeviceOverSocket, SkippedReportsKeepTheReadWaitingUntilCancelled) {
+  HidrawOpenDevice::ReportRouting routing;
+  routing.numbered = true;
+  routing.onlyListedIds = true;
+  routing.ids.set(3);
+  auto device = Adopt(routing);
+  ASSERT_NE(device, nullptr);
+  uint8_t buffer[8] = {0x77};
+  size_t received = 0;
+  auto blocked = std::async(std::launch::async, [&] {
+    return device->ReadInputReport(buffer, sizeof buffer, &received);
+  });
+  Send({0x01, 0xAA});
+  Send({0x02, 0xBB});
+  ASSERT_EQ(blocked.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
+  device->Cancel();
+  EXPECT_EQ(blocked.get(), ReadStatus::Cancelled);
+  EXPECT_EQ(buffer[0], 0x77);  // a skipped report never reaches the caller
+}
+
+TEST_F(OpenDeviceOverSocket, HangUpMeansGoneForABlockedRead) {
+  auto device = Adopt();
+  ASSERT_NE(device, nullptr);
+  uint8_t buffer[8];
+  size_t received = 0;
+  auto blocked = std::async(std::launch::async, [&] {
+    return device->ReadInputReport(buffer, sizeof buffer, &received);
+  });
+  ASSERT_EQ(blocked.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
+  CloseDeviceEnd();
+  ASSERT_EQ(blocked.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+  EXPECT_EQ(blocked.get(), ReadStatus::Gone);
+  // And it stays gone rather than spinning or blocking.
+  EXPECT_EQ(device->ReadInputReport(buffer, sizeof buffer, &received), ReadStatus::Gone);
+}
+
+TEST(OpenDeviceOverPipe, HangUpWithoutDataIsGone) {
+  int fds[2];
+  ASSERT_EQ(::pipe2(fds, O_CLOEXEC), 0);
+  auto device = HidrawOpenDevice::Adopt(fds[0], std::nullopt, {});
+  ASSERT_NE(device, nullptr);
+  ::close(fds[1]);  // poll() now gives POLLHUP without POLLIN
+  uint8_t buffer[8];
+  size_t received = 0;
+  EXPECT_EQ(device->ReadInputReport(buffer, sizeof buffer, &received), ReadStatus::Gone);
+  EXPECT_FALSE(device->Capabilities().has_value());
+}
+
+TEST_F(OpenDeviceOverSocket, FeatureTransfersOnANonHidDescriptorFail) {
+  auto device = Adopt();
+  ASSERT_NE(device, nullptr);
+  uint8_t buffer[72] = {0x07};
+  struct Case {
+    size_t length;
+  } cases[] = {{0}, {72}, {16384}, {1u << 20}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.length);
+    std::vector<uint8_t> big(std::max<size_t>(c.length, 1), 0x07);
+    uint8_t* data = c.length <= sizeof buffer ? buffer : big.data();
+    EXPECT_FALSE(device->SetFeature(data, c.length));
+    EXPECT_FALSE(device->GetFeature(data, c.length));
+  }
+}
+
+TEST(OpenDeviceAdopt, RefusesAnInvalidDescriptor) {
+  EXPECT_EQ(HidrawOpenDevice::Adopt(-1, std::nullopt, {}), nullptr);
+}
+
+}  // namespace
