@@ -31,6 +31,10 @@ CommandFrame BuildCommandFrame(uint8_t reportId, uint8_t commandCode,
   return frame;
 }
 
+bool AnswerEchoesRequest(const CommandFrame& request, const CommandFrame& answer) {
+  return std::equal(request.begin(), request.begin() + kAnswerPayloadOffset, answer.begin());
+}
+
 bool SendFeatureCommand(const std::string& path, uint8_t reportId, uint8_t commandCode,
                         std::span<const uint8_t, kSendArgumentCount> argumentBytes) {
   if (!FeatureReportFitsFrame(path, 0)) return false;
@@ -50,9 +54,7 @@ bool QueryFeatureCommand(const std::string& path, uint8_t reportId, uint8_t comm
   if (!HidWriteFeature(path, frame.data())) return false;
   // Byte 0 still holds the report ID, which selects the report to read.
   if (!HidReadFeature(path, frame.data())) return false;
-  if (!std::equal(frame.begin(), frame.begin() + kAnswerPayloadOffset, request.begin())) {
-    return false;
-  }
+  if (!AnswerEchoesRequest(request, frame)) return false;
   std::copy_n(frame.begin() + kAnswerPayloadOffset, answer.size(), answer.begin());
   return true;
 }

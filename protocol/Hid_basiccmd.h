@@ -23,6 +23,10 @@ using CommandFrame = std::array<uint8_t, kCommandFrameLength>;
 CommandFrame BuildCommandFrame(uint8_t reportId, uint8_t commandCode,
                                std::span<const uint8_t> argumentBytes);
 
+// True when answer bytes 0-7 repeat the request's report ID, command code and
+// argument bytes 2-7.
+bool AnswerEchoesRequest(const CommandFrame& request, const CommandFrame& answer);
+
 // Writes the command as a feature report. True when the device took it.
 bool SendFeatureCommand(const std::string& path, uint8_t reportId, uint8_t commandCode,
                         std::span<const uint8_t, kSendArgumentCount> argumentBytes);
