@@ -1,0 +1,23 @@
+// IO_HID running on the simulated backend, reset for every test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "hid/IO_HID.h"
+#include "platform/sim/sim_backend.h"
+
+class HidOnSim : public ::testing::Test {
+ protected:
+  void SetUp() override { HidSetBackend(sim_); }
+  void TearDown() override {
+    HidSetBackend(nullptr);
+    // IO_HID closes every handle it opens before returning.
+    EXPECT_EQ(sim_->OpenHandleCount(), 0u);
+  }
+
+  SimBackend& sim() { return *sim_; }
+
+  std::shared_ptr<SimBackend> sim_ = std::make_shared<SimBackend>();
+};

@@ -1,0 +1,84 @@
+// Arrival and removal notifications of IO_HID over simulated devices.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+
+#include <mutex>
+#include <utility>
+#include <string>
+#include <vector>
+
+#include "tests/hid/hid_sim_fixture.h"
+
+namespace {
+
+class RecordingPoster : public MessagePoster {
+ public:
+  void Post(Message message) override {
+    std::lock_guard lock(mutex_);
+    messages_.push_back(std::move(message));
+  }
+  std::vector<Message> Take() {
+    std::lock_guard lock(mutex_);
+    return std::exchange(messages_, {});
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<Message> messages_;
+};
+
+bool Readable(int fd) {
+  pollfd p{fd, POLLIN, 0};
+  return poll(&p, 1, 0) == 1 && (p.revents & POLLIN) != 0;
+}
+
+struct Expected {
+  uintptr_t event;
+  std::string path;
+};
+
+void ExpectChanges(const std::vector<Message>& posted, const std::vector<Expected>& expected) {
+  ASSERT_EQ(posted.size(), expected.size());
+  for (size_t i = 0; i < posted.size(); ++i) {
+    const Message& m = posted[i];
+    EXPECT_EQ(m.msg, WM_DEVICECHANGE);
+    EXPECT_EQ(m.wParam, expected[i].event);
+    ASSERT_NE(m.broadcast, nullptr);
+    // lParam points at the record the message keeps alive.
+    EXPECT_EQ(m.lParam, reinterpret_cast<intptr_t>(m.broadcast.get()));
+    const auto* record = reinterpret_cast<const DeviceBroadcast*>(m.lParam);
+    EXPECT_EQ(record->deviceType, DBT_DEVTYP_DEVICEINTERFACE);
+    EXPECT_EQ(record->name, expected[i].path);
+  }
+}
+
+TEST_F(HidOnSim, ArrivalAndRemovalArePostedPerInterface) {
+  const int fd = HidRegisterArrival();
+  ASSERT_GE(fd, 0);
+  EXPECT_FALSE(Readable(fd));
+
+  RecordingPoster window;
+  const std::vector<std::string> mouse = sim().Plug(SimMouse("mouse"));
+  const std::vector<std::string> foreign = sim().Plug(SimForeign("foreign"));
+  ASSERT_TRUE(Readable(fd));
+  HidPostDeviceChanges(window);
+  EXPECT_FALSE(Readable(fd));
+  ExpectChanges(window.Take(), {{DBT_DEVICEARRIVAL, mouse[0]},
+                                {DBT_DEVICEARRIVAL, mouse[1]},
+                                {DBT_DEVICEARRIVAL, foreign[0]}});
+
+  sim().Unplug("mouse");
+  ASSERT_TRUE(Readable(fd));
+  HidPostDeviceChanges(window);
+  ExpectChanges(window.Take(), {{DBT_DEVICEREMOVECOMPLETE, mouse[0]},
+                                {DBT_DEVICEREMOVECOMPLETE, mouse[1]}});
+}
+
+TEST_F(HidOnSim, NothingPendingPostsNothing) {
+  RecordingPoster window;
+  HidPostDeviceChanges(window);
+  EXPECT_TRUE(window.Take().empty());
+}
+
+}  // namespace
