@@ -16,10 +16,19 @@ std::u16string UInt16ToText(uint16_t value);
 std::u16string IntToText(int32_t value);
 
 // Conversions between UTF-8 and UTF-16. Invalid input never throws: a byte
-// that is not part of valid UTF-8 is read as Latin-1, an unpaired surrogate
-// becomes U+FFFD.
+// that is not part of valid UTF-8 (stray continuation bytes, overlong forms,
+// encoded surrogates, values above U+10FFFF, cut-off sequences) is read as
+// Latin-1 on its own and decoding goes on with the next byte; an unpaired
+// surrogate becomes U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view utf16);
+
+// Appends the UTF-16 form of `utf8` to `out` (same rules as Utf8ToUtf16), so
+// that a caller decoding many lines can reuse one buffer.
+void AppendUtf8AsUtf16(std::string_view utf8, std::u16string& out);
+
+// True when every byte of `bytes` is part of a well-formed UTF-8 sequence.
+bool IsValidUtf8(std::string_view bytes);
 
 // A-Z to a-z; every other code unit unchanged.
 std::u16string AsciiLower(std::u16string_view text);
@@ -27,3 +36,7 @@ std::string AsciiLower(std::string_view text);
 
 // True when both texts are equal without regard to ASCII letter case.
 bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b);
+
+// `text` without the code units 0 to 32 (blanks, tabs, line ends, other
+// control characters) at both ends; a view into `text`.
+std::u16string_view TrimControlAndBlanks(std::u16string_view text);
