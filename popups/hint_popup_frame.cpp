@@ -1,0 +1,194 @@
+#include "popups/hint_popup_frame.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHideEvent>
+#include <QLabel>
+#include <QPalette>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTimer>
+
+#include "platform/session/executable_folder.h"
+#include "popups/popup_placement.h"
+#include "popups/popup_trace.h"
+#include "skin/Language_elementsproperty.h"
+#include "skin/Language_subroutines.h"
+#include "skin/Ui_releaseelements.h"
+#include "skin/qt/image_element.h"
+#include "skin/qt/qt_display.h"
+#include "skin/qt/qt_ui_toolkit.h"
+#include "skin/qt/qt_window_shape.h"
+#include "skin/text_helpers.h"
+
+namespace {
+
+constexpr const char* kTitleFace = "Tahoma";
+
+void SetUpLabel(QLabel* label, const QRect& bounds) {
+  label->setGeometry(bounds);
+  // Notification texts come from a settings file: never read them as markup.
+  label->setTextFormat(Qt::PlainText);
+  label->setAlignment(Qt::AlignCenter);
+  label->setWordWrap(false);
+  label->setAutoFillBackground(false);
+  label->setContentsMargins(0, 0, 0, 0);
+  label->setMargin(0);
+  label->setIndent(0);
+  QFont font(QString::fromLatin1(kTitleFace));
+  font.setPointSizeF(HintPopupFrame::kLabelPointSize);
+  font.setBold(true);
+  label->setFont(font);
+}
+
+}  // namespace
+
+HintPopupFrame::HintPopupFrame(const HintPopupConstants& constants, std::string dataFolder)
+    : QWidget(nullptr), m_Constants(constants) {
+  setObjectName(QString::fromLatin1(m_Constants.formName));
+  // No taskbar entry, no frame, above other windows, and never the focus:
+  // a notification must not take the keyboard from a game.
+  setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                 Qt::WindowDoesNotAcceptFocus);
+  setAttribute(Qt::WA_ShowWithoutActivating);
+  setFocusPolicy(Qt::NoFocus);
+
+  QPalette colours = palette();
+  colours.setColor(QPalette::Window, colours.color(QPalette::Button));
+  setPalette(colours);
+  setAutoFillBackground(true);
+
+  m_LayoutFactor = GetWindowScaleFactor(this);
+  const QRect client = ScaledLayoutRect(0, 0, kLayoutWidth, kLayoutHeight);
+  setFixedSize(client.size());
+
+  im_BackgroundImage = new ImageElement(this);
+  im_BackgroundImage->setObjectName(QStringLiteral("im_BackgroundImage"));
+  im_BackgroundImage->setGeometry(client);
+  im_BackgroundImage->SetAutoSize(true);
+
+  m_TitleLabel = new QLabel(this);
+  m_TitleLabel->setObjectName(QString::fromLatin1(m_Constants.titleLabelName));
+  SetUpLabel(m_TitleLabel, ScaledLayoutRect(0, 74, 247, 32));
+
+  lb_Text = new QLabel(this);
+  lb_Text->setObjectName(QStringLiteral("lb_Text"));
+  SetUpLabel(lb_Text, ScaledLayoutRect(0, 104, 247, 32));
+
+  tm_FireKetHint = new QTimer(this);
+  tm_FireKetHint->setObjectName(QStringLiteral("tm_FireKetHint"));
+  tm_FireKetHint->setInterval(kHideAfterMs);
+  tm_FireKetHint->setTimerType(Qt::PreciseTimer);
+  connect(tm_FireKetHint, &QTimer::timeout, this, [this] { tm_FireKetHintTimer(); });
+
+  m_DataFolder = dataFolder.empty()
+                     ? ExecutableFolder() + "Data/" + m_Constants.dataFolderName + "/"
+                     : std::move(dataFolder);
+}
+
+HintPopupFrame::~HintPopupFrame() { ReleaseUiDescription(m_UiFile); }
+
+QRect HintPopupFrame::ScaledLayoutRect(int left, int top, int width, int height) const {
+  const Rect scaled = ScaleRectByFactor(Rect{left, top, left + width, top + height}, m_LayoutFactor);
+  return QRect(scaled.left, scaled.top, scaled.right - scaled.left, scaled.bottom - scaled.top);
+}
+
+void HintPopupFrame::FormCreate() {
+  // The popups' resources are those of language id 1033 whatever language
+  // the menu shows: the id's decimal text is the language folder's name, and
+  // FindLocalizedFile falls back to "English" where no "1033" folder exists.
+  m_LanguageId = GetLanguageId(u"");
+  m_LanguageName = GetLanguageName(UInt16ToText(m_LanguageId));
+
+  const std::string uiPath = m_DataFolder + "UI.txt";
+  if (QFileInfo(QString::fromStdString(uiPath)).isFile()) m_UiFile = UiDescription::LoadFile(uiPath);
+
+  const std::string background = BackgroundPath();
+  if (!background.empty()) {
+    im_BackgroundImage->move(0, 0);
+    if (LoadScaledImage(*im_BackgroundImage, QString::fromStdString(background), this)) {
+      setFixedSize(im_BackgroundImage->size());
+    }
+  }
+
+  QtUiWindow window(this);
+  window.AddWidget(QStringLiteral("TImage"), im_BackgroundImage);
+  window.AddWidget(QStringLiteral("TLabel"), m_TitleLabel);
+  window.AddWidget(QStringLiteral("TLabel"), lb_Text);
+  AddOwnElements(window);
+  window.AddObject(QStringLiteral("TTimer"), tm_FireKetHint);
+  TlanguageElementsProperty record;
+  ApplyUiDescription(record, window, uiPath, m_LanguageId, u"", u"");
+}
+
+void HintPopupFrame::AddOwnElements(QtUiWindow&) {}
+
+std::string HintPopupFrame::BackgroundPath() const {
+  return FindLocalizedFile(m_DataFolder, m_LanguageName, m_Constants.backgroundFileName);
+}
+
+void HintPopupFrame::ShowAgain() {
+  hide();
+  show();
+}
+
+void HintPopupFrame::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  // A window manager mapping the window again is no new notification.
+  if (event->spontaneous()) return;
+  FormShow();
+}
+
+void HintPopupFrame::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  if (event->spontaneous()) return;
+  if (IsPopupTraceOn()) WritePopupTrace(FormatPopupHideLine(m_Constants.traceName));
+}
+
+void HintPopupFrame::FormShow() {
+  tm_FireKetHint->stop();
+  tm_FireKetHint->setInterval(kHideAfterMs);
+  tm_FireKetHint->start();
+
+  const float factor = GetWindowScaleFactor(this);
+  if (const QScreen* primary = QGuiApplication::primaryScreen()) {
+    const QRect work = primary->availableGeometry();
+    const PopupPosition at = BottomRightPopupPosition(work.width(), work.height(), width(), height(), factor);
+    move(at.left, at.top);
+  }
+  BuildShapeOnce();
+  TraceShow();
+}
+
+// The shape follows the picture at the density of the monitor the first
+// show placed the popup on; it is never rebuilt, not even when the popup is
+// hidden and shown again later.
+void HintPopupFrame::BuildShapeOnce() {
+  if (!m_ShapePending) return;
+  m_ShapePending = false;
+  const std::string background = BackgroundPath();
+  if (background.empty()) return;
+  SetWindowShapeFromImage(this, *im_BackgroundImage, QString::fromStdString(background));
+}
+
+void HintPopupFrame::tm_FireKetHintTimer() {
+  tm_FireKetHint->stop();
+  hide();
+}
+
+void HintPopupFrame::TraceShow() const {
+  if (!IsPopupTraceOn()) return;
+  PopupShowRecord record;
+  record.popupName = m_Constants.traceName;
+  record.title = m_TitleLabel->text().toStdU16String();
+  record.text = lb_Text->text().toStdU16String();
+  record.x = x();
+  record.y = y();
+  record.width = width();
+  record.height = height();
+  record.alignment = (lb_Text->alignment() & Qt::AlignHorizontal_Mask) == Qt::AlignLeft
+                         ? PopupTextAlignment::Left
+                         : PopupTextAlignment::Center;
+  record.pointSize = lb_Text->font().pointSize();
+  WritePopupTrace(FormatPopupShowLine(record));
+}

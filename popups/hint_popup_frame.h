@@ -1,0 +1,105 @@
+// The frame shared by the notification popups: a borderless window that
+// stays on top, has no taskbar entry and never takes the focus, skinned from
+// its own data folder, cut to the outline of its background picture, placed
+// at the bottom-right corner of the primary work area and hidden 2000 ms
+// after it was last shown.
+//
+// Layout values are designed at 96 pixels per inch. The popup grows with the
+// density of its monitor as a whole: the layout's rectangles are scaled by
+// the monitor's factor at creation (as the UI description's rectangles and
+// the background picture are), and label fonts are sized in points, which
+// the toolkit turns into pixels at the monitor's density. A popup thus looks
+// the same at 144 or 192 dpi as at 96, only larger.
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+#include <string>
+
+#include "skin/ui_description.h"
+
+class ImageElement;
+class QLabel;
+class QTimer;
+class QtUiWindow;
+
+// What tells the two popups apart.
+struct HintPopupConstants {
+  const char* formName;            // the layout name UI descriptions use
+  const char* titleLabelName;      // "lb_LTKey", "lb_RTMode"
+  const char* dataFolderName;      // the popup's folder inside Data/
+  const char* backgroundFileName;  // asked for as .bmp, found as .png first
+  const char* traceName;           // the popup's name in trace lines
+};
+
+class HintPopupFrame : public QWidget {
+ public:
+  ~HintPopupFrame() override;
+  HintPopupFrame(const HintPopupFrame&) = delete;
+  HintPopupFrame& operator=(const HintPopupFrame&) = delete;
+
+  static constexpr int kLayoutWidth = 247;
+  static constexpr int kLayoutHeight = 136;
+  static constexpr int kHideAfterMs = 2000;
+  // The labels' 19-pixel character height at 96 dpi, in points.
+  static constexpr double kLabelPointSize = 19.0 * 72.0 / 96.0;
+
+  QLabel* TitleLabel() const { return m_TitleLabel; }
+  QLabel* TextLabel() const { return lb_Text; }
+  ImageElement* BackgroundImage() const { return im_BackgroundImage; }
+  QTimer* HideTimer() const { return tm_FireKetHint; }
+  const std::u16string& LanguageName() const { return m_LanguageName; }
+  const std::string& DataFolder() const { return m_DataFolder; }
+  const UiDescription* UiFile() const { return m_UiFile.get(); }
+  // The full path of the background picture for the popup's language, or
+  // empty when there is none.
+  std::string BackgroundPath() const;
+
+ protected:
+  // `dataFolder` (ending with '/') replaces the popup's folder beside the
+  // executable; empty means Data/<dataFolderName>/ beside the executable.
+  // The popup is not skinned until the subclass calls FormCreate.
+  HintPopupFrame(const HintPopupConstants& constants, std::string dataFolder);
+
+  // Skins the popup from its data folder. Subclasses call it once, at the
+  // end of their constructor, after creating their own elements. A UI
+  // description with a number that is no integer throws EConvertError,
+  // which ends the popup's creation.
+  void FormCreate();
+
+  // Registers the subclass's own elements with the property engine; they
+  // follow the frame's labels in layout order.
+  virtual void AddOwnElements(QtUiWindow& window);
+
+  // Hides the popup, if shown, and shows it again: the timer restarts at the
+  // full interval and the popup is placed anew.
+  void ShowAgain();
+
+  // A layout rectangle at 96 dpi, scaled for the popup's monitor.
+  QRect ScaledLayoutRect(int left, int top, int width, int height) const;
+
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+
+  ImageElement* im_BackgroundImage = nullptr;
+  QLabel* lb_Text = nullptr;
+  QTimer* tm_FireKetHint = nullptr;
+
+ private:
+  void FormShow();
+  void BuildShapeOnce();
+  void tm_FireKetHintTimer();
+  void TraceShow() const;
+
+  const HintPopupConstants m_Constants;
+  QLabel* m_TitleLabel = nullptr;
+  float m_LayoutFactor = 1.0f;
+  std::u16string m_LanguageName;
+  uint16_t m_LanguageId = 0;
+  std::string m_DataFolder;
+  std::unique_ptr<UiDescription> m_UiFile;
+  // X11 never activates a window that does not take the focus, so the shape
+  // is built right after the first show has placed the popup.
+  bool m_ShapePending = true;
+};
