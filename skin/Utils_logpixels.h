@@ -50,8 +50,11 @@ float GetDesktopScaleFactor(const DisplayState& display);
 
 // Origin and size are scaled separately, each as trunc(value * f + 0.5)
 // with f in extended precision, so a rectangle's scaled width does not
-// depend on where it lies. A factor of 0 (failed density query) is taken
-// as 1.0. Results beyond the 32-bit range are clamped to it.
+// depend on where it lies. trunc drops the fraction toward zero, so halves
+// round up for non-negative products only: a negative origin moves toward
+// zero by up to one pixel, even at factor 1.0 (-5 becomes -4). A factor of
+// 0 (failed density query) is taken as 1.0. Results beyond the 32-bit range
+// are clamped to it.
 Rect ScaleRectForWindow(const DisplayState& display, WindowHandle window, Rect rect);
 Rect ScaleRectForDesktop(const DisplayState& display, Rect rect);
 
