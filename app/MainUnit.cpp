@@ -63,6 +63,7 @@ TMainForm::TMainForm(QWidget* owner, std::string dataFolder)
 }
 
 TMainForm::~TMainForm() {
+  m_Discovery.reset();
   m_Poster.Detach();
   if (CTrayIcon1 != nullptr) {
     CTrayIcon1->hide();
@@ -70,8 +71,8 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::FormCreate() {
-  m_ModeDevices.clear();
-  m_Es2862Devices.clear();
+  m_Discovery = std::make_unique<DeviceDiscovery>(*this, m_Poster,
+                                                  m_DataFolder + "Product/Model.txt");
 
   m_OldWindowProc = [this](Message& message) { DefaultWindowProc(message); };
   m_WindowProc = [this](Message& message) { MainWindowProc(message); };
@@ -167,8 +168,7 @@ void TMainForm::FormShow() {
 
 void TMainForm::FormClose() {
   LeaveNotifyModeForRecordedDevices();
-  m_ModeDevices.clear();
-  m_Es2862Devices.clear();
+  m_Discovery->ReleaseLists();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

@@ -11,13 +11,16 @@
 #include <string>
 #include <vector>
 
+#include "app/device_discovery.h"
 #include "app/message_dispatch.h"
 #include "app/posted_message.h"
+#include "monitors/monitor_slots.h"
 #include "skin/settings_file.h"
 
 class QAction;
 class QLabel;
 class QMenu;
+class QSocketNotifier;
 class QSystemTrayIcon;
 class FullScreenWatcher;
 
@@ -27,7 +30,7 @@ struct HintPopups {
   std::function<void(uint32_t mode, const QString& title, const QString& text)> rtMode;
 };
 
-class TMainForm : public QWidget, private MainWindowActions {
+class TMainForm : public QWidget, public MonitorSlots, private MainWindowActions {
  public:
   // `dataFolder` (ending with '/') defaults to the Data folder beside the
   // executable.
@@ -49,8 +52,8 @@ class TMainForm : public QWidget, private MainWindowActions {
 
   const std::u16string& Language() const { return m_Language; }
   bool IsAutostartChecked() const { return m_AutostartChecked; }
-  const std::vector<std::string>& ModeDevices() const { return m_ModeDevices; }
-  const std::vector<std::string>& Es2862Devices() const { return m_Es2862Devices; }
+  const std::vector<std::string>& ModeDevices() const { return m_Discovery->ModeDevices(); }
+  const std::vector<std::string>& Es2862Devices() const { return m_Discovery->Es2862Devices(); }
   QMenu* TrayMenu() const { return PopupMenu1; }
 
   // The tray menu's handlers.
@@ -113,12 +116,14 @@ class TMainForm : public QWidget, private MainWindowActions {
   std::optional<SettingsFile> m_SettingsIni;
   bool m_FullScreenApp = false;
   std::u16string m_Language;
-  std::vector<std::string> m_ModeDevices;
-  std::vector<std::string> m_Es2862Devices;
 
   MessageDispatch m_Dispatch{*this, m_FullScreenApp};
   QueuePoster m_Poster{this};
   std::unique_ptr<FullScreenWatcher> m_FullScreenWatcher;
+  // Holds m_ModeDevices and m_Es2862Devices; declared after the poster so
+  // that the monitors it stops never post into a destroyed one.
+  std::unique_ptr<DeviceDiscovery> m_Discovery;
+  QSocketNotifier* m_ArrivalNotifier = nullptr;
   HintPopups m_Popups;
   std::function<void(const Message&)> m_Trace;
   QEvent* m_CurrentQtEvent = nullptr;

@@ -1,12 +1,36 @@
 // The device steps of the main window: arrival registration at creation,
 // the discovery pass when it is first shown and on every supported arrival,
 // and switching the devices back out of notification mode at close.
+#include <QLabel>
+#include <QSocketNotifier>
+
 #include "app/MainUnit.h"
+#include "hid/IO_HID.h"
 
-void TMainForm::RegisterDeviceArrival() {}
+void TMainForm::RegisterDeviceArrival() {
+  const int fd = HidRegisterArrival();
+  if (fd < 0) {
+    return;
+  }
+  m_ArrivalNotifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+  connect(m_ArrivalNotifier, &QSocketNotifier::activated, this,
+          [this] { HidPostDeviceChanges(m_Poster); });
+}
 
-void TMainForm::DiscoverDevices() {}
+void TMainForm::DiscoverDevices() { m_Discovery->DiscoverDevices(); }
 
-void TMainForm::LeaveNotifyModeForRecordedDevices() {}
+void TMainForm::LeaveNotifyModeForRecordedDevices() {
+  m_Discovery->LeaveNotifyModeForRecordedDevices();
+}
 
-void TMainForm::DeviceInterfaceArrived(const std::string& /*path*/) {}
+void TMainForm::DeviceInterfaceArrived(const std::string& path) {
+  bool identityRead = false;
+  const bool rediscover = m_Discovery->ArrivalCallsForDiscovery(path, &identityRead);
+  if (!identityRead) {
+    return;  // a device that cannot be opened or queried changes nothing
+  }
+  if (rediscover && !m_Closed) {
+    DiscoverDevices();
+  }
+  lb_Device->setText(QStringLiteral("裝置連線"));
+}

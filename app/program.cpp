@@ -6,6 +6,7 @@
 #include "app/MainUnit.h"
 #include "app/corvane_application.h"
 #include "app/exception_report.h"
+#include "hid/IO_HID.h"
 #include "platform/session/single_instance.h"
 #include "platform/session/system_locale.h"
 #include "skin/Language_subroutines.h"
@@ -24,7 +25,7 @@ int RunProgram(int argc, char** argv, const ProgramSetup& setup) {
   try {
     application = std::make_unique<CorvaneApplication>(argc, argv);
     if (setup.makeBackend) {
-      (void)setup.makeBackend;  // the device layer takes it (IO_HID)
+      HidSetBackend(setup.makeBackend());
     }
     TMainForm mainForm;
     if (setup.started) {
