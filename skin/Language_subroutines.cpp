@@ -25,8 +25,8 @@ constexpr LanguageRow kLanguageTable[] = {
     {u"Arabic",     0x0401, {0x0401, 0x0801, 0x0C01, 0x1001, 0x1401, 0x1801, 0x1C01, 0x2001,
                              0x2401, 0x2801, 0x2C01, 0x3001, 0x3401, 0x3801, 0x3C01, 0x4001}},
     {u"Bulgarian",  0x0402, {0x0402}},
-    // 4100 (Chinese, Singapore) is grouped with the traditional script here
-    // on purpose; 5124 (Chinese, Macao) is not listed at all.
+    // 4100 (Chinese, Singapore) reads as ChineseT and 5124 (Chinese, Macao)
+    // as English: existing language folders and settings sections rely on it.
     {u"ChineseT",   0x0404, {0x0404, 0x0C04, 0x1004}},
     {u"Czech",      0x0405, {0x0405}},
     {u"Danish",     0x0406, {0x0406}},
