@@ -37,6 +37,10 @@ DecodedEvents DecodeId7mReport(Id7mKind kind, std::span<const uint8_t> report) {
 
 DecodedEvents DecodeEs2862Report(std::span<const uint8_t> report) {
   DecodedEvents decoded;
-  if (ByteAt(report, 1) == kEs2862CpiChanged) decoded.Add({UM_CPI_LEVEL, ByteAt(report, 7), 0});
+  // The level is the whole of byte 7; a report that ends before it has none.
+  constexpr size_t kLevelOffset = 7;
+  if (report.size() > kLevelOffset && report[1] == kEs2862CpiChanged) {
+    decoded.Add({UM_CPI_LEVEL, report[kLevelOffset], 0});
+  }
   return decoded;
 }

@@ -42,5 +42,5 @@ Id7mKind Id7mKindFromText(std::string_view deviceKind);
 DecodedEvents DecodeId7mReport(Id7mKind kind, std::span<const uint8_t> report);
 
 // ES2862 report: byte 1 = 0x87 announces a CPI change, byte 7 is the new
-// level, whole.
+// level, whole. A report too short to hold the level decodes nothing.
 DecodedEvents DecodeEs2862Report(std::span<const uint8_t> report);

@@ -1,0 +1,133 @@
+// What the monitor tests share: a simulated backend, the main window's slots,
+// a poster that records what the monitors post, and waits with generous
+// deadlines that return as soon as the awaited state is reached.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "hid/IO_HID.h"
+#include "monitors/IOM_HidThreadId7M.h"
+#include "monitors/IOM_HidThreadIdEs2862.h"
+#include "monitors/monitor_slots.h"
+#include "monitors/monitor_thread.h"
+#include "monitors/report_decoders.h"
+#include "platform/sim/sim_backend.h"
+
+inline constexpr std::chrono::milliseconds kDeadline{10000};
+
+class RecordingPoster : public MessagePoster {
+ public:
+  void Post(Message message) override {
+    if (onPost) onPost(message);  // runs on the monitor's thread, before the next read
+    {
+      std::lock_guard lock(mutex_);
+      events_.push_back({message.msg, message.wParam, message.lParam});
+    }
+    changed_.notify_all();
+  }
+
+  bool WaitForCount(size_t count) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, kDeadline, [&] { return events_.size() >= count; });
+  }
+
+  std::vector<DeviceEvent> Events() const {
+    std::lock_guard lock(mutex_);
+    return events_;
+  }
+
+  std::function<void(const Message&)> onPost;
+
+ private:
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<DeviceEvent> events_;
+};
+
+class MonitorTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    sim_ = std::make_shared<SimBackend>();
+    HidSetBackend(sim_);
+  }
+
+  void TearDown() override {
+    // Unplugging everything ends every monitor still reading; none may
+    // outlive the slots and the poster it was given.
+    for (const std::string& name : plugged_) sim_->Unplug(name);
+    EXPECT_TRUE(WaitForLiveMonitorThreadsAtMost(0, kDeadline)) << "a monitor did not end";
+  }
+
+  // Plugs the device and returns the path of its vendor collection.
+  std::string Plug(SimDeviceSpec spec) {
+    plugged_.push_back(spec.name);
+    size_t vendor = 0;
+    for (size_t i = 0; i < spec.collections.size(); ++i) {
+      if (spec.collections[i].usagePage >= 0xFF00) vendor = i;
+    }
+    const auto paths = sim_->Plug(spec);
+    return vendor < paths.size() ? paths[vendor] : std::string();
+  }
+
+  // Creates a monitor, stores it in its slot, starts it. Returns its stop
+  // handle; the monitor itself must not be touched after Start.
+  std::shared_ptr<MonitorStop> StartId7m(const std::string& path, const std::string& kind) {
+    auto* monitor = new TiomHidThreadId7M(slots_, poster_);
+    monitor->DevicePath = path;
+    monitor->DeviceKind = kind;
+    if (kind == "Keyboard") slots_.m_KeyboardMonitor.store(monitor);
+    if (kind == "Mouse") slots_.m_MouseMonitor.store(monitor);
+    auto stop = monitor->StopHandle();
+    monitor->Start();
+    return stop;
+  }
+
+  std::shared_ptr<MonitorStop> StartEs2862(const std::string& path) {
+    auto* monitor = new TiomHidThreadIdEs2862(slots_, poster_);
+    monitor->DevicePath = path;
+    slots_.m_Es2862Monitor.store(monitor);
+    auto stop = monitor->StopHandle();
+    monitor->Start();
+    return stop;
+  }
+
+  bool WaitUntilReading(const std::string& name, size_t readers = 1) {
+    return sim_->WaitForReaders(name, readers, kDeadline);
+  }
+
+  std::shared_ptr<SimBackend> sim_;
+  MonitorSlots slots_;
+  RecordingPoster poster_;
+  std::vector<std::string> plugged_;
+};
+
+// An input report of `length` bytes with report ID `reportId` and the
+// given bytes set.
+inline std::vector<uint8_t> InputReport(uint8_t reportId,
+                                        std::initializer_list<std::pair<size_t, uint8_t>> bytes,
+                                        size_t length = 64) {
+  std::vector<uint8_t> report(length, 0);
+  report[0] = reportId;
+  for (const auto& [offset, value] : bytes) report[offset] = value;
+  return report;
+}
+
+inline std::vector<uint8_t> MouseCpiReport(uint8_t cpiField) {
+  return InputReport(kSimId7mReportId, {{1, 0x01}, {12, cpiField}});
+}
+
+inline std::vector<uint8_t> KeyboardReport(uint8_t rtField, uint8_t ltField) {
+  return InputReport(kSimId7mReportId, {{1, 0x20}, {6, rtField}, {4, ltField}});
+}
+
+inline std::vector<uint8_t> Es2862Report(uint8_t code, uint8_t level) {
+  return InputReport(kSimEs2862ReportId, {{1, code}, {7, level}});
+}

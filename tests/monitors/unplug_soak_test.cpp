@@ -1,0 +1,101 @@
+// Devices pulled out while their monitor reads or while a command is being
+// exchanged with them, many times over: every monitor must end, and no
+// descriptor or thread may be left behind.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+
+#include <chrono>
+#include <thread>
+
+#include "protocol/DeviceLists.h"
+#include "protocol/Hid_pellamid7.h"
+#include "tests/monitors/monitor_fixture.h"
+
+namespace {
+
+size_t EntriesIn(const char* directory) {
+  size_t count = 0;
+  if (DIR* dir = opendir(directory)) {
+    while (const dirent* entry = readdir(dir)) {
+      if (entry->d_name[0] != '.') ++count;
+    }
+    closedir(dir);
+  }
+  return count;
+}
+
+// The descriptor that opendir itself holds while counting is counted every
+// time, so it cancels out in a before/after comparison.
+size_t OpenDescriptors() { return EntriesIn("/proc/self/fd"); }
+size_t Threads() { return EntriesIn("/proc/self/task"); }
+
+// A thread leaves /proc/self/task a moment after its monitor's count drops.
+bool WaitForThreads(size_t expected) {
+  const auto deadline = std::chrono::steady_clock::now() + kDeadline;
+  while (Threads() != expected) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
+class UnplugSoakTest : public MonitorTest {};
+
+TEST_F(UnplugSoakTest, TwoHundredPlugUnplugCyclesLeaveNothingBehind) {
+  const size_t descriptorsBefore = OpenDescriptors();
+  const size_t threadsBefore = Threads();
+
+  enum class Pull { DuringRead, OnNextRead, DuringFeatureExchange, AfterReports };
+  constexpr Pull kPulls[] = {Pull::DuringRead, Pull::OnNextRead, Pull::DuringFeatureExchange,
+                             Pull::AfterReports};
+  for (int cycle = 0; cycle < 200; ++cycle) {
+    SCOPED_TRACE(testing::Message() << "cycle " << cycle);
+    const Pull pull = kPulls[cycle % 4];
+    const bool es2862 = cycle % 8 >= 4;
+    const std::string name = "dev" + std::to_string(cycle);
+    SimDeviceSpec spec = es2862 ? SimEs2862(name) : SimKeyboard(name);
+    // The ES2862 firmware answers no command, but a feature report still
+    // reaches its interface, so it can be pulled out during one.
+    SimVendorCollection(spec)->featureReportLength = 64;
+    const std::string path = Plug(spec);
+    if (pull == Pull::OnNextRead) sim_->InjectFault(name, SimFault::UnplugOnNextRead);
+    if (es2862) {
+      StartEs2862(path);
+    } else {
+      StartId7m(path, "Keyboard");
+    }
+
+    switch (pull) {
+      case Pull::DuringRead:
+        ASSERT_TRUE(WaitUntilReading(name));
+        sim_->Unplug(name);
+        break;
+      case Pull::OnNextRead:
+        break;
+      case Pull::DuringFeatureExchange:
+        ASSERT_TRUE(WaitUntilReading(name));
+        sim_->InjectFault(name, SimFault::UnplugOnNextFeature);
+        EXPECT_FALSE(EnterNotifyMode(path));
+        EXPECT_FALSE(IsModelInfoDevice(path));
+        break;
+      case Pull::AfterReports:
+        ASSERT_TRUE(WaitUntilReading(name));
+        for (int i = 0; i < 10; ++i) {
+          sim_->SendInputReport(name, es2862 ? Es2862Report(0x87, 1) : KeyboardReport(0x81, 0));
+        }
+        sim_->Unplug(name);
+        break;
+    }
+    ASSERT_TRUE(WaitForLiveMonitorThreadsAtMost(0, kDeadline));
+    EXPECT_FALSE(sim_->IsPresent(name));
+    sim_->TakeChanges();
+  }
+
+  EXPECT_EQ(sim_->OpenHandleCount(), 0u);
+  EXPECT_TRUE(WaitForThreads(threadsBefore)) << Threads() << " threads, " << threadsBefore
+                                             << " before";
+  EXPECT_EQ(OpenDescriptors(), descriptorsBefore);
+}
+
+}  // namespace
