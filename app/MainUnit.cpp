@@ -8,6 +8,7 @@
 #include <QSystemTrayIcon>
 #include <filesystem>
 
+#include "app/device_log.h"
 #include "app/exception_report.h"
 #include "app/fullscreen_watcher.h"
 #include "app/notification_texts.h"
@@ -73,6 +74,7 @@ TMainForm::~TMainForm() {
 void TMainForm::FormCreate() {
   m_Discovery = std::make_unique<DeviceDiscovery>(*this, m_Poster,
                                                   m_DataFolder + "Product/Model.txt");
+  m_Discovery->SetLog([](const std::string& line) { qCDebug(lcDevice, "%s", line.c_str()); });
 
   m_OldWindowProc = [this](Message& message) { DefaultWindowProc(message); };
   m_WindowProc = [this](Message& message) { MainWindowProc(message); };
@@ -246,6 +248,13 @@ void TMainForm::DefaultWindowProc(Message& message) {
 }
 
 void TMainForm::MainWindowProc(Message& message) {
+  if (message.msg >= UM_RT_MODE && message.msg <= UM_APPBAR) {
+    qCDebug(lcDevice, "message %u wParam=%lu lParam=%ld", message.msg,
+            static_cast<unsigned long>(message.wParam), static_cast<long>(message.lParam));
+  } else if (message.msg == WM_DEVICECHANGE && message.broadcast) {
+    qCDebug(lcDevice, "%s %s", message.wParam == DBT_DEVICEARRIVAL ? "arrival" : "removal",
+            message.broadcast->name.c_str());
+  }
   if (m_Trace) {
     switch (message.msg) {
       case UM_RT_MODE: case UM_LT_KEY: case UM_CPI_LEVEL: case UM_CPI_LEVEL_ALT:

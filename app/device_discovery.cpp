@@ -33,6 +33,11 @@ bool ListHoldsModel(std::u16string_view list, uint16_t modelId) {
   }
 }
 
+std::string MonitorLine(const std::u16string& kind, const std::string& path, bool entered) {
+  return "monitor " + Utf16ToUtf8(kind) + " " + path +
+         (entered ? " (notification mode on)" : " (notification mode refused)");
+}
+
 }  // namespace
 
 DeviceDiscovery::DeviceDiscovery(MonitorSlots& slots, MessagePoster& mainWindow,
@@ -91,8 +96,11 @@ void DeviceDiscovery::DiscoverDevices() {
     monitor->DeviceKind = Utf16ToUtf8(kind);
     m_Started.push_back(monitor->StopHandle());
     monitor->Start();
-    EnterNotifyMode(path);
+    const bool entered = EnterNotifyMode(path);
     m_ModeDevices.push_back(path);
+    if (m_Log) {
+      m_Log(MonitorLine(kind, path, entered));
+    }
   }
 
   candidates.clear();
@@ -104,6 +112,9 @@ void DeviceDiscovery::DiscoverDevices() {
     m_Started.push_back(monitor->StopHandle());
     monitor->Start();
     m_Es2862Devices.push_back(path);
+    if (m_Log) {
+      m_Log("monitor ES2862 " + path);
+    }
   }
 }
 
@@ -122,7 +133,10 @@ bool DeviceDiscovery::ArrivalCallsForDiscovery(const std::string& path,
 
 void DeviceDiscovery::LeaveNotifyModeForRecordedDevices() {
   for (const std::string& path : m_ModeDevices) {
-    LeaveNotifyMode(path);
+    const bool left = LeaveNotifyMode(path);
+    if (m_Log) {
+      m_Log(std::string(left ? "leave " : "leave failed ") + path);
+    }
   }
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,6 +41,9 @@ class DeviceDiscovery {
   void LeaveNotifyModeForRecordedDevices();
   void ReleaseLists();
 
+  // Receives one line per monitor started and per command sent.
+  void SetLog(std::function<void(const std::string&)> log) { m_Log = std::move(log); }
+
   const std::vector<std::string>& ModeDevices() const { return m_ModeDevices; }
   const std::vector<std::string>& Es2862Devices() const { return m_Es2862Devices; }
 
@@ -50,4 +54,5 @@ class DeviceDiscovery {
   std::vector<std::string> m_ModeDevices;
   std::vector<std::string> m_Es2862Devices;
   std::vector<std::shared_ptr<MonitorStop>> m_Started;
+  std::function<void(const std::string&)> m_Log;
 };

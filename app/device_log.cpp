@@ -1,0 +1,3 @@
+#include "app/device_log.h"
+
+Q_LOGGING_CATEGORY(lcDevice, "corvane.device", QtInfoMsg)
