@@ -29,13 +29,14 @@ struct PixelView {
 // pixel size other than 3 or 4, or rows shorter than width pixels.
 bool IsScannable(const PixelView& view);
 
-// Calls `emit(Rect)` once per maximal run of non-key pixels of each row, as
+// Calls `onRun(Rect)` once per maximal run of non-key pixels of each row, as
 // a one-pixel-high rectangle, rows from the top down and runs from left to
 // right. A run that reaches the last column ends at width. Nothing is
 // emitted for an empty or unscannable view. Only the picture's own width is
 // scanned: padding bytes that a row may carry after it never join a run.
-template <typename Emit>
-void ForEachWindowShapeRun(const PixelView& view, Emit&& emit) {
+// (The callback is not called "emit": Qt defines that word as a macro.)
+template <typename OnRun>
+void ForEachWindowShapeRun(const PixelView& view, OnRun&& onRun) {
   if (!IsScannable(view) || view.width == 0 || view.height == 0) return;
   const uint8_t* key = view.data;
   const auto isKey = [key](const uint8_t* p) {
@@ -48,14 +49,14 @@ void ForEachWindowShapeRun(const PixelView& view, Emit&& emit) {
     for (int32_t x = 0; x < view.width; ++x, pixel += step) {
       if (isKey(pixel)) {
         if (runStart >= 0) {
-          emit(Rect{runStart, y, x, y + 1});
+          onRun(Rect{runStart, y, x, y + 1});
           runStart = -1;
         }
       } else if (runStart < 0) {
         runStart = x;
       }
     }
-    if (runStart >= 0) emit(Rect{runStart, y, view.width, y + 1});
+    if (runStart >= 0) onRun(Rect{runStart, y, view.width, y + 1});
   }
 }
 
