@@ -1,0 +1,124 @@
+// The full-screen watcher and the X11 window state against a real X server
+// with a window manager: run inside run-in-x-session.sh.
+#include "app/fullscreen_watcher.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <vector>
+
+namespace {
+
+class RecordingPoster : public MessagePoster {
+ public:
+  void Post(Message message) override {
+    std::lock_guard lock(mutex);
+    messages.push_back(message);
+  }
+  std::mutex mutex;
+  std::vector<Message> messages;
+};
+
+// Spins the event loop until `done` holds or the deadline passes.
+template <typename Predicate>
+bool SpinUntil(Predicate done, int milliseconds = 5000) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done()) {
+    if (timer.elapsed() > milliseconds) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  return true;
+}
+
+void Wmctrl(const QStringList& arguments) {
+  ASSERT_EQ(QProcess::execute(QStringLiteral("wmctrl"), arguments), 0) << arguments.join(' ').toStdString();
+}
+
+class FullScreenWatcherTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    static int argc = 1;
+    static char name[] = "fullscreen-watcher-test";
+    static char* argv[] = {name, nullptr};
+    app_ = new QApplication(argc, argv);
+  }
+
+  void SetUp() override {
+    ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"))
+        << "this test needs a real X server";
+    watcher_ = FullScreenWatcher::Create(poster_);
+    ASSERT_NE(watcher_, nullptr);
+    window_.setWindowTitle(QStringLiteral("corvane-fullscreen-target"));
+    window_.resize(300, 200);
+    window_.show();
+    window_.activateWindow();
+    ASSERT_TRUE(SpinUntil([&] {
+      return watcher_->State().ActiveWindow() == static_cast<xcb_window_t>(window_.winId()) ||
+             watcher_->State().ActiveWindow() != 0;
+    }));
+  }
+
+  // The full-screen notifications posted so far: lParam of each.
+  std::vector<intptr_t> Notifications() {
+    std::lock_guard lock(poster_.mutex);
+    std::vector<intptr_t> values;
+    for (const Message& m : poster_.messages) {
+      EXPECT_EQ(m.msg, UM_APPBAR);
+      EXPECT_EQ(m.wParam, ABN_FULLSCREENAPP);
+      values.push_back(m.lParam);
+    }
+    return values;
+  }
+
+  static QApplication* app_;
+  RecordingPoster poster_;
+  std::unique_ptr<FullScreenWatcher> watcher_;
+  QWidget window_;
+};
+QApplication* FullScreenWatcherTest::app_ = nullptr;
+
+TEST_F(FullScreenWatcherTest, PostsOnlyRealChangesOfTheActiveWindowsFullScreenState) {
+  const QString title = window_.windowTitle();
+  Wmctrl({"-a", title});
+  Wmctrl({"-r", title, "-b", "add,fullscreen"});
+  ASSERT_TRUE(SpinUntil([&] { return Notifications().size() == 1; })) << "no full-screen notification";
+  EXPECT_EQ(Notifications(), std::vector<intptr_t>{1});
+  const X11WindowState& state = watcher_->State();
+  EXPECT_TRUE(state.ActiveWindowIsFullScreen());
+  EXPECT_TRUE(state.IsTopMost(state.ActiveWindow()));
+
+  // Writing the state again without a change posts nothing.
+  Wmctrl({"-r", title, "-b", "add,fullscreen"});
+  SpinUntil([] { return false; }, 300);
+  EXPECT_EQ(Notifications().size(), 1u);
+
+  Wmctrl({"-r", title, "-b", "remove,fullscreen"});
+  ASSERT_TRUE(SpinUntil([&] { return Notifications().size() == 2; }));
+  EXPECT_EQ(Notifications(), (std::vector<intptr_t>{1, 0}));
+}
+
+TEST_F(FullScreenWatcherTest, AboveCountsAsTopMostButIsNotFullScreen) {
+  const QString title = window_.windowTitle();
+  Wmctrl({"-a", title});
+  Wmctrl({"-r", title, "-b", "add,above"});
+  const X11WindowState& state = watcher_->State();
+  ASSERT_TRUE(SpinUntil([&] { return state.IsTopMost(state.ActiveWindow()); }));
+  EXPECT_FALSE(state.ActiveWindowIsFullScreen());
+  SpinUntil([] { return false; }, 300);
+  EXPECT_TRUE(Notifications().empty());
+  Wmctrl({"-r", title, "-b", "remove,above"});
+  EXPECT_TRUE(SpinUntil([&] { return !state.IsTopMost(state.ActiveWindow()); }));
+}
+
+TEST_F(FullScreenWatcherTest, VanishedWindowReadsAsNotTopMost) {
+  const X11WindowState& state = watcher_->State();
+  EXPECT_FALSE(state.IsTopMost(0));
+  EXPECT_FALSE(state.IsTopMost(0x7FFFFFF0));  // no such window
+}
+
+}  // namespace
