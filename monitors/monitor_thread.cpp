@@ -9,21 +9,32 @@
 
 namespace {
 
-std::mutex censusMutex;
-std::condition_variable censusChanged;
-int liveThreads = 0;
+// Never destroyed: a monitor thread may still be leaving CountThreadOut
+// while the process runs its exit-time destructors.
+struct Census {
+  std::mutex mutex;
+  std::condition_variable changed;
+  int liveThreads = 0;
+};
+
+Census& TheCensus() {
+  static Census* const census = new Census;
+  return *census;
+}
 
 void CountThreadIn() {
-  std::lock_guard lock(censusMutex);
-  ++liveThreads;
+  Census& census = TheCensus();
+  std::lock_guard lock(census.mutex);
+  ++census.liveThreads;
 }
 
 void CountThreadOut() {
+  Census& census = TheCensus();
   {
-    std::lock_guard lock(censusMutex);
-    --liveThreads;
+    std::lock_guard lock(census.mutex);
+    --census.liveThreads;
   }
-  censusChanged.notify_all();
+  census.changed.notify_all();
 }
 
 }  // namespace
@@ -74,11 +85,14 @@ void MonitorThread::Start() {
 }
 
 int LiveMonitorThreads() {
-  std::lock_guard lock(censusMutex);
-  return liveThreads;
+  Census& census = TheCensus();
+  std::lock_guard lock(census.mutex);
+  return census.liveThreads;
 }
 
 bool WaitForLiveMonitorThreadsAtMost(int count, std::chrono::milliseconds timeout) {
-  std::unique_lock lock(censusMutex);
-  return censusChanged.wait_for(lock, timeout, [count] { return liveThreads <= count; });
+  Census& census = TheCensus();
+  std::unique_lock lock(census.mutex);
+  return census.changed.wait_for(lock, timeout,
+                                 [&] { return census.liveThreads <= count; });
 }
