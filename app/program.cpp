@@ -9,7 +9,11 @@
 #include "hid/IO_HID.h"
 #include "platform/session/single_instance.h"
 #include "platform/session/system_locale.h"
+#include "popups/FORM_LTKeyHintDialog.h"
+#include "popups/FORM_RTModeHintDialog.h"
+#include "popups/popup_fonts.h"
 #include "skin/Language_subroutines.h"
+#include "skin/qt/qt_display.h"
 
 int RunProgram(int argc, char** argv, const ProgramSetup& setup) {
   SingleInstanceLock instance("CorvaneNotification");
@@ -28,6 +32,19 @@ int RunProgram(int argc, char** argv, const ProgramSetup& setup) {
       HidSetBackend(setup.makeBackend());
     }
     TMainForm mainForm;
+    // The popups scale their skins by their monitor's density and use the
+    // Tahoma face where one is available.
+    InstallQtDisplayStateSource();
+    LoadPopupFonts();
+    TformLTKeyHintDialog formLTKeyHintDialog;
+    TformRTModeHintDialog formRTModeHintDialog;
+    mainForm.SetHintPopups(
+        {[&formLTKeyHintDialog](const QString& title, const QString& text) {
+           formLTKeyHintDialog.ShowHintText(title, text);
+         },
+         [&formRTModeHintDialog](uint32_t mode, const QString& title, const QString& text) {
+           formRTModeHintDialog.ShowHintText(mode, title, text);
+         }});
     if (setup.started) {
       setup.started(mainForm);
     }

@@ -10,6 +10,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # a private X session: server, window manager, tray host, tools the tests drive it with
   xvfb xauth openbox trayer xdotool wmctrl x11-utils x11-apps imagemagick
+  # xrdb: the private session hands its dpi to Qt through Xft.dpi
+  x11-xserver-utils
   # fonts: a free Tahoma-compatible face and CJK glyphs for the Chinese texts
   fonts-wine fonts-dejavu-core fonts-wqy-microhei fontconfig
 )

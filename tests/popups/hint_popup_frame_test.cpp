@@ -1,0 +1,244 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPalette>
+#include <QRegion>
+#include <QScreen>
+#include <QTimer>
+
+#include <string>
+#include <vector>
+
+#include "popups/FORM_LTKeyHintDialog.h"
+#include "popups/FORM_RTModeHintDialog.h"
+#include "popups/popup_placement.h"
+#include "skin/Language_subroutines.h"
+#include "skin/qt/image_element.h"
+#include "skin/qt/qt_display.h"
+#include "skin/ui_integer.h"
+#include "tests/popups/popup_fixture.h"
+
+namespace {
+
+class PopupFrame : public PopupTest {
+ protected:
+  void SetUp() override {
+    PopupTest::SetUp();
+    // Layout values are compared unscaled below.
+    QWidget probe;
+    ASSERT_EQ(GetWindowScaleFactor(&probe), 1.0f) << "the offscreen screen is expected at 96 dpi";
+  }
+};
+
+TEST_F(PopupFrame, WithoutUiFileAndBackgroundTheLayoutStaysRectangular) {
+  TformLTKeyHintDialog popup(Folder("LTKeyHint"));
+  EXPECT_EQ(popup.UiFile(), nullptr);
+  EXPECT_TRUE(popup.BackgroundPath().empty());
+  EXPECT_EQ(popup.size(), QSize(247, 136));
+  EXPECT_EQ(popup.lb_LTKey->geometry(), QRect(0, 74, 247, 32));
+  EXPECT_EQ(popup.TextLabel()->geometry(), QRect(0, 104, 247, 32));
+  EXPECT_EQ(popup.lb_LTKey->font().family(), QStringLiteral("Tahoma"));
+  EXPECT_TRUE(popup.lb_LTKey->font().bold());
+  // The button-face colour shows behind the labels.
+  EXPECT_EQ(popup.palette().color(QPalette::Window), popup.palette().color(QPalette::Button));
+
+  popup.ShowHintText(QStringLiteral("LT Key"), QStringLiteral("LT 1"));
+  EXPECT_TRUE(popup.isVisible());
+  EXPECT_TRUE(popup.mask().isEmpty());
+  EXPECT_EQ(popup.size(), QSize(247, 136));
+}
+
+TEST_F(PopupFrame, DataFolderDefaultsToTheOneBesideTheExecutable) {
+  TformRTModeHintDialog popup;
+  const std::string folder = popup.DataFolder();
+  EXPECT_EQ(folder.substr(0, 1), "/");
+  EXPECT_EQ(folder.substr(folder.size() - std::string("/Data/RTModeHint/").size()), "/Data/RTModeHint/");
+}
+
+TEST_F(PopupFrame, WindowNeverTakesTheFocusNorATaskbarEntry) {
+  TformLTKeyHintDialog popup(Folder("LTKeyHint"));
+  const Qt::WindowFlags flags = popup.windowFlags();
+  EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
+  EXPECT_TRUE(flags.testFlag(Qt::FramelessWindowHint));
+  EXPECT_TRUE(flags.testFlag(Qt::WindowStaysOnTopHint));
+  EXPECT_TRUE(flags.testFlag(Qt::WindowDoesNotAcceptFocus));
+  EXPECT_TRUE(popup.testAttribute(Qt::WA_ShowWithoutActivating));
+}
+
+// Only a real window system decides about activation: the offscreen platform
+// activates every shown window but a tooltip. Run under X11 with
+//   QT_QPA_PLATFORM=xcb corvane_popups_tests --gtest_filter='*ActiveWindow*'
+TEST_F(PopupFrame, NeverBecomesTheActiveWindow) {
+  if (QGuiApplication::platformName() != QStringLiteral("xcb")) {
+    GTEST_SKIP() << "needs X11, not " << QGuiApplication::platformName().toStdString();
+  }
+  TformLTKeyHintDialog popup(Folder("LTKeyHint"));
+  QWidget other;
+  other.resize(200, 100);
+  other.show();
+  other.activateWindow();
+  ASSERT_TRUE(WaitUntil([&other] { return other.isActiveWindow(); }, 3000));
+
+  for (int i = 0; i < 2; ++i) {
+    popup.ShowHintText(QStringLiteral("LT Key"), QStringLiteral("LT 2"));
+    WaitUntil([] { return false; }, 300);
+    EXPECT_FALSE(popup.isActiveWindow());
+    EXPECT_EQ(QApplication::activeWindow(), &other);
+  }
+}
+
+TEST_F(PopupFrame, ShowPlacesThePopupAtTheBottomRightOfThePrimaryWorkArea) {
+  TformLTKeyHintDialog popup(Folder("LTKeyHint"));
+  popup.ShowHintText(QStringLiteral("LT Key"), QStringLiteral("LT 3"));
+  const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+  const PopupPosition expected =
+      BottomRightPopupPosition(work.width(), work.height(), popup.width(), popup.height(), 1.0f);
+  EXPECT_EQ(popup.pos(), QPoint(expected.left, expected.top));
+}
+
+struct BackgroundCase {
+  const char* name;
+  std::vector<std::string> files;  // "language/file"
+  std::string expected;            // relative to the data folder, empty for none
+};
+
+class BackgroundChoice : public PopupTest, public testing::WithParamInterface<BackgroundCase> {};
+
+TEST_P(BackgroundChoice, LanguageFolder1033FirstThenEnglishPngBeforeBmp) {
+  // The menu's language (here the system's, Simplified Chinese) never
+  // changes the popups' resources.
+  SetSystemLanguageIdSource([] { return uint16_t{2052}; });
+  const std::string folder = Folder("LTKeyHint");
+  for (const std::string& file : GetParam().files) {
+    const size_t slash = file.find('/');
+    WritePicture(folder, file.substr(0, slash), file.substr(slash + 1), RoundedPicture(247, 136, 4));
+  }
+  TformLTKeyHintDialog popup(folder);
+  SetSystemLanguageIdSource({});
+  EXPECT_EQ(popup.LanguageName(), u"1033");
+  const std::string expected = GetParam().expected.empty() ? "" : folder + GetParam().expected;
+  EXPECT_EQ(popup.BackgroundPath(), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folders, BackgroundChoice,
+    testing::Values(
+        BackgroundCase{"None", {}, ""},
+        BackgroundCase{"EnglishPngOnly", {"English/LTKeyHint_Background.png"}, "English/LTKeyHint_Background.png"},
+        BackgroundCase{"EnglishPngBeforeBmp",
+                       {"English/LTKeyHint_Background.bmp", "English/LTKeyHint_Background.png"},
+                       "English/LTKeyHint_Background.png"},
+        BackgroundCase{"Folder1033BeforeEnglish",
+                       {"1033/LTKeyHint_Background.bmp", "English/LTKeyHint_Background.png"},
+                       "1033/LTKeyHint_Background.bmp"},
+        BackgroundCase{"ChineseFolderIsNotUsed",
+                       {"ChineseS/LTKeyHint_Background.png", "English/LTKeyHint_Background.bmp"},
+                       "English/LTKeyHint_Background.bmp"}),
+    [](const testing::TestParamInfo<BackgroundCase>& info) { return info.param.name; });
+
+TEST_F(PopupFrame, ShapeIsCutOnceAtTheFirstShowAndNeverRebuilt) {
+  const std::string folder = Folder("LTKeyHint");
+  WritePicture(folder, "English", "LTKeyHint_Background.png", RoundedPicture(247, 136, 6));
+  TformLTKeyHintDialog popup(folder);
+  EXPECT_EQ(popup.size(), QSize(247, 136));
+  EXPECT_TRUE(popup.mask().isEmpty()) << "no shape before the first show";
+
+  popup.ShowHintText(QStringLiteral("LT Key"), QStringLiteral("LT 1"));
+  const QRegion firstShape = popup.mask();
+  EXPECT_FALSE(firstShape.contains(QPoint(0, 0)));
+  EXPECT_FALSE(firstShape.contains(QPoint(246, 135)));
+  EXPECT_TRUE(firstShape.contains(QPoint(6, 0)));
+  EXPECT_TRUE(firstShape.contains(QPoint(123, 68)));
+
+  // A different picture now, shown again while visible and after hiding.
+  WritePicture(folder, "English", "LTKeyHint_Background.png", RoundedPicture(247, 136, 30));
+  popup.ShowHintText(QStringLiteral("LT Key"), QStringLiteral("LT 2"));
+  popup.hide();
+  popup.ShowHintText(QStringLiteral("LT Key"), QStringLiteral("LT 3"));
+  EXPECT_EQ(popup.mask(), firstShape);
+}
+
+TEST_F(PopupFrame, BackgroundPictureSetsThePopupSize) {
+  const std::string folder = Folder("RTModeHint");
+  WritePicture(folder, "English", "RTModeHint_Background.png", RoundedPicture(300, 150, 4));
+  TformRTModeHintDialog popup(folder);
+  EXPECT_EQ(popup.size(), QSize(300, 150));
+  EXPECT_EQ(popup.BackgroundImage()->geometry(), QRect(0, 0, 300, 150));
+}
+
+TEST_F(PopupFrame, UiDescriptionReachesTheFramesElements) {
+  const std::string folder = Folder("RTModeHint");
+  WriteUiFile(folder,
+              "[English]\n"
+              "formRTModeHintDialog->lb_RTMode->Position=rectp,0,10,247,40\n"
+              "[Default]\n"
+              "lb_RTMode->Position=rectp,0,0,1,1\n"
+              "lb_Text->Font->Color=rgb,255,255,255\n"
+              "lb_WASD->Position=rectwh,4,4,100,20\n");
+  TformRTModeHintDialog popup(folder);
+  ASSERT_NE(popup.UiFile(), nullptr);
+  EXPECT_EQ(popup.lb_RTMode->geometry(), QRect(0, 10, 247, 30));
+  EXPECT_EQ(popup.TextLabel()->palette().color(QPalette::WindowText), QColor(255, 255, 255));
+  EXPECT_EQ(popup.lb_WASD->geometry(), QRect(4, 4, 99, 19));
+}
+
+TEST_F(PopupFrame, NumberThatIsNoIntegerEndsCreation) {
+  const std::string folder = Folder("LTKeyHint");
+  WriteUiFile(folder, "[Default]\nlb_Text->Font->Size=14pt\n");
+  EXPECT_THROW(TformLTKeyHintDialog popup(folder), EConvertError);
+}
+
+TEST_F(PopupFrame, EveryShowRestartsTheTimerAtTheFullInterval) {
+  TformLTKeyHintDialog popup(Folder("LTKeyHint"));
+  QTimer* timer = popup.HideTimer();
+  EXPECT_FALSE(timer->isActive());
+  EXPECT_EQ(timer->timerType(), Qt::PreciseTimer);
+
+  popup.ShowHintText(QStringLiteral("LT Key"), QStringLiteral("LT 1"));
+  ASSERT_TRUE(timer->isActive());
+  EXPECT_EQ(timer->interval(), 2000);
+  WaitUntil([] { return false; }, 300);
+  const int before = timer->remainingTime();
+  EXPECT_LE(before, 1750);
+
+  popup.ShowHintText(QStringLiteral("LT Key"), QStringLiteral("LT 2"));
+  EXPECT_TRUE(popup.isVisible());
+  EXPECT_GE(timer->remainingTime(), 1900);
+  EXPECT_GT(timer->remainingTime(), before);
+}
+
+TEST_F(PopupFrame, TimerExpiryHidesAndDisablesTheTimer) {
+  TformLTKeyHintDialog popup(Folder("LTKeyHint"));
+  popup.ShowHintText(QStringLiteral("LT Key"), QStringLiteral("LT 1"));
+  popup.HideTimer()->start(1);  // expire now instead of in 2 s
+  ASSERT_TRUE(WaitUntil([&popup] { return !popup.isVisible(); }, 2000));
+  EXPECT_FALSE(popup.HideTimer()->isActive());
+  ASSERT_FALSE(m_Trace.empty());
+  EXPECT_EQ(m_Trace.back(), "popup LTKeyHint hide");
+}
+
+TEST_F(PopupFrame, TraceHasOneLinePerShowAndPerHide) {
+  TformRTModeHintDialog popup(Folder("RTModeHint"));
+  const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+  const PopupPosition at = BottomRightPopupPosition(work.width(), work.height(), 247, 136, 1.0f);
+  const std::string where =
+      " x=" + std::to_string(at.left) + " y=" + std::to_string(at.top) + " w=247 h=136";
+
+  popup.ShowHintText(1, QStringLiteral("RT Mode"), QStringLiteral("Standard \"A\\B\""));
+  popup.ShowHintText(2, QStringLiteral("RT Mode"), QStringLiteral("Rapid Trigger"));
+  popup.hide();
+  const int size = popup.TextLabel()->font().pointSize();
+  const std::vector<std::string> expected{
+      "popup RTModeHint show title=\"RT Mode\" text=\"Standard \\\"A\\\\B\\\"\"" + where +
+          " align=center size=" + std::to_string(size),
+      "popup RTModeHint hide",
+      "popup RTModeHint show title=\"RT Mode\" text=\"Rapid Trigger\"" + where +
+          " align=center size=" + std::to_string(size),
+      "popup RTModeHint hide",
+  };
+  EXPECT_EQ(m_Trace, expected);
+}
+
+}  // namespace

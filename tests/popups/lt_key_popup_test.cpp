@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QLabel>
+
+#include <string>
+
+#include "popups/FORM_LTKeyHintDialog.h"
+#include "tests/popups/popup_fixture.h"
+
+namespace {
+
+constexpr int kConfiguredSize = 14;
+
+int BoldTahomaWidth(const QString& text, int points) {
+  QFont font(QStringLiteral("Tahoma"));
+  font.setPointSize(points);
+  font.setBold(true);
+  return QFontMetrics(font).horizontalAdvance(text);
+}
+
+int RegularTahomaWidth(const QString& text, double points) {
+  QFont font(QStringLiteral("Tahoma"));
+  font.setPointSizeF(points);
+  return QFontMetrics(font).horizontalAdvance(text);
+}
+
+bool IsLeftAligned(const QLabel* label) {
+  return (label->alignment() & Qt::AlignHorizontal_Mask) == Qt::AlignLeft;
+}
+bool IsCentred(const QLabel* label) {
+  return (label->alignment() & Qt::AlignHorizontal_Mask) == Qt::AlignHCenter;
+}
+
+// A shortened text is the longest scanned prefix within the label's width in
+// regular Tahoma at 40 points, followed by "...".
+void ExpectLongestFittingPrefix(const QString& original, const QString& shown, int limit) {
+  ASSERT_TRUE(shown.endsWith(QStringLiteral("...")));
+  const QString prefix = shown.chopped(3);
+  ASSERT_TRUE(original.startsWith(prefix));
+  ASSERT_LT(prefix.size(), original.size());
+  const int prefixWidth = RegularTahomaWidth(prefix, 40);
+  EXPECT_LE(prefixWidth, limit);
+  if (prefixWidth < limit) {
+    EXPECT_GT(RegularTahomaWidth(original.left(prefix.size() + 1), 40), limit);
+  }
+}
+
+class LTKeyPopup : public PopupTest {
+ protected:
+  // A UI description whose lb_Text is `labelWidth` pixels wide, with the
+  // configured text size.
+  std::string FolderWithTextLabelWidth(int labelWidth) {
+    const std::string folder = Folder("LTKeyHint");
+    WriteUiFile(folder, "[Default]\nlb_Text->Font->Size=" + std::to_string(kConfiguredSize) +
+                            "\nformLTKeyHintDialog->lb_Text->Position=rectp,0,104," +
+                            std::to_string(labelWidth) + ",136\n");
+    return folder;
+  }
+};
+
+TEST_F(LTKeyPopup, TextExactlyAsWideAsTheLabelIsCentredAndOnePixelMoreIsShortened) {
+  const QString text = QStringLiteral("Rapid Trigger Pro");
+  const int width = BoldTahomaWidth(text, kConfiguredSize);
+  ASSERT_GT(width, 10);
+
+  TformLTKeyHintDialog fits(FolderWithTextLabelWidth(width));
+  ASSERT_EQ(fits.TextLabel()->width(), width);
+  fits.ShowHintText(QStringLiteral("LT Key"), text);
+  EXPECT_EQ(fits.TextLabel()->text(), text);
+  EXPECT_TRUE(IsCentred(fits.TextLabel()));
+  EXPECT_EQ(fits.TextLabel()->font().pointSize(), kConfiguredSize);
+
+  TformLTKeyHintDialog tooWide(FolderWithTextLabelWidth(width - 1));
+  tooWide.ShowHintText(QStringLiteral("LT Key"), text);
+  EXPECT_TRUE(IsLeftAligned(tooWide.TextLabel()));
+  EXPECT_EQ(tooWide.TextLabel()->font().pointSize(), TformLTKeyHintDialog::kShortenedPointSize);
+  ExpectLongestFittingPrefix(text, tooWide.TextLabel()->text(), width - 1);
+  EXPECT_TRUE(tooWide.isVisible());
+}
+
+TEST_F(LTKeyPopup, ShortTextAfterAShortenedOneIsCentredAtTheConfiguredSize) {
+  TformLTKeyHintDialog popup(FolderWithTextLabelWidth(247));
+  popup.ShowHintText(QStringLiteral("LT Key"), QStringLiteral("A text far too long for the popup"));
+  ASSERT_EQ(popup.TextLabel()->font().pointSize(), 40);
+
+  for (const QString& text : {QStringLiteral("LT 1"), QString()}) {
+    popup.ShowHintText(QStringLiteral("LT Key"), text);
+    EXPECT_EQ(popup.TextLabel()->text(), text);
+    EXPECT_TRUE(IsCentred(popup.TextLabel()));
+    EXPECT_EQ(popup.TextLabel()->font().pointSize(), kConfiguredSize);
+  }
+}
+
+TEST_F(LTKeyPopup, TitleIsNeverShortened) {
+  TformLTKeyHintDialog popup(FolderWithTextLabelWidth(247));
+  const QString title = QStringLiteral("A title much wider than the popup itself could ever show");
+  popup.ShowHintText(title, QStringLiteral("CPI 800"));
+  EXPECT_EQ(popup.lb_LTKey->text(), title);
+  EXPECT_TRUE(IsCentred(popup.lb_LTKey));
+}
+
+struct NoSizeCase {
+  const char* name;
+  const char* uiFile;  // nullptr: no UI.txt at all
+  double expectedPoints;
+};
+
+class LTKeyPopupWithoutSize : public LTKeyPopup, public testing::WithParamInterface<NoSizeCase> {};
+
+// Without a whole number under Default/lb_Text->Font->Size the text keeps
+// the size the popup was skinned with, and the notification still shows,
+// also after a shortened text switched to 40 points.
+TEST_P(LTKeyPopupWithoutSize, KeepsTheSkinnedSizeAndStillShows) {
+  const std::string folder = Folder("LTKeyHint");
+  if (GetParam().uiFile != nullptr) WriteUiFile(folder, GetParam().uiFile);
+  TformLTKeyHintDialog popup(folder);
+
+  popup.ShowHintText(QStringLiteral("LT Key"), QStringLiteral("LT 1"));
+  EXPECT_TRUE(popup.isVisible());
+  EXPECT_DOUBLE_EQ(popup.TextLabel()->font().pointSizeF(), GetParam().expectedPoints);
+
+  popup.ShowHintText(QStringLiteral("LT Key"), QStringLiteral("A text far too long for the popup"));
+  EXPECT_EQ(popup.TextLabel()->font().pointSize(), 40);
+  popup.ShowHintText(QStringLiteral("LT Key"), QStringLiteral("LT 2"));
+  EXPECT_TRUE(popup.isVisible());
+  EXPECT_TRUE(IsCentred(popup.TextLabel()));
+  EXPECT_DOUBLE_EQ(popup.TextLabel()->font().pointSizeF(), GetParam().expectedPoints);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Descriptions, LTKeyPopupWithoutSize,
+    testing::Values(NoSizeCase{"NoUiFile", nullptr, HintPopupFrame::kLabelPointSize},
+                    NoSizeCase{"NoSizeKey", "[Default]\nlb_Text->Font->Color=rgb,255,255,255\n",
+                               HintPopupFrame::kLabelPointSize},
+                    // The engine applied the language section's size at creation;
+                    // the show reads "Default" only.
+                    NoSizeCase{"SizeOnlyInTheLanguageSection", "[English]\nlb_Text->Font->Size=18\n", 18.0},
+                    NoSizeCase{"SizeZero", "[Default]\nlb_Text->Font->Size=0\n", HintPopupFrame::kLabelPointSize}),
+    [](const testing::TestParamInfo<NoSizeCase>& info) { return info.param.name; });
+
+TEST_F(LTKeyPopup, SizeIsReadFromTheCopyLoadedAtCreation) {
+  const std::string folder = FolderWithTextLabelWidth(247);
+  TformLTKeyHintDialog popup(folder);
+  WriteUiFile(folder, "[Default]\nlb_Text->Font->Size=30\n");
+  popup.ShowHintText(QStringLiteral("LT Key"), QStringLiteral("LT 1"));
+  EXPECT_EQ(popup.TextLabel()->font().pointSize(), kConfiguredSize);
+}
+
+TEST_F(LTKeyPopup, FitTextToWidthMeasuresInRegularTahomaAtTheLabelsSize) {
+  QLabel label;
+  label.resize(247, 32);
+  QFont font(QStringLiteral("Tahoma"));
+  font.setPointSize(40);
+  font.setBold(true);
+  label.setFont(font);
+
+  const QString longText = QStringLiteral("Rapid Trigger Pro");
+  ExpectLongestFittingPrefix(longText, FitTextToWidth(label, longText), 247);
+
+  const QString shortText = QStringLiteral("LT 1");
+  ASSERT_LE(RegularTahomaWidth(shortText, 40), 247);
+  EXPECT_EQ(FitTextToWidth(label, shortText), shortText);
+
+  // Not even the first character fits a narrow label.
+  label.resize(5, 32);
+  EXPECT_EQ(FitTextToWidth(label, QStringLiteral("W")), QStringLiteral("..."));
+}
+
+}  // namespace
