@@ -1,33 +1,39 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the whole test suite: the unit
-# and widget tests, the whole-program tests in private X sessions, and the
-# sanitizer builds (AddressSanitizer + UndefinedBehaviorSanitizer of the
-# suite, ThreadSanitizer of the monitor and slot tests).
+# Installs what is missing, builds, and runs the whole test suite:
+#  1. every test (unit, widget, X11, whole-program and virtual-machine tests)
+#     on a regular build;
+#  2. the unit and widget tests built with AddressSanitizer and
+#     UndefinedBehaviorSanitizer;
+#  3. the monitor, slot and simulated-device tests built with ThreadSanitizer.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-CORVANE_WITH_CLANG=1 "$root/scripts/install-deps.sh"
+CORVANE_WITH_CLANG=1 CORVANE_WITH_VM=1 "$root/scripts/install-deps.sh"
 jobs=$(nproc)
 
-run_suite() {  # build-dir, ctest-args..., -- cmake-args...
+configure() {  # build-dir, cmake-args...
   local build=$1
   shift
-  local ctest_args=()
-  while [[ $# -gt 0 && "$1" != "--" ]]; do ctest_args+=("$1"); shift; done
-  [[ "${1:-}" == "--" ]] && shift
   cmake -S "$root" -B "$build" -G Ninja "$@" >/dev/null
-  cmake --build "$build" -j"$jobs"
-  ctest --test-dir "$build" --output-on-failure -j"$jobs" "${ctest_args[@]}"
 }
 
 echo "== the suite" >&2
-run_suite "$root/build" -- -DCMAKE_BUILD_TYPE=RelWithDebInfo
+configure "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$root/build" -j"$jobs"
+ctest --test-dir "$root/build" --output-on-failure -j"$jobs"
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer" >&2
-ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$root/tests/lsan.supp \
-  run_suite "$root/build-asan" -LE 'e2e|slow' -- -DCMAKE_BUILD_TYPE=Debug \
-  -DCORVANE_SANITIZE=address,undefined -DCORVANE_BUILD_BENCH=OFF
+configure "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DCORVANE_BUILD_BENCH=OFF \
+  -DCORVANE_SANITIZE=address,undefined -DCORVANE_TEST_ROOMS="skin;platform;hid;protocol;monitors;popups;app"
+cmake --build "$root/build-asan" -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+  LSAN_OPTIONS=suppressions="$root/tests/lsan.supp":print_suppressions=0 \
+  UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir "$root/build-asan" --output-on-failure -j"$jobs" -LE 'slow'
 
-echo "== ThreadSanitizer: monitors and slots" >&2
-TSAN_OPTIONS=halt_on_error=1 \
-  run_suite "$root/build-tsan" -L threads -- -DCMAKE_BUILD_TYPE=Debug \
-  -DCORVANE_SANITIZE=thread -DCORVANE_BUILD_BENCH=OFF
+echo "== ThreadSanitizer: monitors, slots and simulated devices" >&2
+configure "$root/build-tsan" -DCMAKE_BUILD_TYPE=Debug -DCORVANE_BUILD_BENCH=OFF \
+  -DCORVANE_SANITIZE=thread -DCORVANE_TEST_ROOMS="platform;monitors;app"
+cmake --build "$root/build-tsan" -j"$jobs" \
+  --target corvane_monitors_tests corvane_platform_sim_tests corvane_discovery_tests
+TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+  ctest --test-dir "$root/build-tsan" --output-on-failure -j"$jobs" -L threads
