@@ -4,6 +4,8 @@
 # strut. Source this file, then call start_private_session / stop_private_session.
 #
 #   start_private_session [WIDTHxHEIGHT] [DPI]   exports DISPLAY
+#   start_tray_host                               (again) starts trayer
+#   CORVANE_SESSION_NO_TRAY=1 leaves the tray host out of the session
 #   stop_private_session                          ends every process it started
 
 _xs_pids=()
@@ -53,13 +55,19 @@ start_private_session() {
   openbox --sm-disable >/dev/null 2>&1 &
   _xs_pids+=($!)
   _xs_wait_for 15 xprop -root _NET_SUPPORTING_WM_CHECK || true
+  if [[ "${CORVANE_SESSION_NO_TRAY:-0}" != 1 ]] && ! start_tray_host; then
+    stop_private_session
+    return 1
+  fi
+}
+
+start_tray_host() {
   trayer --edge bottom --align right --SetDockType true --SetPartialStrut true \
     --widthtype request --height 28 --tint 0x2b2b2b --transparent false \
     --expand true >/dev/null 2>&1 &
   _xs_pids+=($!)
   if ! _xs_wait_for 15 _xs_tray_ready; then
     echo "the tray host did not start on $DISPLAY" >&2
-    stop_private_session
     return 1
   fi
 }
