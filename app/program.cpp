@@ -6,6 +6,7 @@
 #include "app/MainUnit.h"
 #include "app/corvane_application.h"
 #include "app/exception_report.h"
+#include "app/termination_signal.h"
 #include "hid/IO_HID.h"
 #include "platform/session/single_instance.h"
 #include "platform/session/system_locale.h"
@@ -32,6 +33,8 @@ int RunProgram(int argc, char** argv, const ProgramSetup& setup) {
       HidSetBackend(setup.makeBackend());
     }
     TMainForm mainForm;
+    // SIGTERM closes the main window as the tray menu's Close does.
+    CloseOnTerminationSignal(&mainForm, [&mainForm] { mainForm.N1Click(); });
     // The popups scale their skins by their monitor's density and use the
     // Tahoma face where one is available.
     InstallQtDisplayStateSource();

@@ -1,0 +1,51 @@
+#include "app/termination_signal.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <QObject>
+#include <QSocketNotifier>
+#include <cerrno>
+
+namespace {
+
+// The write end is all a signal handler may touch; -1 until set up.
+volatile sig_atomic_t g_writeFd = -1;
+int g_readFd = -1;
+
+void OnSignal(int signalNumber) {
+  const int savedErrno = errno;
+  const auto byte = static_cast<char>(signalNumber);
+  // A full pipe already holds a wake-up; nothing else to do.
+  [[maybe_unused]] const ssize_t n = ::write(g_writeFd, &byte, 1);
+  errno = savedErrno;
+}
+
+bool SetUpPipeAndHandlers() {
+  if (g_readFd >= 0) return true;
+  int fds[2];
+  if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) return false;
+  g_readFd = fds[0];
+  g_writeFd = fds[1];
+  struct sigaction action {};
+  action.sa_handler = OnSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  return ::sigaction(SIGTERM, &action, nullptr) == 0 && ::sigaction(SIGINT, &action, nullptr) == 0;
+}
+
+}  // namespace
+
+bool CloseOnTerminationSignal(QObject* context, std::function<void()> close) {
+  if (context == nullptr || !SetUpPipeAndHandlers()) return false;
+  auto* notifier = new QSocketNotifier(g_readFd, QSocketNotifier::Read, context);
+  QObject::connect(notifier, &QSocketNotifier::activated, context,
+                   [close = std::move(close)] {
+                     char drained[64];
+                     bool received = false;
+                     while (::read(g_readFd, drained, sizeof drained) > 0) received = true;
+                     if (received) close();
+                   });
+  return true;
+}
