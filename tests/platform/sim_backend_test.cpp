@@ -264,8 +264,9 @@ TEST_F(SimReports, FaultsLastUntilCleared) {
 }
 
 TEST_F(SimReports, FeatureOfTheWrongLengthIsRefusedButRecorded) {
-  const std::vector<uint8_t> frame = Frame(0x1F);
-  EXPECT_FALSE(vendor_->SetFeature(frame.data(), 72));
+  std::vector<uint8_t> frame = Frame(0x1F);
+  frame.resize(72);
+  EXPECT_FALSE(vendor_->SetFeature(frame.data(), frame.size()));
   EXPECT_FALSE(boot_->SetFeature(frame.data(), 64));  // no feature report there
   const std::vector<SimFeatureRecord> log = sim_.FeatureLog();
   ASSERT_EQ(log.size(), 2u);
