@@ -1,0 +1,63 @@
+// SIGTERM and SIGINT reach the event loop as a close, once per signal, and
+// no longer once the receiving object is gone.
+#include <signal.h>
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QObject>
+
+#include "app/termination_signal.h"
+
+namespace {
+
+QCoreApplication& App() {
+  static int argc = 1;
+  static char name[] = "termination_signal_test";
+  static char* argv[] = {name, nullptr};
+  static QCoreApplication* app = new QCoreApplication(argc, argv);
+  return *app;
+}
+
+void ProcessEventsUntil(const std::function<bool()>& done, int milliseconds = 3000) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!done() && timer.elapsed() < milliseconds) {
+    App().processEvents(QEventLoop::AllEvents, 20);
+  }
+}
+
+TEST(TerminationSignal, EachSignalClosesOnceThroughTheEventLoop) {
+  App();
+  QObject window;
+  int closes = 0;
+  ASSERT_TRUE(CloseOnTerminationSignal(&window, [&closes] { ++closes; }));
+
+  for (const int signalNumber : {SIGTERM, SIGINT}) {
+    SCOPED_TRACE(signalNumber);
+    const int before = closes;
+    ASSERT_EQ(::raise(signalNumber), 0);  // the default action would end this test
+    EXPECT_EQ(closes, before) << "the close must wait for the event loop";
+    ProcessEventsUntil([&] { return closes > before; });
+    EXPECT_EQ(closes, before + 1);
+  }
+}
+
+TEST(TerminationSignal, NothingIsCalledOnceTheWindowIsGone) {
+  App();
+  int closes = 0;
+  {
+    QObject window;
+    ASSERT_TRUE(CloseOnTerminationSignal(&window, [&closes] { ++closes; }));
+  }
+  ASSERT_EQ(::raise(SIGTERM), 0);
+  ProcessEventsUntil([] { return false; }, 300);
+  EXPECT_EQ(closes, 0);
+}
+
+TEST(TerminationSignal, NoContextIsRefused) {
+  EXPECT_FALSE(CloseOnTerminationSignal(nullptr, [] {}));
+}
+
+}  // namespace
