@@ -14,13 +14,13 @@ packages=(
   x11-xserver-utils
   # fonts: a free Tahoma-compatible face and CJK glyphs for the Chinese texts
   fonts-wine fonts-dejavu-core fonts-wqy-microhei fontconfig
+  # the VM test: a qemu guest with Debian's kernel, a busybox initramfs and
+  # its modules (the kernel package itself is fetched by the test)
+  qemu-system-x86 busybox-static cpio kmod
 )
 
 if [[ "${CORVANE_WITH_CLANG:-0}" == 1 ]]; then
   packages+=(clang libclang-rt-14-dev)
-fi
-if [[ "${CORVANE_WITH_VM:-0}" == 1 ]]; then
-  packages+=(qemu-system-x86 busybox-static cpio kmod)
 fi
 
 missing=()
