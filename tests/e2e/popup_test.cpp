@@ -1,0 +1,285 @@
+// Device events through corvane-simulator, seen on screen: which popup, its
+// texts, its place at the bottom-right of the work area, its outline, the
+// focus it must not take, its timer, and full-screen suppression.
+#include <gtest/gtest.h>
+
+#include "tests/e2e/e2e_fixture.h"
+#include "tests/e2e/popup_trace_line.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+class PopupTest : public WholeProgramTest {
+ protected:
+  void SetUp() override {
+    WholeProgramTest::SetUp();
+    if (HasFatalFailure()) return;
+    // The user's window, active before any popup shows; placed top-left by
+    // the window manager, away from the popups' corner.
+    m_Window = m_Session.Launch({"xlogo", "-geometry", "200x150+40+40"}, {});
+    ASSERT_TRUE(WaitUntil([&] { return WindowOfXlogo() != 0; }, 10s)) << "xlogo did not map";
+    m_Session.Tool({"xdotool", "windowactivate", "--sync", std::to_string(WindowOfXlogo())});
+    ASSERT_TRUE(WaitUntil([&] { return Probe().ActiveWindow() != 0; }, 5s));
+    m_Active = Probe().ActiveWindow();
+
+    m_Simulator = StartSimulator();
+    ASSERT_TRUE(m_Simulator->Started());
+    ASSERT_NE(WaitForTrayIcon(*m_Simulator), 0u) << "the simulator's program did not start";
+    m_Desktop = Probe().Grab(Probe().ScreenSize());
+    ASSERT_TRUE(m_Desktop);
+  }
+
+  xcb_window_t WindowOfXlogo() {
+    for (const xcb_window_t window : Probe().WindowsNamed("xlogo")) {
+      if (Probe().IsViewable(window)) return window;
+    }
+    return 0;
+  }
+
+  // Plugs a device and waits until its discovery pass is over.
+  void Plug(const std::string& name, const std::string& kind) {
+    const size_t from = m_Simulator->LineCount();
+    m_Simulator->Send("plug " + name + " " + kind);
+    // An arrival runs a discovery pass; keyboards and mice are switched
+    // into notification mode, ES2862 devices get no command.
+    if (kind != "es2862") {
+      ASSERT_TRUE(m_Simulator->WaitForLine(
+          [&](const std::string& l) { return l.starts_with("feature " + name + " 07 09"); }, 10s,
+          from))
+          << name << " was not switched into notification mode";
+    } else {
+      m_Simulator->WaitForLine([](const std::string& l) { return l.starts_with("message 537"); },
+                               5s, from);
+      std::this_thread::sleep_for(500ms);
+    }
+  }
+
+  std::optional<OutputLine> Send(const std::string& command, std::chrono::milliseconds wait,
+                                 size_t* from = nullptr) {
+    const size_t start = m_Simulator->LineCount();
+    if (from != nullptr) *from = start;
+    m_Simulator->Send(command);
+    return m_Simulator->WaitForLine(IsPopupShow, wait, start);
+  }
+
+  // The last popup show from `from` on, once the trace has been quiet for
+  // 300 ms.
+  OutputLine LastShowOnceQuiet(size_t from) {
+    size_t count = 0;
+    do {
+      count = m_Simulator->LineCount();
+      std::this_thread::sleep_for(300ms);
+    } while (m_Simulator->LineCount() != count);
+    OutputLine last;
+    for (const OutputLine& line : m_Simulator->Lines()) {
+      if (line.index >= from && IsPopupShow(line.text)) last = line;
+    }
+    return last;
+  }
+
+  std::string TraceFrom(size_t from) {
+    std::string text;
+    for (const OutputLine& l : m_Simulator->Lines()) {
+      if (l.index >= from) text += l.text + "\n";
+    }
+    return text;
+  }
+
+  std::string ProgramWindowsOnScreen() {
+    std::string list;
+    for (const xcb_window_t w : Probe().WindowsOfPid(static_cast<uint32_t>(m_Simulator->Pid()))) {
+      const auto r = Probe().RootGeometry(w);
+      if (Probe().IsViewable(w) && r) {
+        list += " " + std::to_string(r->x) + "," + std::to_string(r->y) + " " +
+                std::to_string(r->width) + "x" + std::to_string(r->height);
+      }
+    }
+    return list;
+  }
+
+  // The program's window at `rect`, on screen.
+  bool WindowShownAt(const ScreenRect& rect) {
+    for (const xcb_window_t w : Probe().WindowsOfPid(static_cast<uint32_t>(m_Simulator->Pid()))) {
+      if (Probe().IsViewable(w) && Probe().RootGeometry(w) == rect) return true;
+    }
+    return false;
+  }
+
+  std::unique_ptr<ChildProcess> m_Window;
+  std::unique_ptr<ChildProcess> m_Simulator;
+  xcb_window_t m_Active = 0;
+  std::optional<Screenshot> m_Desktop;
+};
+
+struct EventCase {
+  const char* name;
+  const char* kind;
+  const char* command;
+  const char* popup;
+  const char* title;
+  const char* text;
+};
+
+const EventCase kEvents[] = {
+    {"kb", "keyboard", "lt kb 0", "LTKeyHint", "LT Key", "OFF"},
+    {"kb", "keyboard", "lt kb 3", "LTKeyHint", "LT Key", "LT 3"},
+    {"kb", "keyboard", "rt kb 0", "RTModeHint", "RT Mode", "Standard"},
+    {"kb", "keyboard", "rt kb 2", "RTModeHint", "RT Mode", "Rapid Trigger Pro"},
+    {"ms", "mouse", "cpi ms 2", "LTKeyHint", "Mouse CPI", "CPI 1600"},
+    {"es", "es2862", "cpi es 4", "LTKeyHint", "Mouse CPI", "CPI 6400"},
+};
+
+TEST_F(PopupTest, EachDeviceEventShowsItsPopupAtTheWorkAreaCornerWithoutTakingTheFocus) {
+  Plug("kb", "keyboard");
+  Plug("ms", "mouse");
+  Plug("es", "es2862");
+  const auto workArea = Probe().WorkArea();
+  ASSERT_TRUE(workArea);
+  ASSERT_EQ(workArea->height, Probe().ScreenSize().height - PrivateXSession::kTrayHeight);
+
+  for (const EventCase& event : kEvents) {
+    SCOPED_TRACE(event.command);
+    const auto line = Send(event.command, 5s);
+    ASSERT_TRUE(line) << "no popup for " << event.command;
+    const auto shown = ParsePopupShow(line->text);
+    ASSERT_TRUE(shown) << line->text;
+    EXPECT_EQ(shown->popup, event.popup);
+    EXPECT_EQ(shown->title, event.title);
+    EXPECT_EQ(shown->text, event.text);
+    // At 96 dpi: one pixel in from the work area's right and bottom edges.
+    EXPECT_EQ(shown->x, workArea->width - shown->width - 1);
+    EXPECT_EQ(shown->y, workArea->height - shown->height - 1);
+    EXPECT_EQ(shown->width, 247);
+    EXPECT_EQ(shown->height, 136);
+
+    const ScreenRect rect{shown->x, shown->y, shown->width, shown->height};
+    ASSERT_TRUE(WaitUntil([&] { return WindowShownAt(rect); }, 3s))
+        << "no window of the program on screen at the traced place; on screen: "
+        << ProgramWindowsOnScreen() << "\ntrace:\n" << TraceFrom(line->index);
+    std::this_thread::sleep_for(200ms);  // painted
+    const auto screen = Probe().Grab(rect);
+    ASSERT_TRUE(screen);
+    // The corners lie outside the background's outline: the desktop shows
+    // through. The middle is the popup's own.
+    for (const auto& [cx, cy] : {std::pair{0, 0}, {rect.width - 1, 0}, {0, rect.height - 1},
+                                 {rect.width - 1, rect.height - 1}}) {
+      EXPECT_EQ(screen->At(cx, cy), m_Desktop->At(rect.x + cx, rect.y + cy))
+          << "corner " << cx << "," << cy << " is not transparent";
+    }
+    size_t changed = 0;
+    for (int y = rect.height / 4; y < rect.height * 3 / 4; ++y) {
+      for (int x = rect.width / 4; x < rect.width * 3 / 4; ++x) {
+        changed += screen->At(x, y) != m_Desktop->At(rect.x + x, rect.y + y);
+      }
+    }
+    EXPECT_GT(changed * 10, static_cast<size_t>(rect.width * rect.height / 4) * 9)
+        << "the popup's middle shows the desktop";
+    EXPECT_EQ(Probe().ActiveWindow(), m_Active) << "the popup took the focus";
+
+    // The timer's hide is the first one after the last show of this event
+    // (each discovery pass may leave one more monitor on a device).
+    const OutputLine last = LastShowOnceQuiet(line->index);
+    const auto hidden = m_Simulator->WaitForLine(
+        [&](const std::string& l) { return IsPopupHide(l, event.popup); }, 4s, last.index + 1);
+    ASSERT_TRUE(hidden) << "the popup did not hide";
+    const auto after =
+        std::chrono::duration_cast<std::chrono::milliseconds>(hidden->time - last.time);
+    EXPECT_GE(after.count(), 1900);
+    EXPECT_LE(after.count(), 2500);
+    EXPECT_TRUE(WaitUntil([&] { return !WindowShownAt(rect); }, 2s));
+  }
+}
+
+TEST_F(PopupTest, APopupHidesTwoSecondsAfterItsLastShow) {
+  Plug("kb", "keyboard");
+  const auto first = Send("lt kb 1", 5s);
+  ASSERT_TRUE(first);
+  std::this_thread::sleep_for(1200ms);
+  const auto second = Send("lt kb 2", 5s);
+  ASSERT_TRUE(second);
+  // The only hide between the two shows is the one that showing again
+  // makes, right before the second show.
+  for (const OutputLine& line : m_Simulator->Lines()) {
+    if (line.index > first->index && line.index < second->index &&
+        IsPopupHide(line.text, "LTKeyHint")) {
+      EXPECT_LT(second->time - line.time, 100ms) << "the popup hid before its second show";
+    }
+  }
+  // Showing again hides and shows the window at once; the timer's hide is
+  // the first one after the last show.
+  const auto hidden = m_Simulator->WaitForLine(
+      [](const std::string& l) { return IsPopupHide(l, "LTKeyHint"); }, 4s, second->index + 1);
+  ASSERT_TRUE(hidden);
+  const auto afterSecond =
+      std::chrono::duration_cast<std::chrono::milliseconds>(hidden->time - second->time);
+  EXPECT_GE(afterSecond.count(), 1900);
+  EXPECT_LE(afterSecond.count(), 2500);
+}
+
+TEST_F(PopupTest, AnActiveFullScreenWindowSuppressesPopupsUntilItLeavesFullScreen) {
+  Plug("kb", "keyboard");
+  size_t from = m_Simulator->LineCount();
+  ASSERT_EQ(m_Session.Tool({"wmctrl", "-r", "xlogo", "-b", "add,fullscreen"}), 0);
+  // The program's own watcher reports the active window going full-screen.
+  ASSERT_TRUE(m_Simulator->WaitForLine(
+      [](const std::string& l) { return l == "message 1028 wParam=2 lParam=1"; }, 5s, from))
+      << "no full-screen notification";
+  ASSERT_TRUE(Probe().HasState(WindowOfXlogo(), "_NET_WM_STATE_FULLSCREEN"));
+
+  for (const char* command : {"lt kb 2", "rt kb 1"}) {
+    SCOPED_TRACE(command);
+    from = m_Simulator->LineCount();
+    m_Simulator->Send(command);
+    ASSERT_TRUE(m_Simulator->WaitForLine(
+        [](const std::string& l) { return l.starts_with("message 102"); }, 5s, from))
+        << "the event did not reach the main window";
+    EXPECT_FALSE(m_Simulator->WaitForLine(IsPopupShow, 700ms, from))
+        << "a popup showed over the full-screen window";
+  }
+
+  from = m_Simulator->LineCount();
+  ASSERT_EQ(m_Session.Tool({"wmctrl", "-r", "xlogo", "-b", "remove,fullscreen"}), 0);
+  ASSERT_TRUE(m_Simulator->WaitForLine(
+      [](const std::string& l) { return l == "message 1028 wParam=2 lParam=0"; }, 5s, from));
+  const auto line = Send("lt kb 3", 5s);
+  ASSERT_TRUE(line) << "popups stay suppressed after full-screen ended";
+  EXPECT_EQ(ParsePopupShow(line->text)->text, "LT 3");
+}
+
+// No window of the program but its tray icon and its popups is ever on
+// screen: the main window stays hidden from start to close.
+TEST_F(PopupTest, OnlyTheTrayIconAndThePopupsAreEverVisible) {
+  Plug("kb", "keyboard");
+  std::vector<ScreenRect> popups;
+  std::vector<std::string> strays;
+  const xcb_window_t host = m_Session.TrayHost();
+  auto look = [&] {
+    for (const xcb_window_t w : Probe().WindowsOfPid(static_cast<uint32_t>(m_Simulator->Pid()))) {
+      if (!Probe().IsViewable(w) || Probe().IsDescendantOf(w, host)) continue;
+      const auto rect = Probe().RootGeometry(w);
+      if (rect && std::find(popups.begin(), popups.end(), *rect) != popups.end()) continue;
+      strays.push_back(Probe().Name(w) + (rect ? " at " + std::to_string(rect->x) + "," +
+                                                     std::to_string(rect->y) + " " +
+                                                     std::to_string(rect->width) + "x" +
+                                                     std::to_string(rect->height)
+                                               : ""));
+    }
+  };
+  for (const char* command : {"lt kb 1", "rt kb 2", "lt kb 4"}) {
+    const auto line = Send(command, 5s);
+    ASSERT_TRUE(line);
+    const auto shown = ParsePopupShow(line->text);
+    popups.push_back({shown->x, shown->y, shown->width, shown->height});
+    for (int i = 0; i < 10; ++i) {
+      look();
+      std::this_thread::sleep_for(50ms);
+    }
+  }
+  for (const xcb_window_t w : Probe().WindowsNamed("MainForm")) {
+    EXPECT_FALSE(Probe().IsViewable(w)) << "the main window is on screen";
+  }
+  EXPECT_TRUE(strays.empty()) << "on screen: " << ::testing::PrintToString(strays);
+}
+
+}  // namespace

@@ -1,0 +1,31 @@
+// One instance per user: a second start leaves at once and leaves the first
+// one alone.
+#include <gtest/gtest.h>
+
+#include "tests/e2e/e2e_fixture.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+using SingleInstanceTest = WholeProgramTest;
+
+TEST_F(SingleInstanceTest, ASecondStartExitsAtOnceAndLeavesTheFirstRunning) {
+  auto first = StartProgram();
+  const xcb_window_t icon = WaitForTrayIcon(*first);
+  ASSERT_NE(icon, 0u);
+
+  auto second = StartProgram();
+  const auto code = second->WaitForExit(5s);
+  ASSERT_TRUE(code.has_value()) << "the second instance did not exit";
+  EXPECT_EQ(*code, 0);
+
+  EXPECT_TRUE(first->Running());
+  EXPECT_EQ(TrayIconOf(*first), icon) << "the first instance lost its icon";
+  // A third start after the second one is refused as well: the lock is
+  // still the first instance's.
+  auto third = StartProgram();
+  EXPECT_EQ(third->WaitForExit(5s), std::optional<int>(0));
+}
+
+}  // namespace
