@@ -12,6 +12,8 @@ packages=(
   xvfb xauth openbox trayer xdotool wmctrl x11-utils x11-apps imagemagick
   # xrdb: the private session hands its dpi to Qt through Xft.dpi
   x11-xserver-utils
+  # packaging: the Debian package's library dependencies, metainfo validation
+  dpkg-dev appstream
   # fonts: a free Tahoma-compatible face and CJK glyphs for the Chinese texts
   fonts-wine fonts-dejavu-core fonts-wqy-microhei fontconfig
   # the VM test: a qemu guest with Debian's kernel, a busybox initramfs and
