@@ -23,7 +23,7 @@ uint32_t FaultBit(SimFault fault) { return 1u << static_cast<unsigned>(fault); }
 std::string InterfacePath(int plugNumber, size_t collectionIndex, size_t collectionCount) {
   std::string path = "/dev/hidraw-sim/" + std::to_string(plugNumber);
   if (collectionCount > 1) {
-    char suffix[16];
+    char suffix[32];
     std::snprintf(suffix, sizeof suffix, "&col%02zu", collectionIndex + 1);
     path += suffix;
   }
@@ -188,6 +188,8 @@ class SimOpenDevice : public HidOpenDevice {
 
   size_t collection() const { return collection_; }
   bool reading() const { return reading_; }
+  // Blocked with nothing to pick up: the next report is the one it gets.
+  bool waitingForReport() const { return reading_ && queue_.empty() && !cancelled_ && !gone_; }
 
  private:
   // A write when `answer` is null, else a read into `answer` (== request).
@@ -321,7 +323,9 @@ bool SimBackend::WaitForReaders(const std::string& name, size_t readers,
     auto device = core_->FindDevice(name);
     if (!device) return false;
     size_t blocked = 0;
-    for (const SimOpenDevice* handle : device->handles) blocked += handle->reading() ? 1 : 0;
+    for (const SimOpenDevice* handle : device->handles) {
+      blocked += handle->waitingForReport() ? 1 : 0;
+    }
     return blocked >= readers;
   });
 }

@@ -71,8 +71,8 @@ class SimBackend : public HidBackend {
   // plugged (kept across unplugs).
   uint64_t DroppedReports(const std::string& name) const;
   // Blocks until at least `readers` handles of the device are blocked in
-  // ReadInputReport, or the timeout passes. For tests and benchmarks that
-  // must not send before a monitor listens.
+  // ReadInputReport with no report queued, or the timeout passes. For tests
+  // and benchmarks that must not send before a monitor listens.
   bool WaitForReaders(const std::string& name, size_t readers,
                       std::chrono::milliseconds timeout) const;
 
