@@ -75,6 +75,6 @@ SimDeviceSpec SimEs2862(std::string name = "es1");
 // Another maker's plain keyboard.
 SimDeviceSpec SimForeign(std::string name = "foreign1");
 
-// The vendor collection of an ID7M or ES2862 spec (the first collection on
+// The vendor collection of an ID7M or ES2862 device (the first collection on
 // a page from 0xFF00 up), or nullptr.
 SimCollection* SimVendorCollection(SimDeviceSpec& spec);
