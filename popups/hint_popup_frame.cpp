@@ -128,7 +128,13 @@ std::string HintPopupFrame::BackgroundPath() const {
 }
 
 void HintPopupFrame::ShowAgain() {
-  hide();
+  // A popup already on screen is placed anew and its countdown restarted in
+  // place: unmapping and mapping a window again within a few milliseconds
+  // can leave it unmapped under a window manager (seen with openbox).
+  if (isVisible()) {
+    FormShow();
+    return;
+  }
   show();
 }
 

@@ -72,8 +72,8 @@ class HintPopupFrame : public QWidget {
   // follow the frame's labels in layout order.
   virtual void AddOwnElements(QtUiWindow& window);
 
-  // Hides the popup, if shown, and shows it again: the timer restarts at the
-  // full interval and the popup is placed anew.
+  // Shows the popup, or keeps it shown: either way the timer restarts at
+  // the full interval and the popup is placed anew.
   void ShowAgain();
 
   // A layout rectangle at 96 dpi, scaled for the popup's monitor.
