@@ -75,8 +75,9 @@ TEST_F(AutostartTest, ForeignNonEmptyEntryCountsAsSet) {
 }
 
 TEST_F(AutostartTest, WhatCountsAsSet) {
+  static const std::string binary("\0\xff\xfe[", 4);
   struct Case {
-    const char* content;
+    std::string_view content;
     bool set;
   } cases[] = {
       {"[Desktop Entry]\nExec=x\n", true},
@@ -87,7 +88,7 @@ TEST_F(AutostartTest, WhatCountsAsSet) {
       {"[Other Group]\nExec=x\n", false},
       {"[Desktop Entry]\r\nExec=x\r\n", true},
       {"", false},
-      {std::string("\0\xff\xfe[", 4).c_str(), false},
+      {binary, false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(AutostartEntryContentIsSet(c.content), c.set) << c.content;
