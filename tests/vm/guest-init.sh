@@ -30,14 +30,18 @@ fi
 mount -t proc proc /host/proc
 mount -t sysfs sysfs /host/sys
 mount -t devtmpfs devtmpfs /host/dev
-# The host root stays read-only: everything the program writes goes here.
-mount -t tmpfs tmpfs /host/tmp
+# The host root stays read-only: everything the program writes goes to
+# tmpfs under /run, and to /tmp unless the build itself lies there.
 mount -t tmpfs tmpfs /host/run
-mkdir -p /host/dev/shm /host/tmp/home /host/tmp/xdg
+case "$SCENARIO" in
+  /tmp/*) ;;
+  *) mount -t tmpfs tmpfs /host/tmp ;;
+esac
+mkdir -p /host/dev/shm /host/run/home /host/run/xdg /host/run/tmp
 mount -t tmpfs tmpfs /host/dev/shm
-chmod 700 /host/tmp/xdg
+chmod 700 /host/run/xdg
 
-chroot /host /usr/bin/env -i PATH=/usr/bin:/bin HOME=/tmp/home XDG_RUNTIME_DIR=/tmp/xdg \
-  XDG_CONFIG_HOME=/tmp/home/.config TMPDIR=/tmp LANG=C.UTF-8 \
+chroot /host /usr/bin/env -i PATH=/usr/bin:/bin HOME=/run/home XDG_RUNTIME_DIR=/run/xdg \
+  XDG_CONFIG_HOME=/run/home/.config TMPDIR=/run/tmp LANG=C.UTF-8 \
   "$SCENARIO" "$PROGRAM"
 result $?

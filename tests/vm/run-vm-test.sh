@@ -108,7 +108,7 @@ timeout --kill-after=10 "$timeout_seconds" \
   -kernel "$vmlinuz" -initrd "$initramfs" \
   -append "console=ttyS0 panic=-1 quiet loglevel=4" \
   -virtfs local,path=/,mount_tag=hostroot,security_model=none,readonly=on,multidevs=remap \
-  </dev/null 2>&1 | tr -d '\r' | tee "$log"
+  </dev/null 2>&1 | tr -d '\r' | sed -u 's/\x1b\[[0-9;?]*[A-Za-z]//g; s/\x1bc//g' | tee "$log"
 qemu_status=${PIPESTATUS[0]}
 set -e
 elapsed=$((SECONDS - started))

@@ -247,12 +247,14 @@ int Run(const std::string& programPath) {
     return 1;
   }
 
-  const auto keyboardUp = program.WaitForLine(
-      0, LineWith("monitor Keyboard " + keyboardPath + " (notification mode on)"), kStartTimeout);
-  const auto mouseUp = program.WaitForLine(
-      0, LineWith("monitor Mouse " + mousePath + " (notification mode on)"), kEventTimeout);
+  // A pass starts the ES2862 monitors last: once that line is there, the
+  // first pass is over.
   const auto es2862Up =
-      program.WaitForLine(0, LineWith("monitor ES2862 " + es2862Path), kEventTimeout);
+      program.WaitForLine(0, LineWith("monitor ES2862 " + es2862Path), kStartTimeout);
+  const auto keyboardUp = program.WaitForLine(
+      0, LineWith("monitor Keyboard " + keyboardPath + " (notification mode on)"), 1s);
+  const auto mouseUp = program.WaitForLine(
+      0, LineWith("monitor Mouse " + mousePath + " (notification mode on)"), 1s);
   Check(keyboardUp.has_value(), "discovery: keyboard monitor on " + keyboardPath);
   Check(mouseUp.has_value(), "discovery: mouse monitor on " + mousePath);
   Check(es2862Up.has_value(), "discovery: ES2862 monitor on " + es2862Path);
