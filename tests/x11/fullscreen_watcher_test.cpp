@@ -25,7 +25,7 @@ class RecordingPoster : public MessagePoster {
 
 // Spins the event loop until `done` holds or the deadline passes.
 template <typename Predicate>
-bool SpinUntil(Predicate done, int milliseconds = 5000) {
+bool SpinUntil(Predicate done, int milliseconds = 15000) {
   QElapsedTimer timer;
   timer.start();
   while (!done()) {
@@ -56,11 +56,15 @@ class FullScreenWatcherTest : public testing::Test {
     window_.setWindowTitle(QStringLiteral("corvane-fullscreen-target"));
     window_.resize(300, 200);
     window_.show();
-    window_.activateWindow();
-    ASSERT_TRUE(SpinUntil([&] {
-      return watcher_->State().ActiveWindow() == static_cast<xcb_window_t>(window_.winId()) ||
-             watcher_->State().ActiveWindow() != 0;
-    }));
+    // The window manager may take a moment to manage a new window on a busy
+    // machine: activate it by title until it is found, then wait for the
+    // root window to name it.
+    const QString title = window_.windowTitle();
+    ASSERT_TRUE(SpinUntil(
+        [&] { return QProcess::execute(QStringLiteral("wmctrl"), {"-a", title}) == 0; }, 15000))
+        << "the window manager never managed the test window";
+    ASSERT_TRUE(SpinUntil([&] { return watcher_->State().ActiveWindow() != 0; }, 15000))
+        << "no active window";
   }
 
   // The full-screen notifications posted so far: lParam of each.
