@@ -1,7 +1,7 @@
 # shellcheck shell=bash
-# A private X session: an Xvfb server on a free display number, the openbox
-# window manager and the trayer tray host docked at the bottom right with a
-# strut. Source this file, then call start_private_session / stop_private_session.
+# A private X session: an Xvfb server on a display number of its own
+# choosing, the openbox window manager and the trayer tray host docked at the
+# bottom right with a strut. Source this file, then call start_private_session / stop_private_session.
 #
 #   start_private_session [WIDTHxHEIGHT] [DPI]   exports DISPLAY
 #   start_tray_host                               (again) starts trayer
@@ -9,17 +9,6 @@
 #   stop_private_session                          ends every process it started
 
 _xs_pids=()
-
-_xs_free_display() {
-  local n
-  for n in $(seq 90 199); do
-    if [[ ! -e /tmp/.X11-unix/X$n && ! -e /tmp/.X$n-lock ]]; then
-      echo "$n"
-      return 0
-    fi
-  done
-  return 1
-}
 
 _xs_wait_for() {  # seconds, command...
   local deadline=$((SECONDS + $1))
@@ -39,14 +28,24 @@ _xs_tray_ready() {
 }
 
 start_private_session() {
-  local geometry=${1:-1920x1080} dpi=${2:-96} display
-  display=$(_xs_free_display) || { echo "no free X display number" >&2; return 1; }
-  Xvfb ":$display" -screen 0 "${geometry}x24" -dpi "$dpi" -nolisten tcp -noreset \
-    >/dev/null 2>&1 &
+  local geometry=${1:-1920x1080} dpi=${2:-96} number_file display
+  # The server picks a free display number itself and writes it to the
+  # descriptor, so sessions started at the same time never share one.
+  number_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 "${geometry}x24" -dpi "$dpi" -nolisten tcp -noreset \
+    3>"$number_file" >/dev/null 2>&1 &
   _xs_pids+=($!)
+  if ! _xs_wait_for 15 test -s "$number_file"; then
+    echo "Xvfb did not start" >&2
+    rm -f "$number_file"
+    stop_private_session
+    return 1
+  fi
+  display=$(head -n 1 "$number_file")
+  rm -f "$number_file"
   export DISPLAY=":$display"
   if ! _xs_wait_for 15 xdpyinfo; then
-    echo "Xvfb did not start on $DISPLAY" >&2
+    echo "Xvfb did not answer on $DISPLAY" >&2
     stop_private_session
     return 1
   fi
