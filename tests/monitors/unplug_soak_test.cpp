@@ -31,9 +31,9 @@ size_t OpenDescriptors() { return EntriesIn("/proc/self/fd"); }
 size_t Threads() { return EntriesIn("/proc/self/task"); }
 
 // A thread leaves /proc/self/task a moment after its monitor's count drops.
-bool WaitForThreads(size_t expected) {
+bool WaitForThreadsAtMost(size_t expected) {
   const auto deadline = std::chrono::steady_clock::now() + kDeadline;
-  while (Threads() != expected) {
+  while (Threads() > expected) {
     if (std::chrono::steady_clock::now() > deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
@@ -43,13 +43,16 @@ bool WaitForThreads(size_t expected) {
 class UnplugSoakTest : public MonitorTest {};
 
 TEST_F(UnplugSoakTest, TwoHundredPlugUnplugCyclesLeaveNothingBehind) {
-  const size_t descriptorsBefore = OpenDescriptors();
-  const size_t threadsBefore = Threads();
+  // Counted after a first cycle, so that threads a runtime starts on the
+  // first thread creation (ThreadSanitizer's background thread) are in the
+  // starting figures too.
+  size_t descriptorsBefore = 0;
+  size_t threadsBefore = 0;
 
   enum class Pull { DuringRead, OnNextRead, DuringFeatureExchange, AfterReports };
   constexpr Pull kPulls[] = {Pull::DuringRead, Pull::OnNextRead, Pull::DuringFeatureExchange,
                              Pull::AfterReports};
-  for (int cycle = 0; cycle < 200; ++cycle) {
+  for (int cycle = 0; cycle <= 200; ++cycle) {
     SCOPED_TRACE(testing::Message() << "cycle " << cycle);
     const Pull pull = kPulls[cycle % 4];
     const bool es2862 = cycle % 8 >= 4;
@@ -90,10 +93,16 @@ TEST_F(UnplugSoakTest, TwoHundredPlugUnplugCyclesLeaveNothingBehind) {
     ASSERT_TRUE(WaitForLiveMonitorThreadsAtMost(0, kDeadline));
     EXPECT_FALSE(sim_->IsPresent(name));
     sim_->TakeChanges();
+    if (cycle == 0) {
+      // The ended monitor's thread leaves /proc/self/task a moment later.
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      descriptorsBefore = OpenDescriptors();
+      threadsBefore = Threads();
+    }
   }
 
   EXPECT_EQ(sim_->OpenHandleCount(), 0u);
-  EXPECT_TRUE(WaitForThreads(threadsBefore)) << Threads() << " threads, " << threadsBefore
+  EXPECT_TRUE(WaitForThreadsAtMost(threadsBefore)) << Threads() << " threads, " << threadsBefore
                                              << " before";
   EXPECT_EQ(OpenDescriptors(), descriptorsBefore);
 }
