@@ -11,6 +11,24 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 CORVANE_WITH_CLANG=1 "$root/scripts/install-deps.sh"
 jobs=$(nproc)
 
+passed=0
+failed=0
+skipped=0
+# Runs ctest and adds its figures to the totals printed at the end.
+run_ctest() {
+  local log
+  log=$(mktemp)
+  ctest --output-on-failure -j"$jobs" "$@" 2>&1 | tee "$log"
+  local total fails skips
+  total=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -n 1)
+  fails=$(sed -n 's/.* \([0-9]*\) tests failed out of.*/\1/p' "$log" | tail -n 1)
+  skips=$(grep -c '(Skipped)$' "$log" || true)
+  rm -f "$log"
+  passed=$((passed + ${total:-0} - ${fails:-0} - skips))
+  failed=$((failed + ${fails:-0}))
+  skipped=$((skipped + skips))
+}
+
 configure() {  # build-dir, cmake-args...
   local build=$1
   shift
@@ -20,7 +38,7 @@ configure() {  # build-dir, cmake-args...
 echo "== the suite" >&2
 configure "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$root/build" -j"$jobs"
-ctest --test-dir "$root/build" --output-on-failure -j"$jobs"
+run_ctest --test-dir "$root/build"
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer" >&2
 configure "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DCORVANE_BUILD_BENCH=OFF \
@@ -29,7 +47,7 @@ cmake --build "$root/build-asan" -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
   LSAN_OPTIONS=suppressions="$root/tests/lsan.supp":print_suppressions=0 \
   UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir "$root/build-asan" --output-on-failure -j"$jobs" -LE 'slow'
+  run_ctest --test-dir "$root/build-asan" -LE 'slow'
 
 echo "== ThreadSanitizer: monitors, slots and simulated devices" >&2
 configure "$root/build-tsan" -DCMAKE_BUILD_TYPE=Debug -DCORVANE_BUILD_BENCH=OFF \
@@ -37,7 +55,7 @@ configure "$root/build-tsan" -DCMAKE_BUILD_TYPE=Debug -DCORVANE_BUILD_BENCH=OFF 
 cmake --build "$root/build-tsan" -j"$jobs" \
   --target corvane_monitors_tests corvane_platform_sim_tests corvane_discovery_tests
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-  ctest --test-dir "$root/build-tsan" --output-on-failure -j"$jobs" -L threads
+  run_ctest --test-dir "$root/build-tsan" -L threads
 
 echo "== the report-descriptor parser under libFuzzer (30 s)" >&2
 CC=clang CXX=clang++ configure "$root/build-fuzz" -DCMAKE_BUILD_TYPE=Debug \
@@ -48,3 +66,5 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$root/build-fuzz/tests/fuzz/report_descriptor_fuzz" -max_total_time=30 -max_len=4096 \
   -print_final_stats=1 "$work" "$root/tests/fuzz/corpus" 2>&1 | tail -n 3
+
+echo "total: $passed passed, $failed failed, $skipped skipped"
