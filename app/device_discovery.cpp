@@ -77,6 +77,10 @@ std::u16string DeviceDiscovery::GetDeviceKind(uint16_t modelId) const {
 }
 
 void DeviceDiscovery::DiscoverDevices() {
+  // A stop handle held here alone belongs to a monitor that has ended and
+  // freed itself: forget it, so that the list does not grow with every pass.
+  std::erase_if(m_Started, [](const auto& stop) { return stop.use_count() == 1; });
+
   HidPathList candidates;
   CollectNotifyDevices(candidates);
   for (const std::string& path : candidates) {
