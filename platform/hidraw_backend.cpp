@@ -465,7 +465,7 @@ std::vector<std::string> HidrawBackend::PathsOfNode(const std::string& nodeName,
   std::vector<std::string> paths;
   paths.reserve(collections);
   for (size_t i = 1; i <= collections; ++i) {
-    char suffix[16];
+    char suffix[32];  // room for any size_t, so no cut is possible
     std::snprintf(suffix, sizeof suffix, "&col%02zu", i);
     paths.push_back(node + suffix);
   }
