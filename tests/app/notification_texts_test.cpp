@@ -10,11 +10,11 @@ struct RecipeCase {
   uint32_t message;
   uint32_t value;
   bool shown;
-  HintPopup popup;
-  uint32_t rtMode;
-  const char16_t* titleKey;
-  HintSection textSection;
-  const char16_t* textKey;
+  HintPopup popup = HintPopup::LTKey;
+  uint32_t rtMode = 0;
+  const char16_t* titleKey = u"";
+  HintSection textSection = HintSection::Default;
+  const char16_t* textKey = u"";
 };
 
 TEST(HintRecipeTest, TableOfKeysSectionsAndPopups) {
