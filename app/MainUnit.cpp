@@ -57,9 +57,7 @@ TMainForm::TMainForm(QWidget* owner, std::string dataFolder)
   Label2 = MakeDiagnosticLabel(this, QStringLiteral("Active"), 104);
   Label3 = MakeDiagnosticLabel(this, QStringLiteral("ThisWindow"), 152);
   Label4 = MakeDiagnosticLabel(this, QStringLiteral("Top"), 200);
-  m_Language.clear();
-  m_SettingsIni.reset();
-  m_FullScreenApp = false;
+  // m_Language starts empty, m_SettingsIni as none, m_FullScreenApp false.
   FormCreate();
 }
 

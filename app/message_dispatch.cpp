@@ -4,14 +4,10 @@ bool FullScreenAppAfterNotification(uintptr_t code, intptr_t lParam) {
   return code == ABN_FULLSCREENAPP && lParam == 1;
 }
 
-bool IsEventSuppressedBy(bool fullScreenApp, bool foregroundTopMost) {
-  return fullScreenApp && foregroundTopMost;
-}
-
 bool MessageDispatch::IsEventSuppressed() {
   // The foreground window is only asked about while a full-screen
   // application is reported: that is an X round trip per event.
-  return m_FullScreenApp && IsEventSuppressedBy(true, m_Actions.IsForegroundWindowTopMost());
+  return m_FullScreenApp && m_Actions.IsForegroundWindowTopMost();
 }
 
 void MessageDispatch::HandleDeviceEvent(const Message& message) {

@@ -30,10 +30,6 @@ class MainWindowActions {
 // application-bar notification of any kind.
 bool FullScreenAppAfterNotification(uintptr_t code, intptr_t lParam);
 
-// A device event may show a popup unless a full-screen application was
-// reported and the foreground window is topmost.
-bool IsEventSuppressedBy(bool fullScreenApp, bool foregroundTopMost);
-
 class MessageDispatch {
  public:
   // `fullScreenApp` is the main window's record of the last application-bar
@@ -45,6 +41,8 @@ class MessageDispatch {
   // `oldWindowProc`, whose result the record keeps.
   void MainWindowProc(Message& message, const WindowProc& oldWindowProc);
 
+  // A device event shows nothing while a full-screen application is
+  // reported and the foreground window is topmost.
   bool IsEventSuppressed();
  private:
   void HandleDeviceEvent(const Message& message);
