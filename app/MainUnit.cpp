@@ -12,6 +12,7 @@
 #include "app/exception_report.h"
 #include "app/fullscreen_watcher.h"
 #include "app/notification_texts.h"
+#include "app/termination_signal.h"
 #include "app/tray_icon_image.h"
 #include "platform/session/autostart.h"
 #include "platform/session/executable_folder.h"
@@ -73,6 +74,8 @@ void TMainForm::FormCreate() {
   m_Discovery = std::make_unique<DeviceDiscovery>(*this, m_Poster,
                                                   m_DataFolder + "Product/Model.txt");
   m_Discovery->SetLog([](const std::string& line) { qCDebug(lcDevice, "%s", line.c_str()); });
+  // A pass holds the event loop; a SIGTERM that arrives meanwhile ends it.
+  m_Discovery->SetStopRequest([] { return TerminationPending(); });
 
   m_OldWindowProc = [this](Message& message) { DefaultWindowProc(message); };
   m_WindowProc = [this](Message& message) { MainWindowProc(message); };

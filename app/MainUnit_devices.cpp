@@ -24,6 +24,9 @@ void TMainForm::LeaveNotifyModeForRecordedDevices() {
 }
 
 void TMainForm::DeviceInterfaceArrived(const std::string& path) {
+  // The arrival's own test and the pass it calls for share one session, so
+  // a silent device costs them one timeout together.
+  const HidExchangeSession session(m_Discovery->StopRequest());
   bool identityRead = false;
   const bool rediscover = m_Discovery->ArrivalCallsForDiscovery(path, &identityRead);
   if (!identityRead) {

@@ -1,5 +1,6 @@
 #include "app/device_discovery.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 
@@ -17,6 +18,8 @@ namespace {
 
 constexpr uint16_t kEs2862Vendor = 0x1956;
 constexpr uint16_t kEs2862UsagePage = 0xFF01;
+// A stopped monitor's read is woken at once; this only bounds a stuck one.
+constexpr std::chrono::seconds kMonitorEndWait{2};
 
 // Whether `modelId` is an item of a comma-separated list. Characters 3 to 6
 // of an item are the identifier in hexadecimal (a "0x" fits before them);
@@ -45,8 +48,8 @@ DeviceDiscovery::DeviceDiscovery(MonitorSlots& slots, MessagePoster& mainWindow,
     : m_Slots(slots), m_MainWindow(mainWindow), m_ModelTablePath(std::move(modelTablePath)) {}
 
 DeviceDiscovery::~DeviceDiscovery() {
-  for (const auto& stop : m_Started) {
-    stop->Terminate();
+  for (const Watch& watch : m_Watches) {
+    watch.stop->Terminate();
   }
   WaitForLiveMonitorThreadsAtMost(0, std::chrono::seconds(2));
 }
@@ -76,14 +79,98 @@ std::u16string DeviceDiscovery::GetDeviceKind(uint16_t modelId) const {
   return {};
 }
 
+bool DeviceDiscovery::SlotHoldsMonitor(MonitorKind kind) const {
+  switch (kind) {
+    case MonitorKind::Keyboard: return m_Slots.m_KeyboardMonitor.load() != nullptr;
+    case MonitorKind::Mouse: return m_Slots.m_MouseMonitor.load() != nullptr;
+    case MonitorKind::Es2862: return m_Slots.m_Es2862Monitor.load() != nullptr;
+  }
+  return false;
+}
+
+// A running monitor whose slot is empty ends at its next report without
+// posting it: it no longer watches its device. It is stopped now, so that a
+// fresh monitor can take over without the two ever reading side by side.
+// An ID7M monitor that ends empties both ID7M slots, which takes the
+// permission of the others too: hence the loop until none is left.
+std::vector<DeviceDiscovery::Watch> DeviceDiscovery::RetireMonitorsWithoutPermission() {
+  std::vector<Watch> retired;
+  for (bool again = true; again;) {
+    again = false;
+    for (auto it = m_Watches.begin(); it != m_Watches.end();) {
+      if (it->stop->Ended() || SlotHoldsMonitor(it->kind)) {
+        ++it;
+        continue;
+      }
+      it->stop->Terminate();
+      it->stop->WaitUntilEnded(kMonitorEndWait);
+      retired.push_back(std::move(*it));
+      it = m_Watches.erase(it);
+      again = true;
+    }
+  }
+  return retired;
+}
+
+bool DeviceDiscovery::IsWatched(const std::string& path) const {
+  const std::string key = LowercasePath(path);
+  return std::any_of(m_Watches.begin(), m_Watches.end(), [&](const Watch& watch) {
+    return watch.path == key && !watch.stop->Ended();
+  });
+}
+
+void DeviceDiscovery::StartId7mMonitor(const std::string& path, MonitorKind kind) {
+  auto* monitor = new TiomHidThreadId7M(m_Slots, m_MainWindow);
+  (kind == MonitorKind::Keyboard ? m_Slots.m_KeyboardMonitor : m_Slots.m_MouseMonitor)
+      .store(monitor);
+  // Set up through the new monitor itself, never through the slot, which
+  // a monitor thread may empty at any moment.
+  monitor->DevicePath = path;
+  monitor->DeviceKind = kind == MonitorKind::Keyboard ? "Keyboard" : "Mouse";
+  m_Watches.push_back({LowercasePath(path), kind, monitor->StopHandle()});
+  monitor->Start();
+}
+
+void DeviceDiscovery::StartEs2862Monitor(const std::string& path) {
+  auto* monitor = new TiomHidThreadIdEs2862(m_Slots, m_MainWindow);
+  m_Slots.m_Es2862Monitor.store(monitor);
+  monitor->DevicePath = path;
+  m_Watches.push_back({LowercasePath(path), MonitorKind::Es2862, monitor->StopHandle()});
+  monitor->Start();
+}
+
+void DeviceDiscovery::Log(const std::string& line) const {
+  if (m_Log) {
+    m_Log(line);
+  }
+}
+
 void DeviceDiscovery::DiscoverDevices() {
-  // A stop handle held here alone belongs to a monitor that has ended and
-  // freed itself: forget it, so that the list does not grow with every pass.
-  std::erase_if(m_Started, [](const auto& stop) { return stop.use_count() == 1; });
+  const HidExchangeSession session(m_StopRequested);
+  std::erase_if(m_Watches, [](const Watch& watch) { return watch.stop->Ended(); });
+  // Interfaces whose monitor lost its permission: they are in notification
+  // mode and recorded already, and only need a monitor again.
+  std::vector<Watch> retired = RetireMonitorsWithoutPermission();
+  const auto takeRetired = [&](const std::string& path, MonitorKind kind) {
+    const auto it = std::find_if(retired.begin(), retired.end(), [&](const Watch& watch) {
+      return watch.path == LowercasePath(path) && watch.kind == kind;
+    });
+    if (it == retired.end()) {
+      return false;
+    }
+    retired.erase(it);
+    return true;
+  };
 
   HidPathList candidates;
   CollectNotifyDevices(candidates);
   for (const std::string& path : candidates) {
+    if (session.Stopped()) {
+      return;
+    }
+    if (IsWatched(path)) {
+      continue;
+    }
     const uint16_t modelId = GetModelId(path);
     if (modelId == 0) {
       continue;
@@ -92,33 +179,34 @@ void DeviceDiscovery::DiscoverDevices() {
     if (kind != u"Keyboard" && kind != u"Mouse") {
       continue;
     }
-    auto* monitor = new TiomHidThreadId7M(m_Slots, m_MainWindow);
-    (kind == u"Keyboard" ? m_Slots.m_KeyboardMonitor : m_Slots.m_MouseMonitor).store(monitor);
-    // Set up through the new monitor itself, never through the slot, which
-    // a monitor thread may empty at any moment.
-    monitor->DevicePath = path;
-    monitor->DeviceKind = Utf16ToUtf8(kind);
-    m_Started.push_back(monitor->StopHandle());
-    monitor->Start();
+    const MonitorKind monitorKind = kind == u"Keyboard" ? MonitorKind::Keyboard
+                                                         : MonitorKind::Mouse;
+    StartId7mMonitor(path, monitorKind);
+    if (takeRetired(path, monitorKind)) {
+      Log("monitor " + Utf16ToUtf8(kind) + " " + path + " (again)");
+      continue;
+    }
     const bool entered = EnterNotifyMode(path);
     m_ModeDevices.push_back(path);
-    if (m_Log) {
-      m_Log(MonitorLine(kind, path, entered));
-    }
+    Log(MonitorLine(kind, path, entered));
   }
 
   candidates.clear();
+  if (session.Stopped()) {
+    return;
+  }
   HidCollectPathsIn(&candidates, kEs2862VendorIds, nullptr, kEs2862UsagePages, nullptr);
   for (const std::string& path : candidates) {
-    auto* monitor = new TiomHidThreadIdEs2862(m_Slots, m_MainWindow);
-    m_Slots.m_Es2862Monitor.store(monitor);
-    monitor->DevicePath = path;
-    m_Started.push_back(monitor->StopHandle());
-    monitor->Start();
-    m_Es2862Devices.push_back(path);
-    if (m_Log) {
-      m_Log("monitor ES2862 " + path);
+    if (IsWatched(path)) {
+      continue;
     }
+    StartEs2862Monitor(path);
+    if (takeRetired(path, MonitorKind::Es2862)) {
+      Log("monitor ES2862 " + path + " (again)");
+      continue;
+    }
+    m_Es2862Devices.push_back(path);
+    Log("monitor ES2862 " + path);
   }
 }
 
@@ -136,11 +224,12 @@ bool DeviceDiscovery::ArrivalCallsForDiscovery(const std::string& path,
 }
 
 void DeviceDiscovery::LeaveNotifyModeForRecordedDevices() {
+  // Closing is not stopped by a termination request: the devices should be
+  // switched back. A silent device costs one timeout, not one per entry.
+  const HidExchangeSession session;
   for (const std::string& path : m_ModeDevices) {
     const bool left = LeaveNotifyMode(path);
-    if (m_Log) {
-      m_Log(std::string(left ? "leave " : "leave failed ") + path);
-    }
+    Log(std::string(left ? "leave " : "leave failed ") + path);
   }
 }
 

@@ -24,8 +24,17 @@ class DeviceDiscovery {
   // and the window it posts to.
   ~DeviceDiscovery();
 
-  // One discovery pass.
+  // One discovery pass. An interface that a running monitor still watches
+  // gets no second monitor, no second command and no second entry; a
+  // device plugged in again has new paths and counts as a new device.
   void DiscoverDevices();
+
+  // Asked between the device requests of a pass (and of an arrival's test):
+  // once it answers true, the pass stops sending and ends early.
+  void SetStopRequest(std::function<bool()> stopRequested) {
+    m_StopRequested = std::move(stopRequested);
+  }
+  const std::function<bool()>& StopRequest() const { return m_StopRequested; }
 
   // The model identifier of the device at `path`; 0 when it gives none.
   uint16_t GetModelId(const std::string& path) const;
@@ -37,7 +46,8 @@ class DeviceDiscovery {
   // when its identity cannot be read (`identityRead` then false).
   bool ArrivalCallsForDiscovery(const std::string& path, bool* identityRead) const;
 
-  // Sends leave-notification-mode to every recorded path, repeats included.
+  // Sends leave-notification-mode to every recorded path, repeats included;
+  // a device that does not answer is not asked again.
   void LeaveNotifyModeForRecordedDevices();
   void ReleaseLists();
 
@@ -48,11 +58,27 @@ class DeviceDiscovery {
   const std::vector<std::string>& Es2862Devices() const { return m_Es2862Devices; }
 
  private:
+  enum class MonitorKind { Keyboard, Mouse, Es2862 };
+  // A monitor this object started and the interface it reads.
+  struct Watch {
+    std::string path;  // lower-cased
+    MonitorKind kind;
+    std::shared_ptr<MonitorStop> stop;
+  };
+
+  std::vector<Watch> RetireMonitorsWithoutPermission();
+  bool IsWatched(const std::string& path) const;
+  bool SlotHoldsMonitor(MonitorKind kind) const;
+  void StartId7mMonitor(const std::string& path, MonitorKind kind);
+  void StartEs2862Monitor(const std::string& path);
+  void Log(const std::string& line) const;
+
   MonitorSlots& m_Slots;
   MessagePoster& m_MainWindow;
   std::string m_ModelTablePath;
   std::vector<std::string> m_ModeDevices;
   std::vector<std::string> m_Es2862Devices;
-  std::vector<std::shared_ptr<MonitorStop>> m_Started;
+  std::vector<Watch> m_Watches;
   std::function<void(const std::string&)> m_Log;
+  std::function<bool()> m_StopRequested;
 };

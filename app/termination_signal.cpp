@@ -13,8 +13,12 @@ namespace {
 // The write end is all a signal handler may touch; -1 until set up.
 volatile sig_atomic_t g_writeFd = -1;
 int g_readFd = -1;
+// Set by the handler, cleared when the event loop has taken the signal: a
+// long device pass on the event loop's thread asks for it between requests.
+volatile sig_atomic_t g_pending = 0;
 
 void OnSignal(int signalNumber) {
+  g_pending = 1;
   const int savedErrno = errno;
   const auto byte = static_cast<char>(signalNumber);
   // A full pipe already holds a wake-up; nothing else to do.
@@ -45,7 +49,10 @@ bool CloseOnTerminationSignal(QObject* context, std::function<void()> close) {
                      char drained[64];
                      bool received = false;
                      while (::read(g_readFd, drained, sizeof drained) > 0) received = true;
+                     g_pending = 0;
                      if (received) close();
                    });
   return true;
 }
+
+bool TerminationPending() { return g_pending != 0; }

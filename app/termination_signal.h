@@ -14,3 +14,7 @@ class QObject;
 // when the pipe or the handlers could not be set up; the signals then keep
 // their default action.
 bool CloseOnTerminationSignal(QObject* context, std::function<void()> close);
+
+// True from the moment a signal arrives until the event loop has taken it:
+// work that keeps the event loop's thread busy asks this to end early.
+bool TerminationPending();

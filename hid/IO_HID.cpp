@@ -5,7 +5,19 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <set>
 #include <utility>
+
+struct HidExchangeSession::State {
+  bool StopRequested() {
+    if (!stopped && stopRequested) stopped = stopRequested();
+    return stopped;
+  }
+
+  std::function<bool()> stopRequested;
+  bool stopped = false;  // a requested stop stays requested
+  std::set<std::string> silentDevices;  // DeviceKeyOf the devices given up
+};
 
 namespace {
 
@@ -31,6 +43,7 @@ class AbsentBackend : public HidBackend {
     return std::nullopt;
   }
   std::unique_ptr<HidOpenDevice> Open(const std::string&) override { return nullptr; }
+  std::string DeviceKeyOf(const std::string& path) const override { return path; }
   int ChangeFd() override { return -1; }
   std::vector<HidDeviceChange> TakeChanges() override { return {}; }
 };
@@ -75,14 +88,33 @@ int32_t CollectMatching(HidPathList& list, Filter passes) {
   return count;
 }
 
-// Opens the path and transfers exactly its feature report length.
+thread_local HidExchangeSession::State* t_session = nullptr;
+
+// Opens the path and transfers exactly its feature report length, as the
+// opened node gives it, when that fits `capacity`.
 template <typename Transfer>
-bool FeatureExchange(const std::string& path, uint8_t* buffer, Transfer transfer) {
-  std::unique_ptr<HidOpenDevice> device = CurrentBackend()->Open(path);
-  if (!device) return false;
-  const std::optional<HidInterfaceInfo> caps = device->Capabilities();
-  if (!caps || caps->featureReportByteLength == 0 || buffer == nullptr) return false;
-  return transfer(*device, caps->featureReportByteLength);
+bool FeatureExchange(const std::string& path, uint8_t* buffer, size_t capacity,
+                     Transfer transfer) {
+  const std::shared_ptr<HidBackend> backend = CurrentBackend();
+  HidExchangeSession::State* const session = t_session;
+  std::string device;
+  if (session != nullptr) {
+    if (session->StopRequested()) return false;
+    device = backend->DeviceKeyOf(path);
+    if (session->silentDevices.contains(device)) return false;
+  }
+  std::unique_ptr<HidOpenDevice> open = backend->Open(path);
+  if (!open) return false;
+  const std::optional<HidInterfaceInfo> caps = open->Capabilities();
+  if (!caps || caps->featureReportByteLength == 0 || buffer == nullptr ||
+      caps->featureReportByteLength > capacity) {
+    return false;
+  }
+  const HidOpenDevice::FeatureTransfer result = transfer(*open, caps->featureReportByteLength);
+  if (result.status == HidOpenDevice::FeatureStatus::TimedOut && session != nullptr) {
+    session->silentDevices.insert(device);
+  }
+  return static_cast<bool>(result);
 }
 
 }  // namespace
@@ -139,15 +171,43 @@ bool HidQueryIdentity(const std::string& path, uint16_t* vendorId, uint16_t* pro
 }
 
 bool HidWriteFeature(const std::string& path, uint8_t* buffer) {
-  return FeatureExchange(path, buffer, [buffer](HidOpenDevice& device, size_t length) {
+  return HidWriteFeature(path, buffer, SIZE_MAX);
+}
+
+bool HidReadFeature(const std::string& path, uint8_t* buffer) {
+  size_t received = 0;
+  return HidReadFeature(path, buffer, SIZE_MAX, &received);
+}
+
+bool HidWriteFeature(const std::string& path, uint8_t* buffer, size_t capacity) {
+  return FeatureExchange(path, buffer, capacity, [buffer](HidOpenDevice& device, size_t length) {
     return device.SetFeature(buffer, length);
   });
 }
 
-bool HidReadFeature(const std::string& path, uint8_t* buffer) {
-  return FeatureExchange(path, buffer, [buffer](HidOpenDevice& device, size_t length) {
-    return device.GetFeature(buffer, length);
+bool HidReadFeature(const std::string& path, uint8_t* buffer, size_t capacity,
+                    size_t* received) {
+  if (received != nullptr) *received = 0;
+  return FeatureExchange(path, buffer, capacity, [&](HidOpenDevice& device, size_t length) {
+    const HidOpenDevice::FeatureTransfer transfer = device.GetFeature(buffer, length);
+    if (transfer && received != nullptr) *received = transfer.bytes;
+    return transfer;
   });
+}
+
+HidExchangeSession::HidExchangeSession(std::function<bool()> stopRequested) {
+  if (t_session != nullptr) return;
+  owned_ = std::make_unique<State>();
+  owned_->stopRequested = std::move(stopRequested);
+  t_session = owned_.get();
+}
+
+HidExchangeSession::~HidExchangeSession() {
+  if (owned_ && t_session == owned_.get()) t_session = nullptr;
+}
+
+bool HidExchangeSession::Stopped() const {
+  return t_session != nullptr && t_session->StopRequested();
 }
 
 bool HidReadIndexedString(const std::string& path, int32_t index, void* pReportBuffer,

@@ -7,7 +7,9 @@
 // the tests.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -55,6 +57,39 @@ bool HidQueryIdentity(const std::string& path, uint16_t* vendorId, uint16_t* pro
 // (report ID in byte 0); the buffer must be at least that long.
 bool HidWriteFeature(const std::string& path, uint8_t* buffer);
 bool HidReadFeature(const std::string& path, uint8_t* buffer);
+
+// The same with the buffer's size: a device whose feature report, as the
+// opened node describes it, is longer than `capacity` is refused before any
+// transfer. A read reports in `received` how many bytes the device sent;
+// the bytes of `buffer` past them are not the device's.
+bool HidWriteFeature(const std::string& path, uint8_t* buffer, size_t capacity);
+bool HidReadFeature(const std::string& path, uint8_t* buffer, size_t capacity,
+                    size_t* received);
+
+// Feature traffic of one discovery pass or one close. While a session lives
+// on the calling thread:
+// - a device that left a feature request unanswered (it timed out, which
+//   costs the kernel's timeout) is given up: every later exchange with any
+//   interface of the same HID device fails at once, without traffic; a
+//   refusal is an answer and gives nothing up;
+// - once `stopRequested` answers true (checked before every exchange), every
+//   exchange fails at once, so the caller's loop runs out quickly.
+// A session made while another lives on the thread joins it.
+class HidExchangeSession {
+ public:
+  explicit HidExchangeSession(std::function<bool()> stopRequested = {});
+  ~HidExchangeSession();
+  HidExchangeSession(const HidExchangeSession&) = delete;
+  HidExchangeSession& operator=(const HidExchangeSession&) = delete;
+
+  // Whether the stop was requested; asks `stopRequested` again.
+  bool Stopped() const;
+
+  struct State;
+
+ private:
+  std::unique_ptr<State> owned_;  // null for a session that joined another
+};
 
 // Reads the device string `index` as zero-terminated UTF-16 into
 // pReportBuffer (bufferLength bytes). A null pReportBuffer stops the program

@@ -61,6 +61,24 @@ void MonitorStop::DetachDevice() {
   device_ = nullptr;
 }
 
+bool MonitorStop::Ended() const {
+  std::lock_guard lock(mutex_);
+  return ended_;
+}
+
+bool MonitorStop::WaitUntilEnded(std::chrono::milliseconds timeout) const {
+  std::unique_lock lock(mutex_);
+  return endedChanged_.wait_for(lock, timeout, [this] { return ended_; });
+}
+
+void MonitorStop::MarkEnded() {
+  {
+    std::lock_guard lock(mutex_);
+    ended_ = true;
+  }
+  endedChanged_.notify_all();
+}
+
 MonitorThread::MonitorThread() : stop_(std::make_shared<MonitorStop>()) {}
 
 MonitorThread::~MonitorThread() = default;
@@ -69,17 +87,21 @@ void MonitorThread::Start() {
   if (started_) return;
   started_ = true;
   CountThreadIn();
+  // Kept apart from the object, which is gone when the end is marked.
+  const std::shared_ptr<MonitorStop> stop = stop_;
   try {
-    std::thread([this] {
+    std::thread([this, stop] {
       RaiseCurrentThreadPriority();
       Execute();
       delete this;
+      stop->MarkEnded();
       CountThreadOut();
     }).detach();
   } catch (const std::system_error&) {
     // No thread could be made: the monitor ends before it began, freeing
     // itself as a finished one would.
     delete this;
+    stop->MarkEnded();
     CountThreadOut();
   }
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 
@@ -24,9 +25,18 @@ class MonitorStop {
   void AttachDevice(HidOpenDevice* device);
   void DetachDevice();
 
+  // Whether the monitor's body has returned (its object is freed by then).
+  bool Ended() const;
+  // Waits until the body has returned; false on timeout.
+  bool WaitUntilEnded(std::chrono::milliseconds timeout) const;
+  // Called once by the monitor's thread when its body has returned.
+  void MarkEnded();
+
  private:
   mutable std::mutex mutex_;
+  mutable std::condition_variable endedChanged_;
   bool terminated_ = false;
+  bool ended_ = false;
   HidOpenDevice* device_ = nullptr;
 };
 

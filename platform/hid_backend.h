@@ -37,10 +37,26 @@ class HidOpenDevice {
   // when they could not be read.
   virtual std::optional<HidInterfaceInfo> Capabilities() const = 0;
 
-  // Feature reports: exactly `length` bytes from/into `buffer`; byte 0 is the
-  // report ID. True when the device took or gave the report.
-  virtual bool SetFeature(const uint8_t* buffer, size_t length) = 0;
-  virtual bool GetFeature(uint8_t* buffer, size_t length) = 0;
+  // How a feature transfer ended. A refusal (a stall) is an answer; a
+  // device that does not answer at all holds the call for the kernel's
+  // timeout, which callers must be able to tell apart.
+  enum class FeatureStatus {
+    Done,
+    Refused,   // the device or the stack declined the report
+    TimedOut,  // the device never answered
+    Gone,      // the device was removed or the handle is no longer valid
+  };
+  struct FeatureTransfer {
+    FeatureStatus status = FeatureStatus::Refused;
+    size_t bytes = 0;  // bytes the device took or sent, report ID included
+    explicit operator bool() const { return status == FeatureStatus::Done; }
+  };
+
+  // Feature reports of at most `length` bytes from/into `buffer`; byte 0 is
+  // the report ID. A read may give fewer bytes than asked for: the bytes of
+  // `buffer` past FeatureTransfer::bytes are not the device's.
+  virtual FeatureTransfer SetFeature(const uint8_t* buffer, size_t length) = 0;
+  virtual FeatureTransfer GetFeature(uint8_t* buffer, size_t length) = 0;
 
   enum class ReadStatus {
     Report,     // one input report is in the buffer; byte 0 is its report ID
@@ -80,8 +96,14 @@ class HidBackend {
   virtual std::optional<std::u16string> ReadIndexedString(const std::string& path,
                                                           int index) = 0;
 
-  // Opens the interface for feature reports and input reads; nullptr on failure.
+  // Opens the interface for feature reports and input reads; nullptr on
+  // failure, also when the node no longer belongs to the HID device the
+  // path was found on.
   virtual std::unique_ptr<HidOpenDevice> Open(const std::string& path) = 0;
+
+  // The same text for every interface path of one connected HID device, and
+  // a different one after it is plugged in again.
+  virtual std::string DeviceKeyOf(const std::string& path) const = 0;
 
   // Arrival and removal of interfaces. ChangeFd() becomes readable when
   // changes are pending; TakeChanges() returns them without blocking.

@@ -7,6 +7,8 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -16,6 +18,7 @@
 #include <cstring>
 #include <span>
 
+#include "platform/interface_path.h"
 #include "platform/report_descriptor.h"
 
 namespace {
@@ -31,7 +34,7 @@ constexpr size_t kMaxIoctlLength = (1u << 14) - 1;
 constexpr int kMaxAncestorSteps = 64;
 
 constexpr std::string_view kNodePrefix = "hidraw";
-constexpr std::string_view kCollectionSuffix = "&col";
+constexpr uint32_t kBusUsb = 0x0003;
 
 int CloseKeepingErrno(int fd) {
   const int saved = errno;
@@ -170,47 +173,33 @@ std::optional<std::string> RealPath(const std::string& path) {
 struct InterfacePath {
   std::string nodeName;   // "hidrawN"
   size_t collection = 0;  // 1-based; 0 for a plain node path
+  std::string instance;   // the HID device the node belonged to
 };
 
+// Only paths that carry the HID device instance are accepted: without it a
+// node number could name whichever device holds it now.
 std::optional<InterfacePath> ParseInterfacePath(std::string_view path, std::string_view devRoot) {
-  if (!path.starts_with(devRoot) || path.size() == devRoot.size() ||
-      path[devRoot.size()] != '/') {
+  const auto parts = SplitInterfacePath(path);
+  if (!parts || parts->instance.empty()) return std::nullopt;
+  const std::string_view node = parts->node;
+  if (!node.starts_with(devRoot) || node.size() == devRoot.size() ||
+      node[devRoot.size()] != '/') {
     return std::nullopt;
   }
-  std::string_view rest = path.substr(devRoot.size() + 1);
-  InterfacePath parsed;
-  const size_t amp = rest.find('&');
-  if (amp != std::string_view::npos) {
-    std::string_view suffix = rest.substr(amp);
-    if (suffix.size() <= kCollectionSuffix.size()) return std::nullopt;
-    for (size_t i = 0; i < kCollectionSuffix.size(); ++i) {
-      // Callers may keep paths lower- or upper-cased.
-      const char c = suffix[i];
-      const char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-      if (lower != kCollectionSuffix[i]) return std::nullopt;
-    }
-    const std::string_view number = suffix.substr(kCollectionSuffix.size());
-    if (!IsDigits(number) || number.size() > 3) return std::nullopt;
-    parsed.collection = std::strtoul(std::string(number).c_str(), nullptr, 10);
-    if (parsed.collection == 0) return std::nullopt;
-    rest = rest.substr(0, amp);
-  }
-  if (rest.size() > kNodePrefix.size()) {
-    // Node names are lower case; accept a caller's upper-cased copy.
-    std::string lowered(rest);
-    for (char& c : lowered) {
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    if (!IsNodeName(lowered)) return std::nullopt;
-    parsed.nodeName = std::move(lowered);
-    return parsed;
-  }
-  return std::nullopt;
+  // Node names are lower case; accept a caller's upper-cased copy.
+  std::string name = AsciiLowercase(node.substr(devRoot.size() + 1));
+  if (!IsNodeName(name)) return std::nullopt;
+  return InterfacePath{std::move(name), parts->collection, parts->instance};
+}
+
+std::string_view BaseName(std::string_view path) {
+  return path.substr(path.find_last_of('/') + 1);
 }
 
 // What sysfs tells about one hidraw node.
 struct NodeDescription {
   ReportDescriptorSummary descriptor;
+  uint32_t bus = 0;  // HID_ID's bus: 0003 USB, 0005 Bluetooth, 0018 I2C …
   uint16_t vendorId = 0;
   uint16_t productId = 0;
   uint16_t versionNumber = 0;
@@ -220,6 +209,13 @@ class SysfsNode {
  public:
   SysfsNode(const std::string& sysRoot, const std::string& nodeName)
       : sysRoot_(sysRoot), hidDevice_(sysRoot + "/class/hidraw/" + nodeName + "/device") {}
+
+  // The sysfs name of the node's HID device ("0003:1A2C:1A20.0007").
+  std::optional<std::string> Instance() const {
+    const auto directory = RealPath(hidDevice_);
+    if (!directory) return std::nullopt;
+    return std::string(BaseName(*directory));
+  }
 
   std::optional<std::string> ReportDescriptorBytes() const {
     return ReadSmallFile(hidDevice_ + "/report_descriptor");
@@ -245,7 +241,8 @@ class SysfsNode {
         reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()));
     description.vendorId = static_cast<uint16_t>(*vendor);
     description.productId = static_cast<uint16_t>(*product);
-    if (const auto usb = UsbDeviceDirectory()) {
+    description.bus = *bus;
+    if (const auto usb = UsbDeviceDirectory(description.bus)) {
       if (const auto bcd = ReadSmallFile(*usb + "/bcdDevice")) {
         if (const auto value = ParseHex32(StripFinalNewline(*bcd))) {
           description.versionNumber = static_cast<uint16_t>(*value);
@@ -255,9 +252,11 @@ class SysfsNode {
     return description;
   }
 
-  // The USB device (not the interface) the HID device hangs from; none for
-  // Bluetooth, I2C or uhid devices.
-  std::optional<std::string> UsbDeviceDirectory() const {
+  // The USB device (not the interface) the HID device hangs from. Only a
+  // HID device on the USB bus has one of its own: a Bluetooth device behind
+  // a USB adapter hangs from the adapter, whose strings are not its own.
+  std::optional<std::string> UsbDeviceDirectory(uint32_t bus) const {
+    if (bus != kBusUsb) return std::nullopt;
     const auto root = RealPath(sysRoot_);
     auto directory = RealPath(hidDevice_);
     if (!root || !directory) return std::nullopt;
@@ -333,24 +332,48 @@ HidrawOpenDevice::~HidrawOpenDevice() {
 
 std::optional<HidInterfaceInfo> HidrawOpenDevice::Capabilities() const { return capabilities_; }
 
-// hidraw's feature ioctls already take and give byte 0 as the report number,
-// 0 for a device without numbered reports, so the buffer passes unchanged.
-bool HidrawOpenDevice::SetFeature(const uint8_t* buffer, size_t length) {
-  if (buffer == nullptr || length == 0 || length > kMaxIoctlLength) return false;
-  int result;
-  do {
-    result = ::ioctl(fd_, HIDIOCSFEATURE(length), buffer);
-  } while (result < 0 && errno == EINTR);
-  return result >= 0;
+namespace {
+
+// The kernel's reasons, sorted into what the layers above act on.
+HidOpenDevice::FeatureStatus FeatureFailure(int error) {
+  switch (error) {
+    case ETIMEDOUT:
+      return HidOpenDevice::FeatureStatus::TimedOut;
+    case ENODEV:
+    case EBADF:
+    case ESHUTDOWN:
+      return HidOpenDevice::FeatureStatus::Gone;
+    default:  // EPIPE (a stall), EIO, EINVAL …
+      return HidOpenDevice::FeatureStatus::Refused;
+  }
 }
 
-bool HidrawOpenDevice::GetFeature(uint8_t* buffer, size_t length) {
-  if (buffer == nullptr || length == 0 || length > kMaxIoctlLength) return false;
+// `request` is HIDIOCSFEATURE(length) or HIDIOCGFEATURE(length): both give
+// the number of bytes the device took or sent.
+HidOpenDevice::FeatureTransfer FeatureIoctl(int fd, unsigned long request, uint8_t* buffer) {
   int result;
   do {
-    result = ::ioctl(fd_, HIDIOCGFEATURE(length), buffer);
+    result = ::ioctl(fd, request, buffer);
   } while (result < 0 && errno == EINTR);
-  return result >= 0;
+  if (result < 0) return {FeatureFailure(errno), 0};
+  return {HidOpenDevice::FeatureStatus::Done, static_cast<size_t>(result)};
+}
+
+}  // namespace
+
+// hidraw's feature ioctls already take and give byte 0 as the report number,
+// 0 for a device without numbered reports, so the buffer passes unchanged.
+HidOpenDevice::FeatureTransfer HidrawOpenDevice::SetFeature(const uint8_t* buffer,
+                                                            size_t length) {
+  if (buffer == nullptr || length == 0 || length > kMaxIoctlLength) return {};
+  return FeatureIoctl(fd_, HIDIOCSFEATURE(length), const_cast<uint8_t*>(buffer));
+}
+
+HidOpenDevice::FeatureTransfer HidrawOpenDevice::GetFeature(uint8_t* buffer, size_t length) {
+  if (buffer == nullptr || length == 0 || length > kMaxIoctlLength) return {};
+  HidOpenDevice::FeatureTransfer transfer = FeatureIoctl(fd_, HIDIOCGFEATURE(length), buffer);
+  transfer.bytes = std::min(transfer.bytes, length);
+  return transfer;
 }
 
 HidOpenDevice::ReadStatus HidrawOpenDevice::ReadInputReport(uint8_t* buffer, size_t capacity,
@@ -459,15 +482,14 @@ std::vector<std::string> HidrawBackend::ListNodeNames() {
 }
 
 std::vector<std::string> HidrawBackend::PathsOfNode(const std::string& nodeName,
-                                                    size_t collections) const {
+                                                    size_t collections,
+                                                    const std::string& instance) const {
   const std::string node = devRoot_ + "/" + nodeName;
-  if (collections <= 1) return {node};
+  if (collections <= 1) return {FormatInterfacePath(node, 0, instance)};
   std::vector<std::string> paths;
   paths.reserve(collections);
   for (size_t i = 1; i <= collections; ++i) {
-    char suffix[32];  // room for any size_t, so no cut is possible
-    std::snprintf(suffix, sizeof suffix, "&col%02zu", i);
-    paths.push_back(node + suffix);
+    paths.push_back(FormatInterfacePath(node, i, instance));
   }
   return paths;
 }
@@ -480,39 +502,50 @@ void HidrawBackend::RememberCollectionCount(const std::string& nodeName, size_t 
 std::vector<std::string> HidrawBackend::EnumeratePaths() {
   std::vector<std::string> paths;
   for (const std::string& name : ListNodeNames()) {
-    const auto description = SysfsNode(sysRoot_, name).Describe();
+    const SysfsNode node(sysRoot_, name);
+    const auto description = node.Describe();
+    const auto instance = node.Instance();
     // A node we cannot describe has no collection to offer.
-    if (!description || description->descriptor.collections.empty()) continue;
+    if (!description || !instance || description->descriptor.collections.empty()) continue;
     const size_t count = description->descriptor.collections.size();
     RememberCollectionCount(name, count);
-    for (std::string& path : PathsOfNode(name, count)) paths.push_back(std::move(path));
+    for (std::string& path : PathsOfNode(name, count, *instance)) paths.push_back(std::move(path));
   }
   return paths;
 }
 
-std::optional<HidInterfaceInfo> HidrawBackend::QueryInterface(const std::string& path) {
+std::optional<HidrawBackend::NodeOfPath> HidrawBackend::Resolve(const std::string& path) const {
   const auto parsed = ParseInterfacePath(path, devRoot_);
   if (!parsed) return std::nullopt;
-  const auto description = SysfsNode(sysRoot_, parsed->nodeName).Describe();
+  const SysfsNode node(sysRoot_, parsed->nodeName);
+  // The node number may have been handed to another device since.
+  const auto instance = node.Instance();
+  if (!instance || !SameInstance(*instance, parsed->instance)) return std::nullopt;
+  auto description = node.Describe();
   if (!description) return std::nullopt;
   const HidCollectionSummary* collection = CollectionOf(description->descriptor, *parsed);
   if (collection == nullptr) return std::nullopt;
-  return InfoOf(*description, *collection);
+  NodeOfPath resolved{parsed->nodeName, parsed->collection, parsed->instance, InfoOf(*description, *collection),
+                      description->bus};
+  return resolved;
+}
+
+std::optional<HidInterfaceInfo> HidrawBackend::QueryInterface(const std::string& path) {
+  const auto resolved = Resolve(path);
+  if (!resolved) return std::nullopt;
+  return resolved->info;
 }
 
 std::optional<std::u16string> HidrawBackend::ReadIndexedString(const std::string& path,
                                                                int index) {
   const char* attribute = index == 1 ? "manufacturer" : index == 2 ? "product" : nullptr;
   if (attribute == nullptr) return std::nullopt;
-  const auto parsed = ParseInterfacePath(path, devRoot_);
-  if (!parsed) return std::nullopt;
-  // Only a path that names an interface has strings.
-  const SysfsNode node(sysRoot_, parsed->nodeName);
-  const auto description = node.Describe();
-  if (!description || CollectionOf(description->descriptor, *parsed) == nullptr) {
-    return std::nullopt;
-  }
-  const auto usb = node.UsbDeviceDirectory();
+  // Only a path that names an interface of the device it was found on has
+  // strings.
+  const auto resolved = Resolve(path);
+  if (!resolved) return std::nullopt;
+  const SysfsNode node(sysRoot_, resolved->nodeName);
+  const auto usb = node.UsbDeviceDirectory(resolved->bus);
   if (!usb) return std::nullopt;
   const auto text = ReadSmallFile(*usb + "/" + attribute);
   if (!text) return std::nullopt;
@@ -521,23 +554,66 @@ std::optional<std::u16string> HidrawBackend::ReadIndexedString(const std::string
   return Utf16FromUtf8(StripFinalNewline(*text));
 }
 
-std::unique_ptr<HidOpenDevice> HidrawBackend::Open(const std::string& path) {
-  const auto parsed = ParseInterfacePath(path, devRoot_);
-  if (!parsed) return nullptr;
-  const auto description = SysfsNode(sysRoot_, parsed->nodeName).Describe();
-  if (!description) return nullptr;
-  const HidCollectionSummary* collection = CollectionOf(description->descriptor, *parsed);
-  if (collection == nullptr) return nullptr;
+std::optional<HidrawBackend::OpenNodeFacts> HidrawBackend::DescribeOpenNode(int fd) const {
+  struct stat status {};
+  if (::fstat(fd, &status) != 0 || !S_ISCHR(status.st_mode)) return std::nullopt;
+  OpenNodeFacts facts;
+  const std::string entry = sysRoot_ + "/dev/char/" + std::to_string(major(status.st_rdev)) +
+                            ":" + std::to_string(minor(status.st_rdev)) + "/device";
+  const auto hidDevice = RealPath(entry);
+  if (!hidDevice) return std::nullopt;
+  facts.instance = std::string(BaseName(*hidDevice));
 
-  const std::string node = devRoot_ + "/" + parsed->nodeName;
+  int size = 0;
+  if (::ioctl(fd, HIDIOCGRDESCSIZE, &size) < 0 || size < 0 ||
+      size > HID_MAX_DESCRIPTOR_SIZE) {
+    return std::nullopt;
+  }
+  hidraw_report_descriptor descriptor{};
+  descriptor.size = static_cast<uint32_t>(size);
+  if (::ioctl(fd, HIDIOCGRDESC, &descriptor) < 0) return std::nullopt;
+  facts.descriptor.assign(descriptor.value, descriptor.value + descriptor.size);
+  return facts;
+}
+
+std::unique_ptr<HidOpenDevice> HidrawBackend::Open(const std::string& path) {
+  const auto resolved = Resolve(path);
+  if (!resolved) return nullptr;
+
+  const std::string node = devRoot_ + "/" + resolved->nodeName;
   const int fd = ::open(node.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return nullptr;
 
+  // What the opened node itself says, not what sysfs said a moment ago: the
+  // node may have changed hands in between, and the report lengths bound
+  // every transfer on this descriptor.
+  const auto facts = DescribeOpenNode(fd);
+  if (!facts || !SameInstance(facts->instance, resolved->instance)) {
+    ::close(fd);
+    return nullptr;
+  }
+  const ReportDescriptorSummary descriptor = ParseReportDescriptor(facts->descriptor);
+  const InterfacePath parsed{resolved->nodeName, resolved->collection, resolved->instance};
+  const HidCollectionSummary* collection = CollectionOf(descriptor, parsed);
+  if (collection == nullptr) {
+    ::close(fd);
+    return nullptr;
+  }
+  HidInterfaceInfo info = resolved->info;
+  info.usagePage = collection->usagePage;
+  info.usage = collection->usage;
+  info.inputReportByteLength = collection->inputReportByteLength;
+  info.featureReportByteLength = collection->featureReportByteLength;
+
   HidrawOpenDevice::ReportRouting routing;
-  routing.numbered = description->descriptor.usesReportIds;
-  routing.onlyListedIds = parsed->collection != 0;
+  routing.numbered = descriptor.usesReportIds;
+  routing.onlyListedIds = resolved->collection != 0;
   routing.ids = collection->reportIds;
-  return HidrawOpenDevice::Adopt(fd, InfoOf(*description, *collection), routing);
+  return HidrawOpenDevice::Adopt(fd, info, routing);
+}
+
+std::string HidrawBackend::DeviceKeyOf(const std::string& path) const {
+  return DeviceKeyOfPath(path);
 }
 
 int HidrawBackend::ChangeFd() {
@@ -551,8 +627,9 @@ std::vector<HidDeviceChange> HidrawBackend::TakeChanges() {
   while (udev_device* device = udev_monitor_receive_device(monitor_)) {
     const char* action = udev_device_get_action(device);
     const char* name = udev_device_get_sysname(device);
-    if (action != nullptr && name != nullptr) {
-      for (HidDeviceChange& change : ChangesForUevent(action, name)) {
+    const char* devpath = udev_device_get_devpath(device);
+    if (action != nullptr && name != nullptr && devpath != nullptr) {
+      for (HidDeviceChange& change : ChangesForUevent(action, name, devpath)) {
         changes.push_back(std::move(change));
       }
     }
@@ -562,10 +639,21 @@ std::vector<HidDeviceChange> HidrawBackend::TakeChanges() {
 }
 
 std::vector<HidDeviceChange> HidrawBackend::ChangesForUevent(std::string_view action,
-                                                             std::string_view nodeName) {
+                                                             std::string_view nodeName,
+                                                             std::string_view devpath) {
   std::vector<HidDeviceChange> changes;
   if (!IsNodeName(nodeName)) return changes;
   const std::string name(nodeName);
+  // ".../0003:1A2C:1A20.0007/hidraw/hidraw3": the HID device is two levels
+  // up, and the devpath still names it when the node is already gone.
+  std::string_view hidDevice = devpath;
+  for (int level = 0; level < 2; ++level) {
+    const size_t slash = hidDevice.find_last_of('/');
+    hidDevice = slash == std::string_view::npos ? std::string_view{} : hidDevice.substr(0, slash);
+  }
+  const std::string instance(BaseName(hidDevice));
+  if (instance.empty()) return changes;
+
   size_t collections = 1;
   bool arrived;
   if (action == "add") {
@@ -587,7 +675,7 @@ std::vector<HidDeviceChange> HidrawBackend::ChangesForUevent(std::string_view ac
   } else {
     return changes;
   }
-  for (std::string& path : PathsOfNode(name, collections)) {
+  for (std::string& path : PathsOfNode(name, collections, instance)) {
     changes.push_back(HidDeviceChange{arrived, std::move(path)});
   }
   return changes;

@@ -3,8 +3,11 @@
 // ioctls and input reads.
 //
 // Paths: a node whose report descriptor has one top-level collection is
-// "<dev>/hidrawN"; a node with several gives one path per collection,
-// "<dev>/hidrawN&col01", "&col02", … in descriptor order. Byte 0 of every
+// "<dev>/hidrawN#<instance>"; a node with several gives one path per
+// collection, "<dev>/hidrawN&col01#<instance>", "&col02", … in descriptor
+// order. <instance> is the sysfs name of the node's HID device
+// ("0003:1A2C:1A20.0007"); a path whose node now belongs to another HID
+// device names nothing (platform/interface_path.h). Byte 0 of every
 // report is its report ID; a device that does not number its reports reads
 // with a 0 there.
 //
@@ -50,8 +53,8 @@ class HidrawOpenDevice : public HidOpenDevice {
   HidrawOpenDevice& operator=(const HidrawOpenDevice&) = delete;
 
   std::optional<HidInterfaceInfo> Capabilities() const override;
-  bool SetFeature(const uint8_t* buffer, size_t length) override;
-  bool GetFeature(uint8_t* buffer, size_t length) override;
+  FeatureTransfer SetFeature(const uint8_t* buffer, size_t length) override;
+  FeatureTransfer GetFeature(uint8_t* buffer, size_t length) override;
   ReadStatus ReadInputReport(uint8_t* buffer, size_t capacity, size_t* received) override;
   void Cancel() override;
 
@@ -80,18 +83,44 @@ class HidrawBackend : public HidBackend {
   std::optional<HidInterfaceInfo> QueryInterface(const std::string& path) override;
   std::optional<std::u16string> ReadIndexedString(const std::string& path, int index) override;
   std::unique_ptr<HidOpenDevice> Open(const std::string& path) override;
+  std::string DeviceKeyOf(const std::string& path) const override;
   int ChangeFd() override;
   std::vector<HidDeviceChange> TakeChanges() override;
 
   // The interface changes that one hidraw uevent ("add" or "remove" of node
-  // `nodeName`, e.g. "hidraw3") stands for. TakeChanges() feeds every
+  // `nodeName`, e.g. "hidraw3", whose devpath ends in
+  // ".../<HID device>/hidraw/hidraw3") stands for. TakeChanges() feeds every
   // received uevent through here.
   std::vector<HidDeviceChange> ChangesForUevent(std::string_view action,
-                                                std::string_view nodeName);
+                                                std::string_view nodeName,
+                                                std::string_view devpath);
+
+ protected:
+  // What an open node itself tells: the sysfs name of its HID device and
+  // its report descriptor. nullopt when the descriptor is not a hidraw node.
+  struct OpenNodeFacts {
+    std::string instance;
+    std::vector<uint8_t> descriptor;
+  };
+  virtual std::optional<OpenNodeFacts> DescribeOpenNode(int fd) const;
+
+  const std::string& SysRoot() const { return sysRoot_; }
 
  private:
+  // An interface path checked against sysfs: its node still belongs to the
+  // HID device the path names, and the collection exists.
+  struct NodeOfPath {
+    std::string nodeName;
+    size_t collection = 0;
+    std::string instance;
+    HidInterfaceInfo info;
+    uint32_t bus = 0;
+  };
+  std::optional<NodeOfPath> Resolve(const std::string& path) const;
+
   std::vector<std::string> ListNodeNames();
-  std::vector<std::string> PathsOfNode(const std::string& nodeName, size_t collections) const;
+  std::vector<std::string> PathsOfNode(const std::string& nodeName, size_t collections,
+                                       const std::string& instance) const;
   void RememberCollectionCount(const std::string& nodeName, size_t collections);
 
   const std::string sysRoot_;

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <utility>
 
+#include "platform/interface_path.h"
 #include "platform/sim/sim_firmware.h"
 
 namespace {
@@ -20,14 +21,21 @@ class SimOpenDevice;
 
 uint32_t FaultBit(SimFault fault) { return 1u << static_cast<unsigned>(fault); }
 
-std::string InterfacePath(int plugNumber, size_t collectionIndex, size_t collectionCount) {
-  std::string path = "/dev/hidraw-sim/" + std::to_string(plugNumber);
-  if (collectionCount > 1) {
-    char suffix[32];
-    std::snprintf(suffix, sizeof suffix, "&col%02zu", collectionIndex + 1);
-    path += suffix;
-  }
-  return path;
+constexpr const char* kNodeFolder = "/dev/hidraw-sim/";
+
+std::string InterfacePath(int nodeNumber, const std::string& instance, size_t collectionIndex,
+                          size_t collectionCount) {
+  return FormatInterfacePath(kNodeFolder + std::to_string(nodeNumber),
+                             collectionCount > 1 ? collectionIndex + 1 : 0, instance);
+}
+
+// As the kernel names a HID device: bus, vendor, product and a number that
+// grows with every connection.
+std::string InstanceName(const SimDeviceSpec& spec, unsigned connection) {
+  char name[32];
+  std::snprintf(name, sizeof name, "0003:%04X:%04X.%04X", spec.vendorId, spec.productId,
+                connection);
+  return name;
 }
 
 bool Carries(const SimCollection& collection, uint8_t reportId) {
@@ -43,6 +51,7 @@ struct Device {
 
   SimDeviceSpec spec;
   SimFirmware firmware;
+  int nodeNumber = 0;
   std::vector<std::string> paths;  // one per collection, same order
   bool present = true;
   uint32_t faults = 0;
@@ -65,14 +74,27 @@ struct SimBackend::Core {
     return nullptr;
   }
 
-  // The present device and collection index behind an interface path.
+  // The present device and collection index behind an interface path, in
+  // any letter case.
   std::pair<std::shared_ptr<Device>, size_t> FindPath(const std::string& path) const {
+    const std::string wanted = AsciiLowercase(path);
     for (const auto& device : devices) {
       for (size_t i = 0; i < device->paths.size(); ++i) {
-        if (device->paths[i] == path) return {device, i};
+        if (AsciiLowercase(device->paths[i]) == wanted) return {device, i};
       }
     }
     return {nullptr, 0};
+  }
+
+  // The lowest node number no present device holds, as the kernel hands
+  // them out.
+  int FreeNodeNumber() const {
+    for (int number = 0;; ++number) {
+      if (std::none_of(devices.begin(), devices.end(),
+                       [&](const auto& d) { return d->nodeNumber == number; })) {
+        return number;
+      }
+    }
   }
 
   void QueueChange(bool arrived, const std::string& path) {
@@ -99,7 +121,7 @@ struct SimBackend::Core {
   int changeFd;
   std::deque<HidDeviceChange> changes;
   std::vector<std::shared_ptr<Device>> devices;  // present ones, in plug order
-  int plugCounter = 0;
+  unsigned connections = 0;
   std::vector<SimFeatureRecord> featureLog;
   std::function<void(const SimFeatureRecord&)> observer;
   std::map<std::string, uint64_t> dropped;
@@ -124,7 +146,11 @@ class SimOpenDevice : public HidOpenDevice {
     ++core_->openHandles;
   }
 
+  // Whether the handle holds a descriptor, as an open node does.
+  bool valid() const { return node_ >= 0; }
+
   ~SimOpenDevice() override {
+    if (node_ >= 0) close(node_);
     std::lock_guard lock(core_->mutex);
     auto& handles = device_->handles;
     handles.erase(std::remove(handles.begin(), handles.end(), this), handles.end());
@@ -133,11 +159,11 @@ class SimOpenDevice : public HidOpenDevice {
 
   std::optional<HidInterfaceInfo> Capabilities() const override { return capabilities_; }
 
-  bool SetFeature(const uint8_t* buffer, size_t length) override {
+  FeatureTransfer SetFeature(const uint8_t* buffer, size_t length) override {
     return Exchange(buffer, nullptr, length);
   }
 
-  bool GetFeature(uint8_t* buffer, size_t length) override {
+  FeatureTransfer GetFeature(uint8_t* buffer, size_t length) override {
     return Exchange(buffer, buffer, length);
   }
 
@@ -193,13 +219,13 @@ class SimOpenDevice : public HidOpenDevice {
 
  private:
   // A write when `answer` is null, else a read into `answer` (== request).
-  bool Exchange(const uint8_t* request, uint8_t* answer, size_t length) {
-    if (request == nullptr || length == 0) return false;
+  FeatureTransfer Exchange(const uint8_t* request, uint8_t* answer, size_t length) {
+    if (request == nullptr || length == 0) return {};
     std::unique_lock lock(core_->mutex);
-    if (gone_ || !device_->present) return false;
+    if (gone_ || !device_->present) return {FeatureStatus::Gone, 0};
     if (device_->HasFault(SimFault::UnplugOnNextFeature)) {
       core_->UnplugLocked(device_, true);
-      return false;
+      return {FeatureStatus::Gone, 0};
     }
 
     const bool isSet = answer == nullptr;
@@ -208,27 +234,38 @@ class SimOpenDevice : public HidOpenDevice {
                       *device_, collection_, request, isSet ? length : 1);
 
     const SimCollection& c = device_->spec.collections[collection_];
-    bool ok = c.answersFeatures && !device_->HasFault(SimFault::RefuseFeatures) &&
-              length == c.featureReportLength;
-    if (ok && isSet) {
-      ok = device_->firmware.Receive(request, length);
-    } else if (ok) {
-      // Byte 0 selects the report to read; the answer overwrites it.
-      ok = !device_->HasFault(SimFault::NoFeatureAnswer) &&
-           device_->firmware.Answer(request[0], answer, length);
-      if (ok && length > 1 && device_->HasFault(SimFault::WrongCommandEcho)) answer[1] ^= 0x01;
-      if (ok && length > 2 && device_->HasFault(SimFault::WrongArgumentEcho)) answer[2] ^= 0x5A;
+    FeatureTransfer transfer{FeatureStatus::Refused, 0};
+    const bool taken = c.answersFeatures && !device_->HasFault(SimFault::RefuseFeatures) &&
+                       length == c.featureReportLength;
+    if (taken && device_->HasFault(SimFault::NoFeatureAnswer)) {
+      transfer.status = FeatureStatus::TimedOut;
+    } else if (taken && isSet) {
+      if (device_->firmware.Receive(request, length)) transfer = {FeatureStatus::Done, length};
+    } else if (taken) {
+      // Byte 0 selects the report to read; the bytes the device sends
+      // overwrite the start of the buffer and leave the rest as it was.
+      std::vector<uint8_t> report(length);
+      if (device_->firmware.Answer(request[0], report.data(), length)) {
+        if (length > 1 && device_->HasFault(SimFault::WrongCommandEcho)) report[1] ^= 0x01;
+        if (length > 2 && device_->HasFault(SimFault::WrongArgumentEcho)) report[2] ^= 0x5A;
+        const size_t sent = device_->spec.featureAnswerBytes;
+        transfer = {FeatureStatus::Done, sent != 0 && sent < length ? sent : length};
+        std::memcpy(answer, report.data(), transfer.bytes);
+      }
     }
 
     auto observer = core_->observer;
     lock.unlock();
     if (observer) observer(record);
-    return ok;
+    return transfer;
   }
 
   std::shared_ptr<SimBackend::Core> core_;
   std::shared_ptr<Device> device_;
   size_t collection_;
+  // Stands for the node's descriptor, so that a handle that is never
+  // released shows in the process's descriptor table.
+  const int node_ = eventfd(0, EFD_CLOEXEC);
   std::optional<HidInterfaceInfo> capabilities_;
   // Guarded by core_->mutex.
   std::condition_variable wake_;
@@ -261,9 +298,11 @@ std::vector<std::string> SimBackend::Plug(const SimDeviceSpec& spec) {
   std::lock_guard lock(core_->mutex);
   if (spec.collections.empty() || core_->FindDevice(spec.name)) return {};
   auto device = std::make_shared<Device>(spec);
-  const int plugNumber = core_->plugCounter++;
+  device->nodeNumber = core_->FreeNodeNumber();
+  const std::string instance = InstanceName(spec, ++core_->connections);
   for (size_t i = 0; i < spec.collections.size(); ++i) {
-    device->paths.push_back(InterfacePath(plugNumber, i, spec.collections.size()));
+    device->paths.push_back(
+        InterfacePath(device->nodeNumber, instance, i, spec.collections.size()));
   }
   core_->devices.push_back(device);
   core_->dropped.try_emplace(spec.name, 0);
@@ -415,10 +454,19 @@ std::optional<std::u16string> SimBackend::ReadIndexedString(const std::string& p
 }
 
 std::unique_ptr<HidOpenDevice> SimBackend::Open(const std::string& path) {
-  std::lock_guard lock(core_->mutex);
-  auto [device, collection] = core_->FindPath(path);
-  if (!device) return nullptr;
-  return std::make_unique<SimOpenDevice>(core_, device, collection);
+  std::unique_ptr<SimOpenDevice> handle;
+  {
+    std::lock_guard lock(core_->mutex);
+    auto [device, collection] = core_->FindPath(path);
+    if (!device) return nullptr;
+    handle = std::make_unique<SimOpenDevice>(core_, device, collection);
+  }
+  if (!handle->valid()) return nullptr;  // out of descriptors, as open() would fail
+  return handle;
+}
+
+std::string SimBackend::DeviceKeyOf(const std::string& path) const {
+  return DeviceKeyOfPath(path);
 }
 
 int SimBackend::ChangeFd() { return core_->changeFd; }

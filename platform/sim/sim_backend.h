@@ -21,8 +21,8 @@
 #include "platform/sim/sim_device.h"
 
 enum class SimFault {
-  RefuseFeatures,       // feature reports are neither taken nor given
-  NoFeatureAnswer,      // feature writes are taken, feature reads fail
+  RefuseFeatures,       // feature reports are neither taken nor given (a stall)
+  NoFeatureAnswer,      // the device never answers: every feature transfer times out
   WrongCommandEcho,     // answers echo another command code (byte 1)
   WrongArgumentEcho,    // answers echo other argument bytes (byte 2)
   UnplugOnNextRead,     // a pending or the next input read finds the device gone
@@ -51,9 +51,12 @@ class SimBackend : public HidBackend {
   SimBackend& operator=(const SimBackend&) = delete;
 
   // Plugs a device in and queues an arrival per interface. Returns its
-  // interface paths: "/dev/hidraw-sim/N" for a single collection,
-  // "/dev/hidraw-sim/N&colK" (K from 01) for several, N counting plugs.
-  // Empty when a device of that name is present or it has no collection.
+  // interface paths: "/dev/hidraw-sim/N#<instance>" for a single
+  // collection, "/dev/hidraw-sim/N&colK#<instance>" (K from 01) for several.
+  // N is the lowest node number no present device holds, as the kernel
+  // hands out hidraw numbers; <instance> ("0003:VVVV:PPPP.NNNN") is new at
+  // every plug. Empty when a device of that name is present or it has no
+  // collection.
   std::vector<std::string> Plug(const SimDeviceSpec& spec);
   // Removes a device: its handles fail from now on, blocked reads return
   // Gone, and a removal per interface is queued. False when absent.
@@ -91,7 +94,8 @@ class SimBackend : public HidBackend {
   // Called, outside the backend's lock, for every feature report received.
   void SetFeatureObserver(std::function<void(const SimFeatureRecord&)> observer);
 
-  // Handles opened and not yet destroyed, across all devices.
+  // Handles opened and not yet destroyed, across all devices. Each holds a
+  // descriptor, as an open node does.
   size_t OpenHandleCount() const;
 
   // HidBackend
@@ -99,6 +103,7 @@ class SimBackend : public HidBackend {
   std::optional<HidInterfaceInfo> QueryInterface(const std::string& path) override;
   std::optional<std::u16string> ReadIndexedString(const std::string& path, int index) override;
   std::unique_ptr<HidOpenDevice> Open(const std::string& path) override;
+  std::string DeviceKeyOf(const std::string& path) const override;
   int ChangeFd() override;
   std::vector<HidDeviceChange> TakeChanges() override;
 

@@ -4,6 +4,7 @@
 // tests plug in; every field stays public so a test can bend one value.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -59,6 +60,9 @@ struct SimDeviceSpec {
   uint16_t modelWord = 0;
   uint8_t qualificationByte = 0;
   uint32_t flashWord = 0;
+  // Bytes a feature read gets back, report ID included; 0 for the whole
+  // report. A device may send fewer bytes than its report length.
+  size_t featureAnswerBytes = 0;
 };
 
 // A keyboard of the ID7M family: boot keyboard, consumer control, system

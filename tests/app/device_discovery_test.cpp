@@ -8,6 +8,9 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <thread>
+
+#include "protocol/DeviceLists.h"
 
 #include "app/scenario.h"
 #include "hid/IO_HID.h"
@@ -90,7 +93,7 @@ TEST_F(DeviceDiscoveryTest, ListedKeyboardGetsOneMonitorAndEntersNotificationMod
   sim_->Plug(SimForeign("other"));
   discovery_->DiscoverDevices();
 
-  EXPECT_EQ(discovery_->ModeDevices(), std::vector<std::string>{VendorPath("kb1")});
+  EXPECT_EQ(discovery_->ModeDevices(), std::vector<std::string>{LowercasePath(VendorPath("kb1"))});
   EXPECT_NE(slots_.m_KeyboardMonitor.load(), nullptr);
   EXPECT_EQ(slots_.m_MouseMonitor.load(), nullptr);
   EXPECT_EQ(FeaturesTo("kb1", 0x09, 0x01), 1u);
@@ -105,26 +108,147 @@ TEST_F(DeviceDiscoveryTest, ListedKeyboardGetsOneMonitorAndEntersNotificationMod
   EXPECT_EQ(poster_.Messages()[0].wParam, 3u);
 }
 
-TEST_F(DeviceDiscoveryTest, EveryPassStartsAnotherMonitorAndCloseLeavesOncePerEntry) {
+size_t LiveThreads() { return static_cast<size_t>(LiveMonitorThreads()); }
+
+TEST_F(DeviceDiscoveryTest, APassLeavesInterfacesThatAreWatchedAlone) {
   sim_->Plug(SimKeyboard("kb1"));
-  discovery_->DiscoverDevices();
   sim_->Plug(SimMouse("m1"));
+  sim_->Plug(SimEs2862("es1"));
   discovery_->DiscoverDevices();
+  const std::string kb = LowercasePath(VendorPath("kb1"));
+  const std::string mouse = LowercasePath(VendorPath("m1"));
+  ASSERT_EQ(discovery_->ModeDevices(), (std::vector<std::string>{kb, mouse}));
 
-  const std::string kb = VendorPath("kb1");
-  const std::string mouse = VendorPath("m1");
-  EXPECT_EQ(discovery_->ModeDevices(), (std::vector<std::string>{kb, kb, mouse}));
-  EXPECT_EQ(FeaturesTo("kb1", 0x09, 0x01), 2u);
+  // A third device comes and goes many times; every arrival runs a pass.
+  for (int round = 0; round < 20; ++round) {
+    sim_->Plug(SimForeign("other"));
+    discovery_->DiscoverDevices();
+    sim_->Unplug("other");
+    discovery_->DiscoverDevices();
+  }
+  EXPECT_EQ(discovery_->ModeDevices(), (std::vector<std::string>{kb, mouse}));
+  EXPECT_EQ(discovery_->Es2862Devices().size(), 1u);
+  EXPECT_EQ(FeaturesTo("kb1", 0x09, 0x01), 1u);
+  EXPECT_EQ(LiveThreads(), 3u);
 
-  // Both keyboard monitors read and post.
-  WaitForReaders("kb1", 2);
-  sim_->SendInputReport("kb1", RtModeReport(SimDeviceKind::Keyboard, 1, false));
-  EXPECT_TRUE(poster_.WaitFor(2));
+  // One key press is shown once.
+  WaitForReaders("kb1", 1);
+  sim_->SendInputReport("kb1", LtKeyReport(SimDeviceKind::Keyboard, 3));
+  ASSERT_TRUE(poster_.WaitFor(1));
+  std::this_thread::sleep_for(50ms);
+  EXPECT_EQ(poster_.Messages().size(), 1u);
 
   discovery_->LeaveNotifyModeForRecordedDevices();
-  EXPECT_EQ(FeaturesTo("kb1", 0x09, 0x00), 2u);
+  EXPECT_EQ(FeaturesTo("kb1", 0x09, 0x00), 1u);
   EXPECT_EQ(FeaturesTo("m1", 0x09, 0x00), 1u);
   EXPECT_FALSE(sim_->InNotificationMode("kb1"));
+}
+
+TEST_F(DeviceDiscoveryTest, ADevicePluggedInAgainIsANewDevice) {
+  sim_->Plug(SimKeyboard("kb1"));
+  discovery_->DiscoverDevices();
+  const std::string before = LowercasePath(VendorPath("kb1"));
+  sim_->Unplug("kb1");
+  ASSERT_TRUE(WaitForLiveMonitorThreadsAtMost(0, 5s));
+  sim_->Plug(SimKeyboard("kb1"));
+  discovery_->DiscoverDevices();
+  const std::string after = LowercasePath(VendorPath("kb1"));
+
+  EXPECT_NE(before, after);
+  EXPECT_EQ(discovery_->ModeDevices(), (std::vector<std::string>{before, after}));
+  EXPECT_EQ(FeaturesTo("kb1", 0x09, 0x01), 2u);
+  EXPECT_EQ(LiveThreads(), 1u);
+  EXPECT_TRUE(sim_->InNotificationMode("kb1"));
+}
+
+// An ID7M monitor that ends takes the permission of every other one: they
+// end at their next report. The next pass gives those interfaces one fresh
+// monitor each, without a second command or entry.
+TEST_F(DeviceDiscoveryTest, MonitorsThatLostTheirPermissionAreReplacedNotDoubled) {
+  sim_->Plug(SimKeyboard("kb1"));
+  sim_->Plug(SimMouse("m1"));
+  discovery_->DiscoverDevices();
+  WaitForReaders("kb1", 1);
+  WaitForReaders("m1", 1);
+  sim_->Unplug("m1");
+  ASSERT_TRUE(WaitForLiveMonitorThreadsAtMost(1, 5s));
+  ASSERT_EQ(slots_.m_KeyboardMonitor.load(), nullptr);
+
+  sim_->Plug(SimForeign("other"));
+  discovery_->DiscoverDevices();
+  EXPECT_EQ(LiveThreads(), 1u);
+  EXPECT_NE(slots_.m_KeyboardMonitor.load(), nullptr);
+  EXPECT_EQ(discovery_->ModeDevices().size(), 2u);
+  EXPECT_EQ(FeaturesTo("kb1", 0x09, 0x01), 1u);
+
+  WaitForReaders("kb1", 1);
+  sim_->SendInputReport("kb1", LtKeyReport(SimDeviceKind::Keyboard, 2));
+  ASSERT_TRUE(poster_.WaitFor(1));
+  std::this_thread::sleep_for(50ms);
+  EXPECT_EQ(poster_.Messages().size(), 1u);
+}
+
+// A device that never answers costs a pass one request: all its interfaces
+// are given up for the rest of the pass. A refusal is an answer, and the
+// device's other interfaces are still asked.
+TEST_F(DeviceDiscoveryTest, ASilentDeviceIsAskedOncePerPassARefusingOneOnEveryInterface) {
+  SimDeviceSpec silent = SimKeyboard("silent");
+  for (SimCollection& c : silent.collections) {
+    c.usagePage = 0xFF00;
+    c.usage = 0x01;
+    c.featureReportLength = 64;
+    c.answersFeatures = true;
+  }
+  sim_->Plug(silent);
+  sim_->InjectFault("silent", SimFault::NoFeatureAnswer);
+  sim_->Plug(SimKeyboard("kb1"));
+  discovery_->DiscoverDevices();
+  EXPECT_EQ(sim_->FeatureLog("silent").size(), 1u);
+  // The other device is found all the same.
+  EXPECT_EQ(discovery_->ModeDevices(), (std::vector<std::string>{LowercasePath(VendorPath("kb1"))}));
+
+  // Each pass asks it once again.
+  discovery_->DiscoverDevices();
+  EXPECT_EQ(sim_->FeatureLog("silent").size(), 2u);
+
+  sim_->ClearFaults("silent");
+  sim_->InjectFault("silent", SimFault::RefuseFeatures);
+  sim_->ClearFeatureLog();
+  discovery_->DiscoverDevices();
+  // Refused everywhere: model and flash check on each of its four
+  // interfaces send their first request.
+  EXPECT_EQ(sim_->FeatureLog("silent").size(), 8u);
+}
+
+TEST_F(DeviceDiscoveryTest, ARequestedStopEndsThePassBeforeItsNextRequest) {
+  sim_->Plug(SimKeyboard("kb1"));
+  sim_->Plug(SimMouse("m1"));
+  bool stop = false;
+  discovery_->SetStopRequest([&] { return stop; });
+  sim_->SetFeatureObserver([&](const SimFeatureRecord&) { stop = true; });
+  discovery_->DiscoverDevices();
+  sim_->SetFeatureObserver({});
+  EXPECT_EQ(sim_->FeatureLog().size(), 1u);
+  EXPECT_TRUE(discovery_->ModeDevices().empty());
+  EXPECT_EQ(LiveThreads(), 0u);
+}
+
+// Close switches each entry back; a silent device costs it one timeout, not
+// one per entry, and the devices after it are still switched back.
+TEST_F(DeviceDiscoveryTest, CloseAsksASilentDeviceOnce) {
+  SimDeviceSpec twoVendorCollections = SimKeyboard("kb1");
+  twoVendorCollections.collections.push_back(*SimVendorCollection(twoVendorCollections));
+  sim_->Plug(twoVendorCollections);
+  sim_->Plug(SimMouse("m1"));
+  discovery_->DiscoverDevices();
+  ASSERT_EQ(discovery_->ModeDevices().size(), 3u);
+
+  sim_->InjectFault("kb1", SimFault::NoFeatureAnswer);
+  sim_->ClearFeatureLog();
+  discovery_->LeaveNotifyModeForRecordedDevices();
+  EXPECT_EQ(sim_->FeatureLog("kb1").size(), 1u);
+  EXPECT_EQ(FeaturesTo("m1", 0x09, 0x00), 1u);
+  EXPECT_FALSE(sim_->InNotificationMode("m1"));
 }
 
 TEST_F(DeviceDiscoveryTest, Es2862DevicesAreMonitoredWithoutAnyCommand) {

@@ -221,6 +221,7 @@ class ScriptedEnumeration : public HidBackend {
   std::unique_ptr<HidOpenDevice> Open(const std::string& path) override {
     return sim_->Open(path);
   }
+  std::string DeviceKeyOf(const std::string& path) const override { return sim_->DeviceKeyOf(path); }
   int ChangeFd() override { return sim_->ChangeFd(); }
   std::vector<HidDeviceChange> TakeChanges() override { return sim_->TakeChanges(); }
 

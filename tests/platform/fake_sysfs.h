@@ -12,9 +12,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/hidraw_backend.h"
 
 // The USB device's attributes as the kernel writes them.
 struct FakeUsbStrings {
@@ -46,13 +50,16 @@ class FakeSysfs {
 
   // Adds hidraw<number> for a HID device 0003:1A2B:3C4D; with `usb` unset
   // the device hangs from no USB device. `makeNode` also creates the /dev
-  // entry as a FIFO, which opens like a character device.
+  // entry as a FIFO, which opens like a character device. Every call is a
+  // new connection: its HID device gets the next instance number, as the
+  // kernel's do.
   void AddNode(int number, const std::vector<uint8_t>& descriptor,
                std::optional<UsbStrings> usb = UsbStrings{},
                const std::string& hidId = "0003:00001A2B:00003C4D", bool makeNode = false) {
     const std::string n = std::to_string(number);
     char hidName[32];
-    std::snprintf(hidName, sizeof hidName, "0003:1A2B:3C4D.%04X", number + 1);
+    std::snprintf(hidName, sizeof hidName, "0003:1A2B:3C4D.%04X", ++connections_);
+    instances_[number] = hidName;
     std::string hidDevice;
     if (usb) {
       const std::string usbDevice = "devices/pci0000:00/usb1/1-" + n;
@@ -75,6 +82,25 @@ class FakeSysfs {
     std::filesystem::create_directories(classEntry);
     std::filesystem::create_directory_symlink("../../../" + hidDevice, classEntry + "/device");
     if (makeNode) ::mkfifo(NodePath(number).c_str(), 0600);
+    devpaths_[number] = "/" + hidDevice + "/hidraw/hidraw" + n;
+  }
+
+  // The sysfs name of the HID device that hidraw<number> was last added
+  // for; a made-up one for a number never added.
+  std::string Instance(int number) const {
+    const auto it = instances_.find(number);
+    return it != instances_.end() ? it->second : "0003:1A2B:3C4D.FFFF";
+  }
+  // The node's devpath as its uevents carry it.
+  std::string DevPath(int number) const {
+    const auto it = devpaths_.find(number);
+    return it != devpaths_.end() ? it->second
+                                 : "/devices/virtual/misc/uhid/" + Instance(number) +
+                                       "/hidraw/hidraw" + std::to_string(number);
+  }
+  // An interface path as the backend hands it out.
+  std::string InterfacePath(int number, const std::string& suffix = "") const {
+    return NodePath(number) + suffix + "#" + Instance(number);
   }
 
   void RemoveDescriptor(int number) {
@@ -93,4 +119,31 @@ class FakeSysfs {
   }
 
   std::string root_;
+  unsigned connections_ = 0;
+  std::map<int, std::string> instances_;
+  std::map<int, std::string> devpaths_;
+};
+
+// The hidraw backend with the FIFOs of a FakeSysfs as its nodes: what an
+// open node tells about itself is read from the sysfs entry of the node the
+// descriptor was opened on, as it stands at that moment.
+class HidrawBackendOnFakeNodes : public HidrawBackend {
+ public:
+  using HidrawBackend::HidrawBackend;
+
+ protected:
+  std::optional<OpenNodeFacts> DescribeOpenNode(int fd) const override {
+    std::error_code error;
+    const auto node = std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd), error);
+    if (error) return std::nullopt;
+    const std::string device = SysRoot() + "/class/hidraw/" + node.filename().string() + "/device";
+    const auto hidDevice = std::filesystem::canonical(device, error);
+    if (error) return std::nullopt;
+    std::ifstream descriptor(device + "/report_descriptor", std::ios::binary);
+    if (!descriptor) return std::nullopt;
+    OpenNodeFacts facts;
+    facts.instance = hidDevice.filename().string();
+    facts.descriptor.assign(std::istreambuf_iterator<char>(descriptor), {});
+    return facts;
+  }
 };

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -29,11 +30,11 @@ const Bytes kThreeCollections = {
 
 class HidrawBackendOnFakeSysfs : public ::testing::Test {
  protected:
-  HidrawBackend MakeBackend() { return HidrawBackend(sysfs.SysRoot(), sysfs.DevRoot(), false); }
-
-  std::string Path(int node, const char* suffix = "") {
-    return sysfs.NodePath(node) + suffix;
+  HidrawBackendOnFakeNodes MakeBackend() {
+    return HidrawBackendOnFakeNodes(sysfs.SysRoot(), sysfs.DevRoot(), false);
   }
+
+  std::string Path(int node, const char* suffix = "") { return sysfs.InterfacePath(node, suffix); }
 
   FakeSysfs sysfs;
 };
@@ -46,7 +47,7 @@ TEST_F(HidrawBackendOnFakeSysfs, ListsNodesInNumberOrderAndOnePathPerCollection)
   sysfs.RemoveDescriptor(3);  // cannot be described: not listed
   sysfs.AddNode(4, {0xA1, 0x01});  // no complete collection: not listed
 
-  HidrawBackend backend = MakeBackend();
+  auto backend = MakeBackend();
   EXPECT_EQ(backend.EnumeratePaths(),
             (std::vector<std::string>{Path(0), Path(2, "&col01"), Path(2, "&col02"),
                                       Path(2, "&col03"), Path(10)}));
@@ -60,7 +61,7 @@ TEST_F(HidrawBackendOnFakeSysfs, NoNodesListNothing) {
 
 TEST_F(HidrawBackendOnFakeSysfs, IdentityComesFromSysfsAndTheCollection) {
   sysfs.AddNode(1, kThreeCollections);
-  HidrawBackend backend = MakeBackend();
+  auto backend = MakeBackend();
 
   struct Case {
     const char* suffix;
@@ -93,9 +94,102 @@ TEST_F(HidrawBackendOnFakeSysfs, VendorAndProductAreTheLow16BitsOfHidId) {
   EXPECT_EQ(info->productId, 0x8001);
 }
 
+// A Bluetooth or I2C device may sit below a USB device (a Bluetooth adapter):
+// that USB device's strings and version are not the HID device's own.
+TEST_F(HidrawBackendOnFakeSysfs, OnlyHidDevicesOnTheUsbBusTakeTheUsbDevicesStrings) {
+  struct Case {
+    const char* hidId;
+    bool usbStrings;
+  } cases[] = {
+      {"0003:00001A2B:00003C4D", true},
+      {"0005:00001A2B:00003C4D", false},  // Bluetooth
+      {"0018:00001A2B:00003C4D", false},  // I2C
+      {"0006:00001A2B:00003C4D", false},  // virtual
+  };
+  int node = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.hidId);
+    sysfs.AddNode(node, kKeyboard, FakeSysfs::UsbStrings{}, c.hidId);
+    auto backend = MakeBackend();
+    const auto info = backend.QueryInterface(Path(node));
+    ASSERT_TRUE(info.has_value());
+    EXPECT_EQ(info->versionNumber, c.usbStrings ? 0x0102 : 0);
+    EXPECT_EQ(backend.ReadIndexedString(Path(node), 1).has_value(), c.usbStrings);
+    EXPECT_EQ(backend.ReadIndexedString(Path(node), 2).has_value(), c.usbStrings);
+    ++node;
+  }
+}
+
+// hidraw numbers are handed out again: a path kept from an earlier
+// connection must not reach the device that holds its node now.
+TEST_F(HidrawBackendOnFakeSysfs, APathNamesNothingOnceItsNodeBelongsToAnotherDevice) {
+  sysfs.AddNode(0, kThreeCollections, FakeSysfs::UsbStrings{}, "0003:00001A2B:00003C4D", true);
+  auto backend = MakeBackend();
+  const std::string kept = Path(0, "&col03");
+  ASSERT_NE(backend.Open(kept), nullptr);
+  // Callers keep paths lower-cased; the instance's hex digits then differ
+  // in case only.
+  std::string lowered = kept;
+  for (size_t i = sysfs.DevRoot().size(); i < lowered.size(); ++i) {
+    lowered[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(lowered[i])));
+  }
+  EXPECT_NE(backend.Open(lowered), nullptr);
+
+  sysfs.RemoveNode(0);
+  sysfs.AddNode(0, kThreeCollections, FakeSysfs::UsbStrings{}, "0003:00001A2B:00003C4D", true);
+  for (const std::string& path : {kept, lowered}) {
+    SCOPED_TRACE(path);
+    EXPECT_FALSE(backend.QueryInterface(path).has_value());
+    EXPECT_FALSE(backend.ReadIndexedString(path, 1).has_value());
+    EXPECT_EQ(backend.Open(path), nullptr);
+  }
+  EXPECT_NE(backend.Open(Path(0, "&col03")), nullptr);
+  EXPECT_NE(kept, Path(0, "&col03"));
+}
+
+// The node is checked again through the opened descriptor: it may change
+// hands between the sysfs look-up and the open, and the report lengths that
+// bound every transfer on it are its own.
+class HidrawBackendWithOpenNode : public HidrawBackendOnFakeNodes {
+ public:
+  using HidrawBackendOnFakeNodes::HidrawBackendOnFakeNodes;
+  std::optional<OpenNodeFacts> facts;
+
+ protected:
+  std::optional<OpenNodeFacts> DescribeOpenNode(int) const override { return facts; }
+};
+
+TEST_F(HidrawBackendOnFakeSysfs, OpenTrustsOnlyWhatTheOpenedNodeSays) {
+  sysfs.AddNode(0, kThreeCollections, FakeSysfs::UsbStrings{}, "0003:00001A2B:00003C4D", true);
+  // The vendor collection with a 200-byte feature report instead of 64.
+  Bytes longerFeature = kThreeCollections;
+  longerFeature[longerFeature.size() - 10] = 0xC7;  // Report Count 64 → 199
+  struct Case {
+    const char* name;
+    std::optional<std::string> instance;  // nullopt: not a hidraw node
+    Bytes descriptor;
+    bool opens;
+    uint16_t featureLength;
+  } cases[] = {
+      {"same device", sysfs.Instance(0), kThreeCollections, true, 65},
+      {"taken over meanwhile", "0003:1A2B:3C4D.0077", kThreeCollections, false, 0},
+      {"not a hidraw node", std::nullopt, kThreeCollections, false, 0},
+      {"its own descriptor", sysfs.Instance(0), longerFeature, true, 200},
+      {"collection missing there", sysfs.Instance(0), kKeyboard, false, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    HidrawBackendWithOpenNode backend(sysfs.SysRoot(), sysfs.DevRoot(), false);
+    if (c.instance) backend.facts = {{*c.instance, c.descriptor}};
+    const auto device = backend.Open(Path(0, "&col03"));
+    ASSERT_EQ(device != nullptr, c.opens);
+    if (device) EXPECT_EQ(device->Capabilities()->featureReportByteLength, c.featureLength);
+  }
+}
+
 TEST_F(HidrawBackendOnFakeSysfs, WithoutUsbAncestorVersionIsZeroAndStringsFail) {
   sysfs.AddNode(0, kKeyboard, std::nullopt);
-  HidrawBackend backend = MakeBackend();
+  auto backend = MakeBackend();
   const auto info = backend.QueryInterface(Path(0));
   ASSERT_TRUE(info.has_value());
   EXPECT_EQ(info->versionNumber, 0);
@@ -107,7 +201,7 @@ TEST_F(HidrawBackendOnFakeSysfs, PathsThatNameNoInterfaceGiveNothing) {
   sysfs.AddNode(0, kKeyboard);
   sysfs.AddNode(1, kThreeCollections);
   sysfs.AddNode(2, kKeyboard, FakeSysfs::UsbStrings{}, "garbage");
-  HidrawBackend backend = MakeBackend();
+  auto backend = MakeBackend();
   const std::string invalid[] = {
       Path(5),                        // no such node
       Path(1),                        // several collections: only suffixed paths
@@ -117,6 +211,10 @@ TEST_F(HidrawBackendOnFakeSysfs, PathsThatNameNoInterfaceGiveNothing) {
       Path(1, "&col"),
       Path(1, "&colx1"),
       Path(2),                        // unreadable HID_ID
+      sysfs.NodePath(0),              // no HID device instance
+      sysfs.NodePath(0) + "#",
+      sysfs.NodePath(0) + "#0003:1A2B:3C4D.0999",  // another connection's
+      Path(0) + "#" + sysfs.Instance(0),
       sysfs.DevRoot() + "/hidraw",
       sysfs.DevRoot() + "/hidraw0/../hidraw0",
       sysfs.DevRoot() + "/../hidraw0",
@@ -145,7 +243,7 @@ TEST_P(DeviceStrings, LoseOnlyTheFinalNewlineAndReadAsUtf16) {
   usb.manufacturer = "Company \n";
   usb.product = GetParam().attribute;
   sysfs.AddNode(0, kKeyboard, usb);
-  HidrawBackend backend = MakeBackend();
+  auto backend = MakeBackend();
   EXPECT_EQ(backend.ReadIndexedString(Path(0), 1), std::u16string(u"Company "));
   EXPECT_EQ(backend.ReadIndexedString(Path(0), 2), GetParam().expected);
 }
@@ -171,7 +269,7 @@ TEST_F(HidrawBackendOnFakeSysfs, StringsFailForMissingAttributesAndOtherIndexes)
   FakeSysfs::UsbStrings usb;
   usb.product.reset();
   sysfs.AddNode(0, kKeyboard, usb);
-  HidrawBackend backend = MakeBackend();
+  auto backend = MakeBackend();
   EXPECT_TRUE(backend.ReadIndexedString(Path(0), 1).has_value());
   EXPECT_FALSE(backend.ReadIndexedString(Path(0), 2).has_value());
   for (int index : {0, 3, -1, 256}) {
@@ -182,13 +280,18 @@ TEST_F(HidrawBackendOnFakeSysfs, StringsFailForMissingAttributesAndOtherIndexes)
 TEST_F(HidrawBackendOnFakeSysfs, AddAndRemoveGiveOneChangePerCollectionPath) {
   sysfs.AddNode(1, kThreeCollections);
   sysfs.AddNode(0, kKeyboard);
-  HidrawBackend backend = MakeBackend();
+  auto backend = MakeBackend();
   backend.EnumeratePaths();
 
   using Changes = std::vector<std::pair<bool, std::string>>;
   auto changes = [&](const char* action, const char* node) {
     Changes out;
-    for (const HidDeviceChange& c : backend.ChangesForUevent(action, node)) {
+    const std::string name = node;
+    const int number = name.starts_with("hidraw") && name.size() > 6 && std::isdigit(name[6])
+                           ? std::stoi(name.substr(6))
+                           : 0;
+    for (const HidDeviceChange& c :
+         backend.ChangesForUevent(action, node, sysfs.DevPath(number))) {
       out.emplace_back(c.arrived, c.path);
     }
     return out;
@@ -223,14 +326,14 @@ TEST_F(HidrawBackendOnFakeSysfs, AddAndRemoveGiveOneChangePerCollectionPath) {
 }
 
 TEST_F(HidrawBackendOnFakeSysfs, WithoutUdevThereIsNoChangeFd) {
-  HidrawBackend backend = MakeBackend();
+  auto backend = MakeBackend();
   EXPECT_EQ(backend.ChangeFd(), -1);
   EXPECT_TRUE(backend.TakeChanges().empty());
 }
 
 TEST_F(HidrawBackendOnFakeSysfs, OpenReadsCapabilitiesAndFramesUnnumberedReports) {
   sysfs.AddNode(0, kKeyboard, FakeSysfs::UsbStrings{}, "0003:00001A2B:00003C4D", true);
-  HidrawBackend backend = MakeBackend();
+  auto backend = MakeBackend();
   auto device = backend.Open(Path(0));
   ASSERT_NE(device, nullptr);
   const auto caps = device->Capabilities();
@@ -239,7 +342,7 @@ TEST_F(HidrawBackendOnFakeSysfs, OpenReadsCapabilitiesAndFramesUnnumberedReports
   EXPECT_EQ(caps->inputReportByteLength, 9);
 
   // The FIFO stands in for the node: what is written to it is one report.
-  const int writer = ::open(Path(0).c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  const int writer = ::open(sysfs.NodePath(0).c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
   ASSERT_GE(writer, 0);
   const uint8_t report[] = {0x11, 0x22, 0x33};
   ASSERT_EQ(::write(writer, report, sizeof report), 3);
@@ -270,7 +373,7 @@ TEST_F(HidrawBackendOnFakeSysfs, EveryDescriptorIsClosedAgain) {
   sysfs.AddNode(1, kThreeCollections, FakeSysfs::UsbStrings{}, "0003:00001A2B:00003C4D", true);
   const int before = OpenFdCount();
   for (int round = 0; round < 20; ++round) {
-    HidrawBackend backend = MakeBackend();
+    auto backend = MakeBackend();
     for (const std::string& path : backend.EnumeratePaths()) {
       backend.QueryInterface(path);
       backend.ReadIndexedString(path, 1);

@@ -204,6 +204,28 @@ TEST(ReportDescriptorLimits, RandomBytesGiveBoundedResults) {
   }
 }
 
+TEST(ReportDescriptorLimits, TopLevelCollectionsStopAtTheCap) {
+  // Usage 0x01, Collection (Application), End Collection: three bytes per
+  // collection, so the cap is reached well inside the sysfs size limit.
+  const Bytes one = {0x09, 0x01, 0xA1, 0x01, 0xC0};
+  struct Case {
+    size_t declared;
+    size_t kept;
+    bool complete;
+  } cases[] = {
+      {kMaxTopLevelCollections, kMaxTopLevelCollections, true},
+      {kMaxTopLevelCollections + 1, kMaxTopLevelCollections, false},
+      {1000, kMaxTopLevelCollections, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.declared);
+    const ReportDescriptorSummary summary =
+        Parse(Concat({{0x06, 0x00, 0xFF}, Repeat(one, c.declared)}));
+    EXPECT_EQ(summary.collections.size(), c.kept);
+    EXPECT_EQ(summary.complete, c.complete);
+  }
+}
+
 TEST(ReportDescriptorLimits, EmptyInputHasNoCollections) {
   const ReportDescriptorSummary summary = Parse({});
   EXPECT_TRUE(summary.complete);

@@ -1,6 +1,7 @@
 // The simulated backend's own behaviour: paths, report routing and
 // queueing, blocking reads, unplugging and injected faults.
 #include "platform/sim/sim_backend.h"
+#include "platform/interface_path.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -55,18 +56,37 @@ bool Readable(int fd) {
 
 TEST(SimBackendPaths, FollowTheHidrawNaming) {
   SimBackend sim;
-  EXPECT_THAT(sim.Plug(SimForeign("a")), ElementsAre("/dev/hidraw-sim/0"));
+  EXPECT_THAT(sim.Plug(SimForeign("a")), ElementsAre("/dev/hidraw-sim/0#0003:6B21:0011.0001"));
   EXPECT_THAT(sim.Plug(SimMouse("b")),
-              ElementsAre("/dev/hidraw-sim/1&col01", "/dev/hidraw-sim/1&col02"));
-  // A name already present is refused without using up a node number; a
-  // replugged device gets a new node.
+              ElementsAre("/dev/hidraw-sim/1&col01#0003:3A5C:4D31.0002",
+                          "/dev/hidraw-sim/1&col02#0003:3A5C:4D31.0002"));
+  // A name already present is refused without using up a node or an
+  // instance; a replugged device gets the lowest free node again, as the
+  // kernel hands hidraw numbers out, but a new instance.
   EXPECT_THAT(sim.Plug(SimMouse("b")), IsEmpty());
   ASSERT_TRUE(sim.Unplug("b"));
   EXPECT_FALSE(sim.Unplug("b"));
   EXPECT_THAT(sim.Plug(SimMouse("b")),
-              ElementsAre("/dev/hidraw-sim/2&col01", "/dev/hidraw-sim/2&col02"));
-  EXPECT_THAT(sim.EnumeratePaths(), ElementsAre("/dev/hidraw-sim/0", "/dev/hidraw-sim/2&col01",
-                                                "/dev/hidraw-sim/2&col02"));
+              ElementsAre("/dev/hidraw-sim/1&col01#0003:3A5C:4D31.0003",
+                          "/dev/hidraw-sim/1&col02#0003:3A5C:4D31.0003"));
+  ASSERT_TRUE(sim.Unplug("a"));
+  EXPECT_THAT(sim.Plug(SimKeyboard("c")).front(), "/dev/hidraw-sim/0&col01#0003:3A5C:4B31.0004");
+  EXPECT_THAT(sim.Plug(SimForeign("d")), ElementsAre("/dev/hidraw-sim/2#0003:6B21:0011.0005"));
+}
+
+TEST(SimBackendPaths, AnOldPathReachesNothingOnTheDeviceThatTookItsNode) {
+  SimBackend sim;
+  const std::string kept = sim.Plug(SimMouse("m")).at(1);
+  ASSERT_TRUE(sim.Unplug("m"));
+  const std::string now = sim.Plug(SimMouse("other")).at(1);
+  EXPECT_EQ(kept.substr(0, kept.find('#')), now.substr(0, now.find('#')));
+  EXPECT_FALSE(sim.QueryInterface(kept).has_value());
+  EXPECT_FALSE(sim.ReadIndexedString(kept, 1).has_value());
+  EXPECT_EQ(sim.Open(kept), nullptr);
+  EXPECT_NE(sim.DeviceKeyOf(kept), sim.DeviceKeyOf(now));
+  // Lists keep paths lower-cased.
+  EXPECT_NE(sim.Open(AsciiLowercase(now)), nullptr);
+  EXPECT_EQ(sim.DeviceKeyOf(AsciiLowercase(now)), sim.DeviceKeyOf(sim.PathsOf("other").at(0)));
 }
 
 TEST(SimBackendChanges, DescriptorIsReadableExactlyWhileChangesPend) {
@@ -214,11 +234,13 @@ TEST_F(SimReports, ConcurrentSenderLosesNothingUncounted) {
 }
 
 // Feature exchanges through an open vendor handle, per injected fault.
+using FeatureStatus = HidOpenDevice::FeatureStatus;
+
 struct FaultCase {
   const char* what;
   std::optional<SimFault> fault;
-  bool writeTaken;
-  bool readGiven;
+  FeatureStatus write;
+  FeatureStatus read;
   uint8_t echoedCode;
   uint8_t echoedArgument;
 };
@@ -232,27 +254,54 @@ TEST_P(SimFeatureFaults, ShapeTheExchange) {
   if (c.fault) sim_.InjectFault("kb", *c.fault);
 
   std::vector<uint8_t> frame = Frame(0x1F);
-  EXPECT_EQ(vendor_->SetFeature(frame.data(), frame.size()), c.writeTaken);
+  EXPECT_EQ(vendor_->SetFeature(frame.data(), frame.size()).status, c.write);
   std::fill(frame.begin(), frame.end(), 0xAB);
   frame[0] = 0x07;
-  ASSERT_EQ(vendor_->GetFeature(frame.data(), frame.size()), c.readGiven);
-  if (c.readGiven) {
+  const auto read = vendor_->GetFeature(frame.data(), frame.size());
+  ASSERT_EQ(read.status, c.read);
+  if (read) {
+    EXPECT_EQ(read.bytes, frame.size());
     EXPECT_EQ(frame[1], c.echoedCode);
     EXPECT_EQ(frame[2], c.echoedArgument);
   }
   // Every report that reached the device is on record, taken or not.
-  EXPECT_EQ(sim_.FeatureLog("kb").size(), 2u);
+  EXPECT_EQ(sim_.FeatureLog("kb").size(), c.write == FeatureStatus::Gone ? 0u : 2u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, SimFeatureFaults,
-    ::testing::Values(FaultCase{"none", std::nullopt, true, true, 0x1F, 0x00},
-                      FaultCase{"refuse", SimFault::RefuseFeatures, false, false, 0, 0},
-                      FaultCase{"no_answer", SimFault::NoFeatureAnswer, true, false, 0, 0},
-                      FaultCase{"wrong_code", SimFault::WrongCommandEcho, true, true, 0x1E, 0x00},
-                      FaultCase{"wrong_argument", SimFault::WrongArgumentEcho, true, true, 0x1F,
-                                0x5A}),
+    ::testing::Values(
+        FaultCase{"none", std::nullopt, FeatureStatus::Done, FeatureStatus::Done, 0x1F, 0x00},
+        FaultCase{"refuse", SimFault::RefuseFeatures, FeatureStatus::Refused,
+                  FeatureStatus::Refused, 0, 0},
+        FaultCase{"no_answer", SimFault::NoFeatureAnswer, FeatureStatus::TimedOut,
+                  FeatureStatus::TimedOut, 0, 0},
+        FaultCase{"wrong_code", SimFault::WrongCommandEcho, FeatureStatus::Done,
+                  FeatureStatus::Done, 0x1E, 0x00},
+        FaultCase{"wrong_argument", SimFault::WrongArgumentEcho, FeatureStatus::Done,
+                  FeatureStatus::Done, 0x1F, 0x5A},
+        FaultCase{"unplugged", SimFault::UnplugOnNextFeature, FeatureStatus::Gone,
+                  FeatureStatus::Gone, 0, 0}),
     [](const auto& info) { return std::string(info.param.what); });
+
+TEST(SimShortAnswers, OnlyTheBytesSentAreTheDevicesTheRestIsUntouched) {
+  SimBackend sim;
+  SimDeviceSpec spec = SimKeyboard("kb");
+  spec.featureAnswerBytes = 12;
+  const auto vendor = sim.Open(sim.Plug(spec).at(3));
+  ASSERT_NE(vendor, nullptr);
+  std::vector<uint8_t> frame(64, 0);
+  frame[0] = 0x07;
+  frame[1] = 0x1F;
+  ASSERT_TRUE(vendor->SetFeature(frame.data(), frame.size()));
+  std::fill(frame.begin() + 1, frame.end(), 0xCD);
+  const auto read = vendor->GetFeature(frame.data(), frame.size());
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read.bytes, 12u);
+  EXPECT_EQ(frame[1], 0x1F);
+  EXPECT_EQ(frame[11], 0x1A);  // payload byte 3: the model word's high byte
+  EXPECT_EQ(frame[12], 0xCD);
+}
 
 TEST_F(SimReports, FaultsLastUntilCleared) {
   sim_.InjectFault("kb", SimFault::RefuseFeatures);

@@ -2,9 +2,12 @@
 // holds them, and that rejected interfaces see no feature traffic.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 
 #include "protocol/DeviceLists.h"
+#include "protocol/Hid_flash_m0.h"
+#include "protocol/Hid_pellam.h"
 #include "tests/protocol/sim_device_fixture.h"
 
 namespace {
@@ -171,6 +174,83 @@ TEST_F(DeviceListsTest, Es2862SelectionListsOnlyTheVendorCollection) {
   HidPathList list;
   EXPECT_EQ(HidCollectPathsIn(&list, kEs2862VendorIds, nullptr, kEs2862UsagePages, nullptr), 1);
   EXPECT_EQ(list, HidPathList{es});
+}
+
+}  // namespace
+
+namespace {
+
+// What reached the device, in order: "S1F" for a set with command 0x1F,
+// "G" for a get.
+std::vector<std::string> Traffic(const SimBackend& sim, const std::string& name) {
+  std::vector<std::string> traffic;
+  for (const SimFeatureRecord& r : sim.FeatureLog(name)) {
+    if (r.kind == SimFeatureRecord::Kind::Get) {
+      traffic.push_back("G");
+    } else {
+      char code[8];
+      std::snprintf(code, sizeof code, "S%02X", r.bytes.size() > 1 ? r.bytes[1] : 0);
+      traffic.push_back(code);
+    }
+  }
+  return traffic;
+}
+
+TEST_F(DeviceListsTest, EachCheckSendsItsQueriesInOrderAndRejectedCollectionsNone) {
+  using Traffic_ = std::vector<std::string>;
+  const std::string keyboard = PlugAndGetVendorPath(SimKeyboard("kb1"));
+  const std::string flashKeyboard = PlugAndGetVendorPath(SimFlashKeyboard("fk1"));
+  struct Case {
+    const char* what;
+    std::string device;
+    std::string path;
+    bool (*check)(const std::string&);
+    bool qualifies;
+    Traffic_ traffic;
+  } cases[] = {
+      {"model check", "kb1", keyboard, IsModelInfoDevice, true, {"S1F", "G", "S1F", "G"}},
+      {"flash check", "fk1", flashKeyboard, IsFlashInfoDevice, true, {"S1F", "G", "S2D", "G"}},
+      {"boot keyboard collection", "kb1", sim_->PathsOf("kb1").front(), IsModelInfoDevice, false,
+       {}},
+      {"flash keyboard's boot collection", "fk1", sim_->PathsOf("fk1").front(),
+       IsFlashInfoDevice, false, {}},
+      {"flash keyboard by the model check", "fk1", flashKeyboard, IsModelInfoDevice, false, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    sim_->ClearFeatureLog();
+    EXPECT_EQ(c.check(c.path), c.qualifies);
+    EXPECT_EQ(Traffic(*sim_, c.device), c.traffic);
+  }
+}
+
+// Past the bytes a device sends, the frame still holds the request's
+// zeros; they must never be read as its answer.
+TEST_F(DeviceListsTest, AnAnswerThatStopsShortOfThePayloadFailsTheQuery) {
+  struct Case {
+    size_t answerBytes;  // 0: the whole report
+    bool modelRead;      // payload up to byte 17
+    bool flashRead;      // payload up to byte 31
+  } cases[] = {
+      {1, false, false},  {8, false, false}, {12, false, false}, {17, false, false},
+      {18, true, false},  {31, true, false}, {32, true, true},   {0, true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.answerBytes << " bytes");
+    SetUp();
+    SimDeviceSpec spec = SimFlashKeyboard("kb1");
+    spec.featureAnswerBytes = c.answerBytes;
+    const std::string path = PlugAndGetVendorPath(spec);
+    ModelInfo model{};
+    EXPECT_EQ(ReadModelInfo(path, model), c.modelRead);
+    EXPECT_EQ(ReadModelId(path) != 0, c.modelRead);
+    uint32_t word = 0;
+    EXPECT_EQ(ReadFlashInfoWord(path, word), c.flashRead);
+    EXPECT_EQ(IsFlashInfoDevice(path), c.flashRead);
+    spec.product = u"usb device ";
+    spec.name = "kb2";
+    EXPECT_EQ(IsModelInfoDevice(PlugAndGetVendorPath(spec)), c.modelRead);
+  }
 }
 
 }  // namespace
