@@ -172,6 +172,7 @@ class SimOpenDevice : public HidOpenDevice {
     std::unique_lock lock(core_->mutex);
     if (!cancelled_ && device_->present && device_->HasFault(SimFault::UnplugOnNextRead)) {
       core_->UnplugLocked(device_, true);
+      queue_.clear();  // this read is the one that finds the device gone
     }
     reading_ = true;
     core_->readersChanged.notify_all();
@@ -179,7 +180,8 @@ class SimOpenDevice : public HidOpenDevice {
     reading_ = false;
     core_->readersChanged.notify_all();
     if (cancelled_) return ReadStatus::Cancelled;
-    if (gone_) return ReadStatus::Gone;
+    // Reports queued before the device went are read first, as from hidraw.
+    if (queue_.empty()) return ReadStatus::Gone;
     if (buffer == nullptr) return ReadStatus::Failed;
 
     const std::vector<uint8_t>& report = queue_.front();
@@ -208,7 +210,6 @@ class SimOpenDevice : public HidOpenDevice {
 
   void MarkGone() {
     gone_ = true;
-    queue_.clear();
     wake_.notify_all();
   }
 

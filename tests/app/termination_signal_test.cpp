@@ -37,10 +37,14 @@ TEST(TerminationSignal, EachSignalClosesOnceThroughTheEventLoop) {
   for (const int signalNumber : {SIGTERM, SIGINT}) {
     SCOPED_TRACE(signalNumber);
     const int before = closes;
+    EXPECT_FALSE(TerminationPending());
     ASSERT_EQ(::raise(signalNumber), 0);  // the default action would end this test
     EXPECT_EQ(closes, before) << "the close must wait for the event loop";
+    // Work that holds the event loop can see the signal meanwhile.
+    EXPECT_TRUE(TerminationPending());
     ProcessEventsUntil([&] { return closes > before; });
     EXPECT_EQ(closes, before + 1);
+    EXPECT_FALSE(TerminationPending());
   }
 }
 

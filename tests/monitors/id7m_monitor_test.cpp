@@ -237,3 +237,40 @@ TEST_F(Id7mMonitorTest, UnplugWhileReadingEndsTheMonitorAndReleasesTheDevice) {
 }
 
 }  // namespace
+
+namespace {
+
+// A report the device sent before it went away is still read, as hidraw
+// hands out what it queued before the read that fails; then the monitor
+// ends.
+TEST_F(Id7mMonitorTest, AReportQueuedBeforeTheHangUpIsStillDelivered) {
+  const std::string path = Plug(SimMouse("m1"));
+  StartId7m(path, "Mouse");
+  ASSERT_TRUE(WaitUntilReading("m1"));
+
+  poster_.onPost = [this](const Message&) {
+    std::unique_lock lock(gateMutex_);
+    if (gateReached_) return;
+    gateReached_ = true;
+    gateChanged_.notify_all();
+    gateChanged_.wait(lock, [this] { return gateOpen_; });
+  };
+  sim_->SendInputReport("m1", MouseCpiReport(0x09));
+  {
+    std::unique_lock lock(gateMutex_);
+    ASSERT_TRUE(gateChanged_.wait_for(lock, kDeadline, [this] { return gateReached_; }));
+  }
+  // The monitor is busy posting the first report: the second waits in its
+  // queue when the device goes.
+  sim_->SendInputReport("m1", MouseCpiReport(0x0D));
+  sim_->Unplug("m1");
+  OpenGate();
+
+  ASSERT_TRUE(WaitForLiveMonitorThreadsAtMost(0, kDeadline));
+  const auto events = poster_.Events();
+  ASSERT_EQ(events.size(), 2u);
+  EXPECT_EQ(events[0].wParam, 1u);
+  EXPECT_EQ(events[1].wParam, 5u);
+}
+
+}  // namespace

@@ -1,10 +1,16 @@
+#include <dlfcn.h>
 #include <fcntl.h>
+#include <linux/hidraw.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstdarg>
 #include <future>
 #include <thread>
 #include <vector>
@@ -162,19 +168,102 @@ TEST(OpenDeviceOverPipe, HangUpWithoutDataIsGone) {
   EXPECT_FALSE(device->Capabilities().has_value());
 }
 
-TEST_F(OpenDeviceOverSocket, FeatureTransfersOnANonHidDescriptorFail) {
+// Feature ioctls on one watched descriptor are counted and answered from a
+// script instead of the kernel, so that the backend's own checks and its
+// reading of the kernel's answers can be seen; every other ioctl passes on.
+struct ScriptedIoctl {
+  int result = 0;  // >= 0: the ioctl's result; < 0: fails with `error`
+  int error = 0;
+};
+std::atomic<int> g_watchedFd{-1};
+std::atomic<int> g_featureIoctls{0};
+ScriptedIoctl g_script;
+
+bool IsFeatureIoctl(unsigned long request) {
+  const unsigned long withoutSize = request & ~(static_cast<unsigned long>(_IOC_SIZEMASK)
+                                                << _IOC_SIZESHIFT);
+  return withoutSize == (HIDIOCSFEATURE(0) & ~(static_cast<unsigned long>(_IOC_SIZEMASK)
+                                               << _IOC_SIZESHIFT)) ||
+         withoutSize == (HIDIOCGFEATURE(0) & ~(static_cast<unsigned long>(_IOC_SIZEMASK)
+                                               << _IOC_SIZESHIFT));
+}
+
+}  // namespace
+
+extern "C" int ioctl(int fd, unsigned long request, ...) noexcept {
+  va_list arguments;
+  va_start(arguments, request);
+  void* argument = va_arg(arguments, void*);
+  va_end(arguments);
+  if (fd >= 0 && fd == g_watchedFd.load() && IsFeatureIoctl(request)) {
+    ++g_featureIoctls;
+    if (g_script.result < 0) errno = g_script.error;
+    return g_script.result < 0 ? -1 : g_script.result;
+  }
+  using Real = int (*)(int, unsigned long, ...);
+  static const auto real = reinterpret_cast<Real>(::dlsym(RTLD_NEXT, "ioctl"));
+  return real(fd, request, argument);
+}
+
+namespace {
+
+class ScriptedFeatureIoctls : public OpenDeviceOverSocket {
+ protected:
+  void SetUp() override {
+    OpenDeviceOverSocket::SetUp();
+    g_watchedFd = nodeEnd_;
+    g_featureIoctls = 0;
+  }
+  void TearDown() override {
+    g_watchedFd = -1;
+    OpenDeviceOverSocket::TearDown();
+  }
+};
+
+TEST_F(ScriptedFeatureIoctls, LengthsTheIoctlCannotEncodeNeverReachTheKernel) {
   auto device = Adopt();
   ASSERT_NE(device, nullptr);
-  uint8_t buffer[72] = {0x07};
+  g_script = {16383, 0};
   struct Case {
     size_t length;
-  } cases[] = {{0}, {72}, {16384}, {1u << 20}};
+    bool reachesKernel;
+  } cases[] = {{0, false}, {1, true}, {72, true}, {16383, true}, {16384, false},
+               {1u << 20, false}};
+  std::vector<uint8_t> buffer((1u << 20) + 1, 0x07);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.length);
-    std::vector<uint8_t> big(std::max<size_t>(c.length, 1), 0x07);
-    uint8_t* data = c.length <= sizeof buffer ? buffer : big.data();
-    EXPECT_FALSE(device->SetFeature(data, c.length));
-    EXPECT_FALSE(device->GetFeature(data, c.length));
+    g_featureIoctls = 0;
+    EXPECT_EQ(static_cast<bool>(device->SetFeature(buffer.data(), c.length)), c.reachesKernel);
+    EXPECT_EQ(static_cast<bool>(device->GetFeature(buffer.data(), c.length)), c.reachesKernel);
+    EXPECT_EQ(g_featureIoctls.load(), c.reachesKernel ? 2 : 0);
+  }
+}
+
+// What the kernel's answer means above the backend: the byte count of a
+// short answer, and a timeout kept apart from a refusal and a removal.
+TEST_F(ScriptedFeatureIoctls, KernelAnswersKeepTheirCountAndTheirReason) {
+  using Status = HidOpenDevice::FeatureStatus;
+  auto device = Adopt();
+  ASSERT_NE(device, nullptr);
+  struct Case {
+    ScriptedIoctl kernel;
+    Status status;
+    size_t bytes;
+  } cases[] = {
+      {{72, 0}, Status::Done, 72},           {{12, 0}, Status::Done, 12},
+      {{0, 0}, Status::Done, 0},             {{-1, ETIMEDOUT}, Status::TimedOut, 0},
+      {{-1, EPIPE}, Status::Refused, 0},     {{-1, EIO}, Status::Refused, 0},
+      {{-1, ENODEV}, Status::Gone, 0},       {{-1, ESHUTDOWN}, Status::Gone, 0},
+  };
+  uint8_t buffer[72] = {0x07};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.kernel.result << " errno " << c.kernel.error);
+    g_script = c.kernel;
+    for (const auto& transfer :
+         {device->SetFeature(buffer, sizeof buffer), device->GetFeature(buffer, sizeof buffer)}) {
+      EXPECT_EQ(transfer.status, c.status);
+      EXPECT_EQ(transfer.bytes, c.bytes);
+    }
   }
 }
 
