@@ -1,6 +1,7 @@
 #include "app/MainUnit.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QCoreApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
@@ -8,10 +9,15 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <thread>
 
+#include "hid/IO_HID.h"
+#include "monitors/monitor_thread.h"
+#include "platform/sim/sim_backend.h"
 #include "skin/Language_subroutines.h"
 #include "tests/qt_test_app.h"
 
@@ -226,6 +232,93 @@ TEST_F(MainFormTest, MessagesPostedFromOtherThreadsArriveInOrder) {
   ProcessEvents();
   ASSERT_EQ(seen.size(), 100u);
   for (uint32_t i = 0; i < 100; ++i) EXPECT_EQ(seen[i], i);
+}
+
+// The main window on simulated devices: what an arrival does, and what
+// closing does to the devices a pass switched on.
+class MainFormDevicesTest : public MainFormTest {
+ protected:
+  void SetUp() override {
+    MainFormTest::SetUp();
+    HidSetBackend(sim_);
+    fs::create_directories(dataFolder_ + "Product");
+    std::ofstream(dataFolder_ + "Product/Model.txt") << "[Cafe]\nKeyboard=0x1A20,0x1A24\n";
+  }
+  void TearDown() override {
+    MainFormTest::TearDown();  // the window stops the monitors it started
+    EXPECT_TRUE(WaitForLiveMonitorThreadsAtMost(0, std::chrono::seconds(5)));
+    HidSetBackend(nullptr);
+  }
+  void Deliver(TMainForm& form, uint64_t event, const std::string& path) {
+    auto broadcast = std::make_shared<const DeviceBroadcast>(
+        DeviceBroadcast{DBT_DEVTYP_DEVICEINTERFACE, path});
+    Message message{WM_DEVICECHANGE, event, reinterpret_cast<intptr_t>(broadcast.get()), 0,
+                    broadcast};
+    form.MainWindowProc(message);
+  }
+  size_t Commands(uint8_t byte8) const {
+    const auto log = sim_->FeatureLog();
+    return std::count_if(log.begin(), log.end(), [&](const SimFeatureRecord& r) {
+      return r.kind == SimFeatureRecord::Kind::Set && r.bytes.size() > 8 && r.bytes[1] == 0x09 &&
+             r.bytes[8] == byte8;
+    });
+  }
+  std::string VendorPath(const std::string& name) const {
+    for (const std::string& path : sim_->PathsOf(name)) {
+      if (sim_->QueryInterface(path)->usagePage >= 0xFF00) return path;
+    }
+    return {};
+  }
+
+  std::shared_ptr<SimBackend> sim_ = std::make_shared<SimBackend>();
+};
+
+TEST_F(MainFormDevicesTest, ArrivalsSetTheLabelAndRunAPassOnlyForSupportedDevices) {
+  struct Case {
+    const char* what;
+    SimDeviceSpec device;  // plugged before the arrival is delivered
+    bool vendorPath;       // the arrival names its vendor collection
+    uint64_t event;
+    bool closedBefore;
+    bool labelSet;
+    size_t enterCommands;
+  } cases[] = {
+      {"foreign device", SimForeign("x"), false, DBT_DEVICEARRIVAL, false, true, 0},
+      {"unknown path", SimForeign("x"), false, DBT_DEVICEARRIVAL, false, false, 0},
+      {"keyboard", SimKeyboard("x"), true, DBT_DEVICEARRIVAL, false, true, 1},
+      {"flash keyboard", SimFlashKeyboard("x"), true, DBT_DEVICEARRIVAL, false, true, 1},
+      {"keyboard's boot collection", SimKeyboard("x"), false, DBT_DEVICEARRIVAL, false, true, 0},
+      {"removal", SimKeyboard("x"), true, DBT_DEVICEREMOVECOMPLETE, false, false, 0},
+      {"arrival after close", SimKeyboard("x"), true, DBT_DEVICEARRIVAL, true, true, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TMainForm& form = Create();
+    sim_->Plug(c.device);
+    std::string path = c.vendorPath ? VendorPath("x") : sim_->PathsOf("x").front();
+    if (std::string(c.what) == "unknown path") path = "/dev/hidraw-sim/9#0003:6B21:0011.0099";
+    if (c.closedBefore) form.close();
+    sim_->ClearFeatureLog();
+
+    Deliver(form, c.event, path);
+    EXPECT_EQ(form.lb_Device->text(), c.labelSet ? QString::fromUtf8("裝置連線") : QString());
+    EXPECT_EQ(Commands(0x01), c.enterCommands);
+    EXPECT_EQ(form.ModeDevices().size(), c.enterCommands);
+    form_.reset();
+    sim_->Unplug("x");
+    ASSERT_TRUE(WaitForLiveMonitorThreadsAtMost(0, std::chrono::seconds(5)));
+  }
+}
+
+TEST_F(MainFormDevicesTest, ClosingTwiceSwitchesEachDeviceBackOnce) {
+  sim_->Plug(SimKeyboard("kb1"));
+  TMainForm& form = Create();
+  Deliver(form, DBT_DEVICEARRIVAL, VendorPath("kb1"));
+  ASSERT_EQ(Commands(0x01), 1u);
+  form.close();
+  form.close();
+  EXPECT_EQ(Commands(0x00), 1u);
+  EXPECT_FALSE(sim_->InNotificationMode("kb1"));
 }
 
 }  // namespace
