@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 
 #include "tests/monitors/monitor_fixture.h"
@@ -30,6 +31,21 @@ class Id7mMonitorTest : public MonitorTest {
       gateOpen_ = true;
     }
     gateChanged_.notify_all();
+  }
+  // Holds the monitor inside Post, after `first` has run on its thread,
+  // until OpenGate.
+  void HoldInPost(std::function<void()> first = {}) {
+    poster_.onPost = [this, first](const Message&) {
+      if (first) first();
+      std::unique_lock lock(gateMutex_);
+      gateReached_ = true;
+      gateChanged_.notify_all();
+      gateChanged_.wait(lock, [this] { return gateOpen_; });
+    };
+  }
+  bool WaitUntilHeld() {
+    std::unique_lock lock(gateMutex_);
+    return gateChanged_.wait_for(lock, kDeadline, [this] { return gateReached_; });
   }
   std::mutex gateMutex_;
   std::condition_variable gateChanged_;
@@ -113,18 +129,9 @@ TEST_F(Id7mMonitorTest, ZeroReportIdIsSkippedWithoutLookingAtTheSlot) {
   auto stop = StartId7m(path, "Mouse");
   ASSERT_TRUE(WaitUntilReading("m1"));
 
-  poster_.onPost = [this](const Message&) {
-    slots_.m_MouseMonitor.store(nullptr);
-    std::unique_lock lock(gateMutex_);
-    gateReached_ = true;
-    gateChanged_.notify_all();
-    gateChanged_.wait(lock, [this] { return gateOpen_; });
-  };
+  HoldInPost([this] { slots_.m_MouseMonitor.store(nullptr); });
   sim_->SendInputReport("m1", MouseCpiReport(0x09));
-  {
-    std::unique_lock lock(gateMutex_);
-    ASSERT_TRUE(gateChanged_.wait_for(lock, kDeadline, [this] { return gateReached_; }));
-  }
+  ASSERT_TRUE(WaitUntilHeld());
   sim_->SendInputReport("m1", InputReport(0x00, {{1, 0x01}, {12, 0x0D}}));
   OpenGate();
 
@@ -248,18 +255,9 @@ TEST_F(Id7mMonitorTest, AReportQueuedBeforeTheHangUpIsStillDelivered) {
   StartId7m(path, "Mouse");
   ASSERT_TRUE(WaitUntilReading("m1"));
 
-  poster_.onPost = [this](const Message&) {
-    std::unique_lock lock(gateMutex_);
-    if (gateReached_) return;
-    gateReached_ = true;
-    gateChanged_.notify_all();
-    gateChanged_.wait(lock, [this] { return gateOpen_; });
-  };
+  HoldInPost();
   sim_->SendInputReport("m1", MouseCpiReport(0x09));
-  {
-    std::unique_lock lock(gateMutex_);
-    ASSERT_TRUE(gateChanged_.wait_for(lock, kDeadline, [this] { return gateReached_; }));
-  }
+  ASSERT_TRUE(WaitUntilHeld());
   // The monitor is busy posting the first report: the second waits in its
   // queue when the device goes.
   sim_->SendInputReport("m1", MouseCpiReport(0x0D));
