@@ -1,8 +1,11 @@
-// Starts that cannot work: the program says why in one line on stderr and
-// ends with a non-zero code instead of crashing, and a platform that needs
-// no display still runs.
+// Starts outside an ordinary desktop session: where the program cannot work
+// it says why in one line on stderr and ends with a non-zero code instead of
+// crashing; a platform that needs no display, or an odd autostart entry,
+// never keeps it from running and ending.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -15,7 +18,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-class StartupRefusalTest : public testing::Test {
+class StartupTest : public testing::Test {
  protected:
   void SetUp() override {
     char pattern[] = "/tmp/corvane-startup-XXXXXX";
@@ -50,7 +53,7 @@ class StartupRefusalTest : public testing::Test {
   std::string root_;
 };
 
-TEST_F(StartupRefusalTest, WithoutADisplayOneLineOnStderrAndAFailureCode) {
+TEST_F(StartupTest, WithoutADisplayOneLineOnStderrAndAFailureCode) {
   struct Row {
     const char* what;
     std::map<std::string, std::optional<std::string>> environment;
@@ -72,7 +75,7 @@ TEST_F(StartupRefusalTest, WithoutADisplayOneLineOnStderrAndAFailureCode) {
   }
 }
 
-TEST_F(StartupRefusalTest, APlatformThatNeedsNoDisplayRuns) {
+TEST_F(StartupTest, APlatformThatNeedsNoDisplayRuns) {
   ChildProcess program({Program()},
                        Options({{"QT_QPA_PLATFORM", "offscreen"}, {"DISPLAY", ":9876"}}));
   EXPECT_FALSE(program.WaitForExit(1500ms).has_value()) << "it did not keep running";
@@ -80,7 +83,7 @@ TEST_F(StartupRefusalTest, APlatformThatNeedsNoDisplayRuns) {
   EXPECT_EQ(program.WaitForExit(10s), std::optional<int>(0));
 }
 
-TEST_F(StartupRefusalTest, ALinkPlantedAtTheFallbackLockRefusesTheStart) {
+TEST_F(StartupTest, ALinkPlantedAtTheFallbackLockRefusesTheStart) {
   const std::string lock =
       root_ + "/CorvaneNotification-" + std::to_string(getuid()) + ".lock";
   ASSERT_EQ(symlink((root_ + "/elsewhere").c_str(), lock.c_str()), 0);
@@ -94,6 +97,19 @@ TEST_F(StartupRefusalTest, ALinkPlantedAtTheFallbackLockRefusesTheStart) {
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_NE(lines[0].text.find(lock), std::string::npos) << lines[0].text;
   EXPECT_FALSE(std::filesystem::exists(root_ + "/elsewhere"));
+}
+
+TEST_F(StartupTest, AFifoAsTheAutostartEntryNeitherHoldsUpTheStartNorTheEnd) {
+  const std::string entry = root_ + "/config/autostart/CorvaneNotification.desktop";
+  std::filesystem::create_directories(root_ + "/config/autostart");
+  ASSERT_EQ(mkfifo(entry.c_str(), 0644), 0);
+  ChildProcess program({Program()}, Options({{"QT_QPA_PLATFORM", "offscreen"}}));
+  EXPECT_FALSE(program.WaitForExit(1500ms).has_value());
+  program.KillGroup(SIGTERM);
+  EXPECT_EQ(program.WaitForExit(5s), std::optional<int>(0)) << "SIGTERM did not end it";
+  struct stat status {};
+  ASSERT_EQ(lstat(entry.c_str(), &status), 0);
+  EXPECT_TRUE(S_ISFIFO(status.st_mode)) << "the entry was changed without a click";
 }
 
 }  // namespace
