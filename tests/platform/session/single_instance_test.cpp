@@ -59,7 +59,7 @@ TEST(SingleInstanceLockTest, SecondProcessIsRefusedWhileTheFirstRuns) {
   std::filesystem::remove(path);
 }
 
-TEST(SingleInstanceLockTest, UnopenableLockFileLetsTheProgramRun) {
+TEST(SingleInstanceLockTest, UnopenableLockFileIsUnavailable) {
   SingleInstanceLock lock("CorvaneNotification", "/nonexistent-folder/x.lock");
   EXPECT_EQ(lock.Acquire(), SingleInstanceLock::Result::Unavailable);
 }
