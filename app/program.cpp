@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include <QTimer>
+#include <cstdio>
 #include <memory>
 
 #include "app/MainUnit.h"
@@ -8,6 +9,7 @@
 #include "app/exception_report.h"
 #include "app/termination_signal.h"
 #include "hid/IO_HID.h"
+#include "platform/session/display_connection.h"
 #include "platform/session/single_instance.h"
 #include "platform/session/system_locale.h"
 #include "popups/FORM_LTKeyHintDialog.h"
@@ -18,8 +20,24 @@
 
 int RunProgram(int argc, char** argv, const ProgramSetup& setup) {
   SingleInstanceLock instance("CorvaneNotification");
-  if (instance.Acquire() == SingleInstanceLock::Result::HeldByAnother) {
-    return 0;  // another instance runs: leave it alone, show nothing
+  switch (instance.Acquire()) {
+    case SingleInstanceLock::Result::HeldByAnother:
+      return 0;  // another instance runs: leave it alone, show nothing
+    case SingleInstanceLock::Result::NotPrivate:
+      // Whoever owns that name could keep every start from running.
+      std::fprintf(stderr,
+                   "CorvaneNotification: not started: the lock file %s %s; remove it, or set "
+                   "XDG_RUNTIME_DIR to the user's runtime folder\n",
+                   instance.Path().c_str(), instance.Problem().c_str());
+      return 1;
+    case SingleInstanceLock::Result::Acquired:
+    case SingleInstanceLock::Result::Unavailable:
+      break;
+  }
+  // Without a display Qt would abort the process.
+  if (const std::string missing = MissingDisplay(argc, argv); !missing.empty()) {
+    std::fprintf(stderr, "CorvaneNotification: not started: %s\n", missing.c_str());
+    return 1;
   }
   // The program scales its windows itself by the monitor's dpi / 96; Qt's
   // own scaling would apply the factor a second time.

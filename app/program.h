@@ -17,5 +17,7 @@ struct ProgramSetup {
   std::function<void(TMainForm&)> started;
 };
 
-// Returns the process's exit code: 0 in every case.
+// Returns the process's exit code: 0, also when another instance runs; 1 when
+// the program cannot start (no display, a lock file that is not the user's
+// own), after one line on stderr saying why.
 int RunProgram(int argc, char** argv, const ProgramSetup& setup);

@@ -28,7 +28,10 @@ fullscreen_window() {
     sleep 0.5
   fi
 }
-trap 'fullscreen_window off' EXIT
+# An interrupted demo leaves no window behind, nor an empty folder.
+trap 'fullscreen_window off; rmdir "$shots" 2>/dev/null || true' EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 # Feeds the scenario, doing the "#>" actions itself.
 feed() {

@@ -7,8 +7,14 @@
 #   start_tray_host                               (again) starts trayer
 #   CORVANE_SESSION_NO_TRAY=1 leaves the tray host out of the session
 #   stop_private_session                          ends every process it started
+#   end_private_session_on_exit                   the session (and the command of
+#                                                 run_in_session) ends with the script:
+#                                                 on success, failure, INT, TERM and HUP
+#   run_in_session COMMAND...                     runs the command and returns its status;
+#                                                 a signal to the script ends it at once
 
 _xs_pids=()
+_xs_command=
 
 _xs_wait_for() {  # seconds, command...
   local deadline=$((SECONDS + $1))
@@ -81,4 +87,36 @@ stop_private_session() {
     wait "$pid" 2>/dev/null || true
   done
   _xs_pids=()
+}
+
+end_private_session_on_exit() {
+  trap _xs_end_all EXIT
+  # exit runs the EXIT trap; a plain death by the signal would not.
+  trap 'exit 129' HUP
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
+}
+
+# The command runs in a process group of its own, so that everything it
+# started ends with it, and in the background, so that the shell's wait
+# returns at once when a signal comes (a foreground command would hold the
+# traps back until it ended).
+run_in_session() {
+  local status=0
+  set -m
+  "$@" &
+  _xs_command=$!
+  set +m
+  wait "$_xs_command" || status=$?
+  _xs_command=
+  return "$status"
+}
+
+_xs_end_all() {
+  if [[ -n "$_xs_command" ]]; then
+    kill -TERM -- "-$_xs_command" 2>/dev/null || true
+    wait "$_xs_command" 2>/dev/null || true
+    _xs_command=
+  fi
+  stop_private_session
 }

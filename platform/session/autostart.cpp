@@ -8,11 +8,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
 
 namespace {
+
+// An entry written by hand or by a desktop is a few hundred bytes; anything
+// larger is not read.
+constexpr off_t kLargestEntry = 64 * 1024;
 
 std::string_view Trim(std::string_view text) {
   const auto first = text.find_first_not_of(" \t\r");
@@ -46,6 +49,7 @@ std::string AutostartEntryPath(std::string_view name) {
 bool AutostartEntryContentIsSet(std::string_view content) {
   bool inMainGroup = false;
   bool hidden = false;
+  bool disabled = false;
   bool hasExec = false;
   std::istringstream lines{std::string(content)};
   for (std::string raw; std::getline(lines, raw);) {
@@ -68,21 +72,49 @@ bool AutostartEntryContentIsSet(std::string_view content) {
     const std::string_view value = Trim(line.substr(equals + 1));
     if (key == "Hidden") {
       hidden = (value == "true");
+    } else if (key == "X-GNOME-Autostart-enabled") {
+      disabled = (value == "false");
     } else if (key == "Exec") {
       hasExec = !value.empty();
     }
   }
-  return hasExec && !hidden;
+  return hasExec && !hidden && !disabled;
 }
 
 bool IsAutoStartSet(std::string_view name) {
-  std::ifstream file(AutostartEntryPath(name), std::ios::binary);
-  if (!file) {
+  // Whatever lies at the name is opened without waiting for a writer (a
+  // FIFO) or taking a terminal, and read only when it is a plain file of an
+  // entry's size: a device or an endless file would hold up the start.
+  const int fd =
+      open(AutostartEntryPath(name).c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
     return false;
   }
-  std::ostringstream content;
-  content << file.rdbuf();
-  return AutostartEntryContentIsSet(content.str());
+  struct stat status {};
+  bool set = false;
+  if (fstat(fd, &status) != 0) {
+    // unknown: not set, as when nothing is there
+  } else if (!S_ISREG(status.st_mode) || status.st_size > kLargestEntry) {
+    set = true;  // a foreign entry: it counts as set, and a click removes it
+  } else {
+    std::string content(static_cast<size_t>(kLargestEntry) + 1, '\0');
+    size_t length = 0;
+    while (length < content.size()) {
+      const ssize_t n = read(fd, content.data() + length, content.size() - length);
+      if (n < 0 && errno == EINTR) {
+        continue;
+      }
+      if (n <= 0) {
+        break;
+      }
+      length += static_cast<size_t>(n);
+    }
+    // A file that grew past the limit while it was read is foreign as well.
+    set = length > static_cast<size_t>(kLargestEntry) ||
+          AutostartEntryContentIsSet(std::string_view(content.data(), length));
+  }
+  close(fd);
+  return set;
 }
 
 std::string DesktopExecValue(std::string_view executable) {

@@ -9,9 +9,13 @@
 std::string AutostartFolder();
 std::string AutostartEntryPath(std::string_view name);
 
-// An entry counts as set when it is there, is not Hidden=true and has a
-// non-empty Exec, whatever program that Exec names.
+// An entry counts as set when it has a non-empty Exec, whatever program that
+// Exec names, and the desktop would start it: not Hidden=true, not
+// X-GNOME-Autostart-enabled=false.
 bool AutostartEntryContentIsSet(std::string_view content);
+// Something at the entry's name that is not a plain file of at most 64 KiB
+// (a FIFO, a device, a huge file) is a foreign entry and counts as set; it is
+// never read.
 bool IsAutoStartSet(std::string_view name);
 
 // The Exec value that starts `executable` with no arguments, quoted and

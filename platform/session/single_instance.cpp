@@ -2,9 +2,11 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -19,6 +21,27 @@ std::string DefaultLockPath(const std::string& name) {
   return folder + "/" + name + "-" + std::to_string(getuid()) + ".lock";
 }
 
+// Why the file open at `fd` is not this user's private lock file; empty
+// when it is.
+std::string PrivacyProblem(int fd) {
+  struct stat status {};
+  if (fstat(fd, &status) != 0) {
+    return "cannot be examined";
+  }
+  if (!S_ISREG(status.st_mode)) {
+    return "is not a regular file";
+  }
+  if (status.st_uid != geteuid()) {
+    return "belongs to user " + std::to_string(status.st_uid);
+  }
+  if ((status.st_mode & 077) != 0) {
+    char mode[8];
+    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(status.st_mode & 07777));
+    return std::string("may be opened by other users (mode ") + mode + ")";
+  }
+  return {};
+}
+
 }  // namespace
 
 SingleInstanceLock::SingleInstanceLock(const std::string& name, std::string lockPath)
@@ -30,14 +53,35 @@ SingleInstanceLock::~SingleInstanceLock() {
   }
 }
 
+SingleInstanceLock::Result SingleInstanceLock::Refuse(std::string problem) {
+  m_Problem = std::move(problem);
+  return Result::NotPrivate;
+}
+
 SingleInstanceLock::Result SingleInstanceLock::Acquire() {
   if (m_Fd >= 0) {
     return Result::Acquired;
   }
-  // O_NOFOLLOW: in a shared temporary folder another user could plant a link.
-  const int fd = open(m_Path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  // In a shared temporary folder another user could plant a link or a file
+  // of their own at the name: never follow a link, never block on a FIFO or
+  // a device, and use only a file that is ours and nobody else's.
+  const int fd = open(m_Path.c_str(),
+                      O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0600);
   if (fd < 0) {
+    const int error = errno;
+    struct stat status {};
+    if (error == ELOOP) {
+      return Refuse("is a symbolic link");
+    }
+    if ((error == EACCES || error == EPERM) && lstat(m_Path.c_str(), &status) == 0 &&
+        status.st_uid != geteuid()) {
+      return Refuse("belongs to user " + std::to_string(status.st_uid));
+    }
     return Result::Unavailable;
+  }
+  if (std::string problem = PrivacyProblem(fd); !problem.empty()) {
+    close(fd);
+    return Refuse(std::move(problem));
   }
   int rc;
   do {

@@ -7,7 +7,7 @@
 
 class SingleInstanceLock {
  public:
-  enum class Result { Acquired, HeldByAnother, Unavailable };
+  enum class Result { Acquired, HeldByAnother, Unavailable, NotPrivate };
 
   // `lockPath` empty: $XDG_RUNTIME_DIR/<name>.lock, else the temporary
   // folder with the user id in the file name.
@@ -17,12 +17,20 @@ class SingleInstanceLock {
   SingleInstanceLock& operator=(const SingleInstanceLock&) = delete;
 
   // Unavailable means the lock file could not be opened; the program then
-  // runs without single-instance protection.
+  // runs without single-instance protection. NotPrivate means something at
+  // the lock's name is not this user's own file (a link, another user's
+  // file, one others may open, not a regular file): another user could hold
+  // it to keep the program from starting, so it is not used; Problem() says
+  // why.
   Result Acquire();
 
   const std::string& Path() const { return m_Path; }
+  const std::string& Problem() const { return m_Problem; }
 
  private:
+  Result Refuse(std::string problem);
+
   std::string m_Path;
+  std::string m_Problem;
   int m_Fd = -1;
 };

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <thread>
 
 #include "hid/IO_HID.h"
@@ -207,6 +208,83 @@ TEST_F(MainFormTest, FailedAutostartWriteIsReportedAndKeepsTheMark) {
   const std::string report = testing::internal::GetCapturedStderr();
   EXPECT_NE(report.find("autostart"), std::string::npos) << report;
   EXPECT_FALSE(form.N2->isChecked());
+}
+
+// The mark set when the window is first shown follows what lies at the
+// entry's name; one click then turns it the other way, writing the
+// program's own entry over one the desktop would not start.
+TEST_F(MainFormTest, AutostartMarkAtStartFollowsTheEntry) {
+  const std::string folder = root_ + "/config/autostart";
+  const std::string entry = folder + "/CorvaneNotification.desktop";
+  const auto writeEntry = [&](const std::string& content) {
+    fs::create_directories(folder);
+    std::ofstream(entry) << content;
+  };
+  struct Case {
+    const char* what;
+    std::function<void()> make;
+    bool checked;
+  } cases[] = {
+      {"none", [] {}, false},
+      {"the program's own",
+       [&] { writeEntry("[Desktop Entry]\nType=Application\nExec=\"/usr/bin/corvane\"\n"); },
+       true},
+      {"another program's", [&] { writeEntry("[Desktop Entry]\nExec=/opt/other --x\n"); }, true},
+      {"hidden", [&] { writeEntry("[Desktop Entry]\nExec=/opt/other\nHidden=true\n"); }, false},
+      {"disabled in GNOME",
+       [&] { writeEntry("[Desktop Entry]\nExec=/opt/other\nX-GNOME-Autostart-enabled=false\n"); },
+       false},
+      {"not a file", [&] { fs::create_directories(entry); }, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(folder);
+    c.make();
+    std::error_code error;
+    const auto typeBefore = fs::symlink_status(entry, error).type();
+    TMainForm& form = Create();
+    form.showMinimized();
+    ProcessEvents();
+    EXPECT_EQ(form.N2->isChecked(), c.checked);
+    EXPECT_EQ(fs::symlink_status(entry, error).type(), typeBefore) << "changed without a click";
+
+    form.N2->trigger();
+    EXPECT_EQ(form.N2->isChecked(), !c.checked);
+    if (!c.checked) {
+      std::ifstream written(entry);
+      const std::string content(std::istreambuf_iterator<char>(written), {});
+      EXPECT_NE(content.find("X-GNOME-Autostart-enabled=true"), std::string::npos) << content;
+      EXPECT_EQ(content.find("Hidden=true"), std::string::npos) << content;
+    }
+    form_.reset();
+  }
+}
+
+// The tray refuses tooltips of 64 characters and more: such a value leaves
+// the tooltip as it was, whichever language brought it. The file is read at
+// every lookup, so each step writes the value its language is to find.
+TEST_F(MainFormTest, TooltipOfSixtyFourCharactersOrMoreKeepsThePreviousOne) {
+  WriteSettings("[English]\nHint=Corvane\n");
+  TMainForm& form = Create();
+  EXPECT_EQ(form.CTrayIcon1->toolTip(), "Corvane");
+  const QString sixtyThree(63, QChar(u'語'));
+  struct Step {
+    QAction* item;
+    const char* section;
+    QString hint;
+    QString tooltip;
+  } steps[] = {
+      {form.N4, "ChineseS", QString(64, QChar(u'简')), "Corvane"},
+      {form.N5, "ChineseT", sixtyThree, sixtyThree},
+      {form.N6, "English", QString(100, QChar(u'x')), sixtyThree},
+      {form.N4, "ChineseS", "", ""},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.section);
+    WriteSettings(std::string("[") + step.section + "]\nHint=" + step.hint.toStdString() + "\n");
+    form.LanguageClick(step.item);
+    EXPECT_EQ(form.CTrayIcon1->toolTip(), step.tooltip);
+  }
 }
 
 TEST_F(MainFormTest, ShownWindowIsHiddenAgain) {

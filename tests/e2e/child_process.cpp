@@ -27,6 +27,7 @@ ChildProcess::ChildProcess(std::vector<std::string> argv, ChildOptions options) 
   int inPipe[2] = {-1, -1};
   int outPipe[2] = {-1, -1};
   if (options.pipeStdin && pipe2(inPipe, O_CLOEXEC) != 0) return;
+  options.captureStdout = options.captureStdout || options.captureStderr;
   if (options.captureStdout && pipe2(outPipe, O_CLOEXEC) != 0) return;
   const pid_t parent = getpid();
 
@@ -42,7 +43,11 @@ ChildProcess::ChildProcess(std::vector<std::string> argv, ChildOptions options) 
     const int devNull = open("/dev/null", O_RDWR);
     if (!options.pipeStdin) dup2(devNull, STDIN_FILENO);
     if (!options.captureStdout && options.quiet) dup2(devNull, STDOUT_FILENO);
-    if (options.quiet) dup2(devNull, STDERR_FILENO);
+    if (options.captureStderr) {
+      dup2(outPipe[1], STDERR_FILENO);
+    } else if (options.quiet) {
+      dup2(devNull, STDERR_FILENO);
+    }
     if (options.inheritFd >= 0) fcntl(options.inheritFd, F_SETFD, 0);
     ApplyEnvironment(options);
     std::vector<char*> args;

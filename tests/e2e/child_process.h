@@ -29,6 +29,7 @@ struct ChildOptions {
   std::map<std::string, std::optional<std::string>> environment;
   bool pipeStdin = false;
   bool captureStdout = false;
+  bool captureStderr = false;  // stderr into the captured lines as well
   bool quiet = true;  // stderr (and uncaptured stdout) to /dev/null
   int inheritFd = -1;  // one more descriptor the child keeps open
 };

@@ -24,6 +24,9 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+# An interruption runs the clean-up as well.
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 cmake --build "$build" --target corvane-notification corvane_icons >/dev/null
 (cd "$build" && cpack -G DEB -B "$work/package" >/dev/null)

@@ -28,4 +28,19 @@ TEST_F(SingleInstanceTest, ASecondStartExitsAtOnceAndLeavesTheFirstRunning) {
   EXPECT_EQ(third->WaitForExit(5s), std::optional<int>(0));
 }
 
+// A lock file that cannot be opened at all (no runtime folder) leaves the
+// program without single-instance protection, but running: every start
+// gets its tray icon and stays.
+TEST_F(SingleInstanceTest, UnopenableLockFileLetsTheProgramRun) {
+  ChildOptions options = m_Session.ProgramOptions();
+  options.environment["XDG_RUNTIME_DIR"] = m_Session.TempDir() + "/no-such-folder";
+  const std::vector<std::string> program{Executable("corvane-notification")};
+  auto first = m_Session.Launch(program, options);
+  ASSERT_NE(WaitForTrayIcon(*first), 0u) << "the program did not run";
+  auto second = m_Session.Launch(program, options);
+  ASSERT_NE(WaitForTrayIcon(*second), 0u) << "the second start did not run";
+  EXPECT_TRUE(first->Running());
+  EXPECT_TRUE(second->Running());
+}
+
 }  // namespace

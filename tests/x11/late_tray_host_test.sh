@@ -15,6 +15,9 @@ cleanup() {
   rm -rf "$runtime"
 }
 trap cleanup EXIT
+# An interruption runs the clean-up as well.
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 XDG_RUNTIME_DIR=$runtime QT_QPA_PLATFORM=xcb "$program" >/dev/null 2>&1 &
 pid=$!

@@ -1,12 +1,17 @@
 #include "platform/session/autostart.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 
@@ -38,6 +43,10 @@ class AutostartTest : public testing::Test {
     std::ostringstream content;
     content << file.rdbuf();
     return content.str();
+  }
+  void WriteHiddenEntryOfSize(size_t size) {
+    const std::string head = "[Desktop Entry]\nExec=x\nHidden=true\n#";
+    WriteRaw(head + std::string(size - head.size() - 1, 'x') + "\n");
   }
   void WriteRaw(const std::string& content) {
     fs::create_directories(root_ + "/autostart");
@@ -83,6 +92,8 @@ TEST_F(AutostartTest, WhatCountsAsSet) {
       {"[Desktop Entry]\nExec=x\n", true},
       {"[Desktop Entry]\nExec = x \nHidden=false\n", true},
       {"[Desktop Entry]\nExec=x\nHidden=true\n", false},
+      {"[Desktop Entry]\nExec=x\nX-GNOME-Autostart-enabled=false\n", false},
+      {"[Desktop Entry]\nExec=x\nX-GNOME-Autostart-enabled=true\n", true},
       {"[Desktop Entry]\nExec=\n", false},
       {"[Desktop Entry]\nName=x\n", false},
       {"[Other Group]\nExec=x\n", false},
@@ -93,6 +104,87 @@ TEST_F(AutostartTest, WhatCountsAsSet) {
   for (const auto& c : cases) {
     EXPECT_EQ(AutostartEntryContentIsSet(c.content), c.set) << c.content;
   }
+}
+
+// IsAutoStartSet asked in a child process of limited memory that is killed
+// after 5 s: none when it hung or died.
+std::optional<bool> AskInChild() {
+  int answer[2];
+  if (pipe(answer) != 0) return std::nullopt;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(answer[0]);
+    const rlimit memory{512u << 20, 512u << 20};
+    setrlimit(RLIMIT_AS, &memory);
+    alarm(5);
+    try {
+      const char result = IsAutoStartSet("CorvaneNotification") ? 'y' : 'n';
+      _exit(write(answer[1], &result, 1) == 1 ? 0 : 1);
+    } catch (...) {
+      _exit(1);  // out of memory: no answer
+    }
+  }
+  close(answer[1]);
+  char result = 0;
+  const bool answered = read(answer[0], &result, 1) == 1;
+  close(answer[0]);
+  waitpid(pid, nullptr, 0);
+  if (!answered) return std::nullopt;
+  return result == 'y';
+}
+
+// What may lie at the entry's name: the answer comes at once, the check mark
+// follows the rules, and nothing there is changed by looking.
+TEST_F(AutostartTest, EveryKindOfEntryIsAnsweredAtOnceAndLeftAsItIs) {
+  const std::string path = AutostartEntryPath("CorvaneNotification");
+  struct Case {
+    const char* what;
+    std::function<void()> make;
+    bool set;
+  } cases[] = {
+      {"none", [] {}, false},
+      {"the program's own",
+       [] { WriteAutostartEntry("CorvaneNotification", "/usr/bin/corvane-notification"); },
+       true},
+      {"another program's", [&] { WriteRaw("[Desktop Entry]\nExec=/opt/other\n"); }, true},
+      {"hidden", [&] { WriteRaw("[Desktop Entry]\nExec=/opt/other\nHidden=true\n"); }, false},
+      {"disabled in GNOME",
+       [&] { WriteRaw("[Desktop Entry]\nExec=x\nX-GNOME-Autostart-enabled=false\n"); }, false},
+      {"a link to a plain entry",
+       [&] {
+         std::ofstream(root_ + "/elsewhere.desktop") << "[Desktop Entry]\nExec=x\n";
+         fs::create_symlink(root_ + "/elsewhere.desktop", path);
+       },
+       true},
+      {"a link to nowhere", [&] { fs::create_symlink(root_ + "/nowhere", path); }, false},
+      {"a FIFO", [&] { ASSERT_EQ(mkfifo(path.c_str(), 0644), 0); }, true},
+      {"a link to an endless device", [&] { fs::create_symlink("/dev/zero", path); }, true},
+      {"a folder", [&] { fs::create_directory(path); }, true},
+      {"a 1 GiB file",
+       [&] {
+         std::ofstream(path) << "[Desktop Entry]\nExec=x\n";
+         fs::resize_file(path, 1ull << 30);
+       },
+       true},
+      // Up to 64 KiB an entry is read (hidden: not set); beyond, it is foreign.
+      {"a hidden entry of 64 KiB", [&] { WriteHiddenEntryOfSize(64 * 1024); }, false},
+      {"a hidden entry of 64 KiB and a byte", [&] { WriteHiddenEntryOfSize(64 * 1024 + 1); },
+       true},
+  };
+  fs::create_directories(root_ + "/autostart");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(path);
+    c.make();
+    std::error_code error;
+    const auto before = fs::symlink_status(path, error);
+    const auto sizeBefore = fs::is_regular_file(path, error) ? fs::file_size(path) : 0;
+    EXPECT_EQ(AskInChild(), std::optional<bool>(c.set));
+    const auto after = fs::symlink_status(path, error);
+    EXPECT_EQ(after.type(), before.type());
+    EXPECT_EQ(fs::is_regular_file(path, error) ? fs::file_size(path) : 0, sizeBefore);
+  }
+  fs::remove_all(path);
 }
 
 TEST_F(AutostartTest, ExecQuotesPathsThatNeedIt) {

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <functional>
 
 namespace {
 
@@ -56,7 +59,7 @@ TEST(SingleInstanceLockTest, SecondProcessIsRefusedWhileTheFirstRuns) {
   std::filesystem::remove(path);
 }
 
-TEST(SingleInstanceLockTest, UnopenableLockFileLetsTheProgramRun) {
+TEST(SingleInstanceLockTest, UnopenableLockFileIsUnavailable) {
   SingleInstanceLock lock("CorvaneNotification", "/nonexistent-folder/x.lock");
   EXPECT_EQ(lock.Acquire(), SingleInstanceLock::Result::Unavailable);
 }
@@ -73,6 +76,71 @@ TEST(SingleInstanceLockTest, DefaultPathIsInTheRuntimeFolder) {
             std::string::npos)
       << fallback;
   if (old != nullptr) setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+}
+
+// What may lie at the lock's name before the start, in a folder others can
+// write to, and whether the lock is taken there.
+TEST(SingleInstanceLockTest, UsesOnlyAPrivateFileOfTheUsersOwn) {
+  using Result = SingleInstanceLock::Result;
+  char pattern[] = "/tmp/corvane-lock-folder-XXXXXX";
+  const std::string folder = mkdtemp(pattern);
+  const std::string path = folder + "/CorvaneNotification-1000.lock";
+  const std::string elsewhere = folder + "/victim";
+  const auto plantFile = [&](mode_t mode, uid_t owner) {
+    std::ofstream(path) << "";
+    chmod(path.c_str(), mode);
+    return chown(path.c_str(), owner, static_cast<gid_t>(-1)) == 0;
+  };
+  struct Case {
+    const char* what;
+    std::function<bool()> plant;  // false: this case cannot be set up here
+    Result expected;
+  } cases[] = {
+      {"nothing", [] { return true; }, Result::Acquired},
+      {"the user's own file left by an earlier run",
+       [&] { return plantFile(0600, geteuid()); }, Result::Acquired},
+      {"a link to another file",
+       [&] {
+         std::ofstream(elsewhere) << "keep";
+         return symlink(elsewhere.c_str(), path.c_str()) == 0;
+       },
+       Result::NotPrivate},
+      {"a link to nowhere", [&] { return symlink(elsewhere.c_str(), path.c_str()) == 0; },
+       Result::NotPrivate},
+      {"another user's file", [&] { return plantFile(0666, 65534); }, Result::NotPrivate},
+      {"the user's file that others may open", [&] { return plantFile(0666, geteuid()); },
+       Result::NotPrivate},
+      {"a FIFO", [&] { return mkfifo(path.c_str(), 0600) == 0; }, Result::NotPrivate},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove(path);
+    std::filesystem::remove(elsewhere);
+    if (!c.plant()) {
+      continue;  // changing a file's owner needs root
+    }
+    const bool targetExisted = std::filesystem::exists(elsewhere);
+    SingleInstanceLock lock("CorvaneNotification", path);
+    const Result result = lock.Acquire();
+    EXPECT_EQ(result, c.expected);
+    if (result == Result::NotPrivate) {
+      EXPECT_FALSE(lock.Problem().empty());
+    }
+    if (c.expected == Result::Acquired) {
+      struct stat status {};
+      ASSERT_EQ(lstat(path.c_str(), &status), 0);
+      EXPECT_TRUE(S_ISREG(status.st_mode));
+      EXPECT_EQ(status.st_uid, geteuid());
+      EXPECT_EQ(status.st_mode & 0777, 0600u);
+    }
+    // Whatever a link pointed at is neither created nor changed.
+    EXPECT_EQ(std::filesystem::exists(elsewhere), targetExisted);
+    if (targetExisted) {
+      std::ifstream target(elsewhere);
+      EXPECT_EQ(std::string(std::istreambuf_iterator<char>(target), {}), "keep");
+    }
+  }
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

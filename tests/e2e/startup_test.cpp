@@ -1,0 +1,115 @@
+// Starts outside an ordinary desktop session: where the program cannot work
+// it says why in one line on stderr and ends with a non-zero code instead of
+// crashing; a platform that needs no display, or an odd autostart entry,
+// never keeps it from running and ending.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+#include <optional>
+
+#include "tests/e2e/child_process.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+class StartupTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/corvane-startup-XXXXXX";
+    root_ = mkdtemp(pattern);
+  }
+  void TearDown() override { std::filesystem::remove_all(root_); }
+
+  // The program's environment: no display of any kind unless a row adds
+  // one, and a home and runtime folder of the test's own.
+  ChildOptions Options(const std::map<std::string, std::optional<std::string>>& row) const {
+    ChildOptions options;
+    options.captureStderr = true;
+    options.environment = {
+        {"DISPLAY", std::nullopt},
+        {"WAYLAND_DISPLAY", std::nullopt},
+        {"WAYLAND_SOCKET", std::nullopt},
+        {"QT_QPA_PLATFORM", std::nullopt},
+        {"HOME", root_},
+        {"XDG_CONFIG_HOME", root_ + "/config"},
+        {"XDG_RUNTIME_DIR", root_},
+        {"DBUS_SESSION_BUS_ADDRESS", std::nullopt},
+        {"LANG", "en_US.UTF-8"},
+    };
+    for (const auto& [name, value] : row) options.environment[name] = value;
+    return options;
+  }
+
+  static std::string Program() {
+    return std::string(CORVANE_BINARY_DIR) + "/bin/corvane-notification";
+  }
+
+  std::string root_;
+};
+
+TEST_F(StartupTest, WithoutADisplayOneLineOnStderrAndAFailureCode) {
+  struct Row {
+    const char* what;
+    std::map<std::string, std::optional<std::string>> environment;
+  } rows[] = {
+      {"an X display nobody serves", {{"DISPLAY", ":9876"}}},
+      {"no display variable at all", {}},
+      {"a Wayland socket that is not there", {{"WAYLAND_DISPLAY", "wayland-77"}}},
+      {"X11 asked for, none there", {{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", ":9876"}}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    ChildProcess program({Program()}, Options(row.environment));
+    const std::optional<int> code = program.WaitForExit(10s);
+    ASSERT_TRUE(code.has_value()) << "still running, or ended by a signal (a crash)";
+    EXPECT_NE(*code, 0);
+    const std::vector<OutputLine> lines = program.AllLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].text.find("no display"), std::string::npos) << lines[0].text;
+  }
+}
+
+TEST_F(StartupTest, APlatformThatNeedsNoDisplayRuns) {
+  ChildProcess program({Program()},
+                       Options({{"QT_QPA_PLATFORM", "offscreen"}, {"DISPLAY", ":9876"}}));
+  EXPECT_FALSE(program.WaitForExit(1500ms).has_value()) << "it did not keep running";
+  program.KillGroup(SIGTERM);
+  EXPECT_EQ(program.WaitForExit(10s), std::optional<int>(0));
+}
+
+TEST_F(StartupTest, ALinkPlantedAtTheFallbackLockRefusesTheStart) {
+  const std::string lock =
+      root_ + "/CorvaneNotification-" + std::to_string(getuid()) + ".lock";
+  ASSERT_EQ(symlink((root_ + "/elsewhere").c_str(), lock.c_str()), 0);
+  ChildProcess program({Program()}, Options({{"XDG_RUNTIME_DIR", std::nullopt},
+                                             {"TMPDIR", root_},
+                                             {"QT_QPA_PLATFORM", "offscreen"}}));
+  const std::optional<int> code = program.WaitForExit(10s);
+  ASSERT_TRUE(code.has_value()) << "it ran on a lock someone else controls";
+  EXPECT_NE(*code, 0);
+  const std::vector<OutputLine> lines = program.AllLines();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].text.find(lock), std::string::npos) << lines[0].text;
+  EXPECT_FALSE(std::filesystem::exists(root_ + "/elsewhere"));
+}
+
+TEST_F(StartupTest, AFifoAsTheAutostartEntryNeitherHoldsUpTheStartNorTheEnd) {
+  const std::string entry = root_ + "/config/autostart/CorvaneNotification.desktop";
+  std::filesystem::create_directories(root_ + "/config/autostart");
+  ASSERT_EQ(mkfifo(entry.c_str(), 0644), 0);
+  ChildProcess program({Program()}, Options({{"QT_QPA_PLATFORM", "offscreen"}}));
+  EXPECT_FALSE(program.WaitForExit(1500ms).has_value());
+  program.KillGroup(SIGTERM);
+  EXPECT_EQ(program.WaitForExit(5s), std::optional<int>(0)) << "SIGTERM did not end it";
+  struct stat status {};
+  ASSERT_EQ(lstat(entry.c_str(), &status), 0);
+  EXPECT_TRUE(S_ISFIFO(status.st_mode)) << "the entry was changed without a click";
+}
+
+}  // namespace
