@@ -183,7 +183,9 @@ TEST_F(HidrawBackendOnFakeSysfs, OpenTrustsOnlyWhatTheOpenedNodeSays) {
     if (c.instance) backend.facts = {{*c.instance, c.descriptor}};
     const auto device = backend.Open(Path(0, "&col03"));
     ASSERT_EQ(device != nullptr, c.opens);
-    if (device) EXPECT_EQ(device->Capabilities()->featureReportByteLength, c.featureLength);
+    if (device) {
+      EXPECT_EQ(device->Capabilities()->featureReportByteLength, c.featureLength);
+    }
   }
 }
 
