@@ -188,6 +188,13 @@ TEST_F(PopupFrame, NumberThatIsNoIntegerEndsCreation) {
   const std::string folder = Folder("LTKeyHint");
   WriteUiFile(folder, "[Default]\nlb_Text->Font->Size=14pt\n");
   EXPECT_THROW(TformLTKeyHintDialog popup(folder), EConvertError);
+  // The start-up report shows the error's text: it names the line to mend.
+  try {
+    TformLTKeyHintDialog popup(folder);
+  } catch (const EConvertError& error) {
+    EXPECT_EQ(error.what(), folder + "UI.txt: [Default] lb_Text->Font->Size=14pt: "
+                                     "'14pt' is not a valid integer value");
+  }
 }
 
 TEST_F(PopupFrame, EveryShowRestartsTheTimerAtTheFullInterval) {
