@@ -133,9 +133,13 @@ void HintPopupFrame::ShowAgain() {
   // can leave it unmapped under a window manager (seen with openbox).
   if (isVisible()) {
     FormShow();
-    return;
+  } else {
+    show();
   }
-  show();
+  // Both popups share one corner: the newest notification must not stay
+  // hidden under the other popup, whether this one was visible already or
+  // the window system mapped it below its sibling.
+  raise();
 }
 
 void HintPopupFrame::showEvent(QShowEvent* event) {
@@ -158,8 +162,9 @@ void HintPopupFrame::FormShow() {
 
   const float factor = GetWindowScaleFactor(this);
   if (const QScreen* primary = QGuiApplication::primaryScreen()) {
-    const QRect work = primary->availableGeometry();
-    const PopupPosition at = BottomRightPopupPosition(work.width(), work.height(), width(), height(), factor);
+    const QRect available = primary->availableGeometry();
+    const WorkArea work{available.x(), available.y(), available.width(), available.height()};
+    const PopupPosition at = BottomRightPopupPosition(work, width(), height(), factor);
     move(at.left, at.top);
   }
   BuildShapeOnce();

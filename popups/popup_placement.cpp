@@ -5,20 +5,26 @@
 
 namespace {
 
-int32_t TruncToInt32(double value) {
-  const double truncated = std::trunc(value);
-  if (!(truncated >= std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
-  if (truncated > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
-  return static_cast<int32_t>(truncated);
+int32_t ClampToInt32(double value) {
+  if (!(value >= std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
+  if (value > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+  return static_cast<int32_t>(value);
+}
+
+// origin + trunc(extent - size - margin), computed in double (exact for any
+// 32-bit operands) and clamped to the 32-bit range once at the end.
+int32_t CornerEdge(int32_t origin, int32_t extent, int32_t size, double margin) {
+  const double offset = std::trunc(static_cast<double>(extent) - size - margin);
+  return ClampToInt32(static_cast<double>(origin) + offset);
 }
 
 }  // namespace
 
-PopupPosition BottomRightPopupPosition(int32_t workWidth, int32_t workHeight, int32_t popupWidth,
-                                       int32_t popupHeight, float factor) {
+PopupPosition BottomRightPopupPosition(const WorkArea& work, int32_t popupWidth, int32_t popupHeight,
+                                       float factor) {
   const double margin = 1.0 * static_cast<double>(factor);
   PopupPosition position;
-  position.left = TruncToInt32(static_cast<double>(workWidth) - popupWidth - margin);
-  position.top = TruncToInt32(static_cast<double>(workHeight) - popupHeight - margin);
+  position.left = CornerEdge(work.left, work.width, popupWidth, margin);
+  position.top = CornerEdge(work.top, work.height, popupHeight, margin);
   return position;
 }

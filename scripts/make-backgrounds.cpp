@@ -10,8 +10,9 @@
 // pixel's colour as key, after drawing the picture over black. So the
 // corners must be fully transparent, and no opaque pixel inside may come
 // out as pure black, or it would become a hole; the panel's darkest colour
-// stays well above black for that reason. Shapes are large and soft so that
-// the nearest-neighbour enlargement at 125 %, 150 % and 200 % stays clean.
+// stays well above black for that reason. The program enlarges the picture
+// smoothly at 125 %, 150 % and 200 %, but cuts the outline from its
+// pixel-by-pixel enlargement, so the corners are kept large and simple.
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>

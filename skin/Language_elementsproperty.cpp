@@ -47,6 +47,42 @@ int32_t IntegerField(const std::u16string& text, int32_t n) {
   return UiTextToInt(GetDelimitedField(text, u',', n));
 }
 
+// A value of the description together with where it was found, so that a
+// value that does not convert can be reported with its file, section and key.
+struct FoundValue {
+  std::u16string section;
+  std::u16string key;
+  std::u16string value;
+};
+
+FoundValue FindUiValue(const TlanguageElementsProperty& record, std::u16string_view key) {
+  FoundValue found;
+  found.key = std::u16string(key);
+  if (!record.m_Description) return found;
+  for (const std::u16string* section : {&record.m_Section, &record.m_DefaultSection}) {
+    found.value = record.m_Description->ReadString(*section, key, u"");
+    if (!found.value.empty()) {
+      found.section = *section;
+      return found;
+    }
+  }
+  return found;
+}
+
+// Runs `convert` on the found value. Its conversion error stays the error
+// that ends the application of the description; only its text gains the
+// file, the section, the key and the value, so that the report points at
+// the line to mend.
+template <typename Convert>
+auto ConvertFound(const std::string& path, const FoundValue& found, Convert convert) {
+  try {
+    return convert(found.value);
+  } catch (const EConvertError& error) {
+    throw EConvertError(path + ": [" + Utf16ToUtf8(found.section) + "] " + Utf16ToUtf8(found.key) +
+                        "=" + Utf16ToUtf8(found.value) + ": " + error.what());
+  }
+}
+
 int32_t ClampToInt32(int64_t value) {
   return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
                                                   std::numeric_limits<int32_t>::max()));
@@ -55,9 +91,10 @@ int32_t ClampToInt32(int64_t value) {
 // One element's view of the description.
 class ElementSteps {
  public:
-  ElementSteps(const TlanguageElementsProperty& record, UiWindow& window, UiElement& element,
-               std::u16string_view fontOverride)
+  ElementSteps(const TlanguageElementsProperty& record, const std::string& path, UiWindow& window,
+               UiElement& element, std::u16string_view fontOverride)
       : m_Record(record),
+        m_Path(path),
         m_Window(window),
         m_Element(element),
         m_Override(fontOverride),
@@ -65,10 +102,10 @@ class ElementSteps {
         m_ElementName(element.ElementName()) {}
 
   // The window-qualified key, then the element key.
-  std::u16string BothKeys(std::u16string_view suffix) const {
-    std::u16string value = Lookup(m_Qualified + std::u16string(suffix));
-    if (value.empty()) value = Lookup(m_ElementName + std::u16string(suffix));
-    return value;
+  FoundValue BothKeys(std::u16string_view suffix) const {
+    FoundValue found = Find(m_Qualified + std::u16string(suffix));
+    if (found.value.empty()) found = Find(m_ElementName + std::u16string(suffix));
+    return found;
   }
 
   // A global key, then (when allowed) the element key.
@@ -80,9 +117,12 @@ class ElementSteps {
   }
 
   void Position() {
-    const std::u16string value = BothKeys(u"->Position");
-    if (value.empty()) return;
-    const Rect rect = ParseUiRect(value, m_Window.NativeHandle());
+    const FoundValue found = BothKeys(u"->Position");
+    if (found.value.empty()) return;
+    const WindowHandle handle = m_Window.NativeHandle();
+    const Rect rect = ConvertFound(m_Path, found, [handle](const std::u16string& value) {
+      return ParseUiRect(value, handle);
+    });
     m_Element.SetLeft(rect.left);
     m_Element.SetTop(rect.top);
     m_Element.SetWidth(ClampToInt32(int64_t{rect.right} - rect.left));
@@ -90,13 +130,13 @@ class ElementSteps {
   }
 
   void Color() {
-    const std::u16string value = BothKeys(u"->Color");
-    if (!value.empty()) m_Element.SetColor(ParseUiColor(value));
+    const FoundValue found = BothKeys(u"->Color");
+    if (!found.value.empty()) m_Element.SetColor(Colour(found));
   }
 
   void EditColor() {
-    const std::u16string value = BothKeys(u"->Color");
-    if (!value.empty()) m_Element.SetEditColor(ParseUiColor(value));
+    const FoundValue found = BothKeys(u"->Color");
+    if (!found.value.empty()) m_Element.SetEditColor(Colour(found));
   }
 
   void FontName(bool overrideUsed, bool elementKeyAllowed) {
@@ -119,20 +159,22 @@ class ElementSteps {
   }
 
   void FontSize(std::u16string_view globalDefault = {}) {
-    std::u16string value = BothKeys(u"->Font->Size");
-    if (value.empty() && !globalDefault.empty()) value = Lookup(globalDefault);
-    if (!value.empty()) m_Element.SetFontSize(UiTextToInt(value));
+    FoundValue found = BothKeys(u"->Font->Size");
+    if (found.value.empty() && !globalDefault.empty()) found = Find(globalDefault);
+    if (found.value.empty()) return;
+    m_Element.SetFontSize(
+        ConvertFound(m_Path, found, [](const std::u16string& value) { return UiTextToInt(value); }));
   }
 
   void FontColor(std::u16string_view globalDefault = {}) {
-    std::u16string value = BothKeys(u"->Font->Color");
-    if (value.empty() && !globalDefault.empty()) value = Lookup(globalDefault);
-    if (!value.empty()) m_Element.SetFontColor(ParseUiColor(value));
+    FoundValue found = BothKeys(u"->Font->Color");
+    if (found.value.empty() && !globalDefault.empty()) found = Find(globalDefault);
+    if (!found.value.empty()) m_Element.SetFontColor(Colour(found));
   }
 
   void CaptionFontColor() {
-    const std::u16string value = BothKeys(u"->Font->Color");
-    if (!value.empty()) m_Element.SetCaptionFontColor(ParseUiColor(value));
+    const FoundValue found = BothKeys(u"->Font->Color");
+    if (!found.value.empty()) m_Element.SetCaptionFontColor(Colour(found));
   }
 
   // Only "1" makes the style bold; any other value leaves it unchanged.
@@ -155,9 +197,15 @@ class ElementSteps {
     return style;
   }
 
+  UiColor Colour(const FoundValue& found) const {
+    return ConvertFound(m_Path, found, [](const std::u16string& value) { return ParseUiColor(value); });
+  }
+
+  FoundValue Find(std::u16string_view key) const { return FindUiValue(m_Record, key); }
   std::u16string Lookup(std::u16string_view key) const { return LookupUiValue(m_Record, key); }
 
   const TlanguageElementsProperty& m_Record;
+  const std::string& m_Path;
   UiWindow& m_Window;
   UiElement& m_Element;
   std::u16string_view m_Override;
@@ -250,7 +298,7 @@ bool ApplyUiDescription(TlanguageElementsProperty& record, UiWindow& window,
     UiElement* element = window.ElementAt(i);
     if (element == nullptr) continue;
     const std::u16string kind = element->KindName();
-    ElementSteps steps(record, window, *element, fontOverride);
+    ElementSteps steps(record, path, window, *element, fontOverride);
     if (IsPositionKind(kind)) steps.Position();
     ApplyKindSteps(kind, steps);
   }
@@ -258,10 +306,7 @@ bool ApplyUiDescription(TlanguageElementsProperty& record, UiWindow& window,
 }
 
 std::u16string LookupUiValue(const TlanguageElementsProperty& record, std::u16string_view key) {
-  if (!record.m_Description) return {};
-  std::u16string value = record.m_Description->ReadString(record.m_Section, key, u"");
-  if (!value.empty()) return value;
-  return record.m_Description->ReadString(record.m_DefaultSection, key, u"");
+  return FindUiValue(record, key).value;
 }
 
 UiColor ParseUiColor(std::u16string_view value) {

@@ -47,7 +47,9 @@ class TlanguageElementsProperty {
 // An integer field that is no integer throws EConvertError at once:
 // elements handled before keep their new values, the failing element keeps
 // what its earlier steps set, later elements are not touched, and the record
-// keeps the open description.
+// keeps the open description. The error's text names the file, the section,
+// the key and the value:
+//   <path>: [Default] lb_Text->Font->Size=14pt: '14pt' is not a valid integer value
 bool ApplyUiDescription(TlanguageElementsProperty& record, UiWindow& window,
                         const std::string& path, uint16_t languageId,
                         std::u16string_view fontOverride, std::u16string_view sectionSuffix);

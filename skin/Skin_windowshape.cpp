@@ -1,5 +1,6 @@
 #include "skin/Skin_windowshape.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -75,4 +76,10 @@ int32_t ScaledSide(int32_t side, float factor) {
 
 PixelSize ScaledPictureSize(PixelSize picture, float factor) {
   return PixelSize{ScaledSide(picture.width, factor), ScaledSide(picture.height, factor)};
+}
+
+int32_t NearestSourceIndex(int32_t target, int32_t targetSize, int32_t sourceSize) {
+  if (targetSize <= 0 || sourceSize <= 0) return 0;
+  const int64_t index = (2 * int64_t{target} + 1) * sourceSize / (2 * int64_t{targetSize});
+  return static_cast<int32_t>(std::clamp<int64_t>(index, 0, sourceSize - 1));
 }

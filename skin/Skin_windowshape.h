@@ -80,3 +80,10 @@ struct PixelSize {
   friend bool operator==(const PixelSize&, const PixelSize&) = default;
 };
 PixelSize ScaledPictureSize(PixelSize picture, float factor);
+
+// The source pixel whose area holds the centre of pixel `target` when
+// `sourceSize` pixels are stretched over `targetSize`: floor((target + 0.5)
+// x sourceSize / targetSize). Enlarging by this index keeps every source
+// pixel a solid block, so a picture's outline keeps its shape exactly.
+// `target` must lie in [0, targetSize).
+int32_t NearestSourceIndex(int32_t target, int32_t targetSize, int32_t sourceSize);

@@ -71,3 +71,17 @@ std::u16string UiDescription::ReadString(std::u16string_view section, std::u16st
   std::optional<std::u16string> value = Find(section, name);
   return value ? std::move(*value) : std::u16string(defaultValue);
 }
+
+std::vector<std::u16string> UiDescription::SectionNames() const {
+  std::vector<std::u16string> names;
+  names.reserve(m_Sections->byName.size());
+  for (const auto& [name, entries] : m_Sections->byName) names.push_back(name);
+  return names;
+}
+
+std::vector<std::pair<std::u16string, std::u16string>> UiDescription::EntriesOf(
+    std::u16string_view section) const {
+  const auto sectionIt = m_Sections->byName.find(AsciiLower(section));
+  if (sectionIt == m_Sections->byName.end()) return {};
+  return {sectionIt->second.begin(), sectionIt->second.end()};
+}

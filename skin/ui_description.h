@@ -10,6 +10,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 class UiDescription {
  public:
@@ -24,6 +26,11 @@ class UiDescription {
   // As the framework's ReadString: the value, or `defaultValue` when absent.
   std::u16string ReadString(std::u16string_view section, std::u16string_view name,
                             std::u16string_view defaultValue) const;
+
+  // The names of all sections, and the entries of one, as they are matched:
+  // names in ASCII lower case, values as written; in no particular order.
+  std::vector<std::u16string> SectionNames() const;
+  std::vector<std::pair<std::u16string, std::u16string>> EntriesOf(std::u16string_view section) const;
 
   ~UiDescription();
 

@@ -15,14 +15,14 @@ void ImageElement::SetPicture(const QImage& picture) {
   if (m_AutoSize) resize(picture.size());
 }
 
-QImage ImageElement::RenderPixels() const {
+QImage ImageElement::RenderPixels(const QImage& picture) const {
   if (width() <= 0 || height() <= 0) return {};
   QImage pixels(width(), height(), QImage::Format_RGB32);
   if (pixels.isNull()) return {};
   pixels.fill(palette().color(backgroundRole()));
-  if (!m_Picture.isNull()) {
+  if (!picture.isNull()) {
     QPainter painter(&pixels);
-    painter.drawImage(0, 0, m_Picture);
+    painter.drawImage(0, 0, picture);
   }
   return pixels;
 }

@@ -18,7 +18,9 @@ class ImageElement : public QLabel {
 
   // The element's own W x H pixels as they are shown: the picture at the
   // top-left corner over the element's background colour.
-  QImage RenderPixels() const;
+  QImage RenderPixels() const { return RenderPixels(m_Picture); }
+  // The same with `picture` in place of the element's own.
+  QImage RenderPixels(const QImage& picture) const;
 
  private:
   bool m_AutoSize = true;

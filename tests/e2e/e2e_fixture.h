@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "tests/e2e/child_process.h"
@@ -26,9 +28,13 @@ class WholeProgramTest : public ::testing::Test {
     return m_Session.Launch({Executable("corvane-notification")}, m_Session.ProgramOptions(lang));
   }
 
-  // corvane-simulator, reading its scenario from the pipe the test writes to.
-  std::unique_ptr<ChildProcess> StartSimulator(const std::string& lang = "en_US.UTF-8") {
+  // corvane-simulator, reading its scenario from the pipe the test writes to;
+  // `environment` adds to (or, with std::nullopt, removes from) the session's.
+  std::unique_ptr<ChildProcess> StartSimulator(
+      const std::string& lang = "en_US.UTF-8",
+      const std::map<std::string, std::optional<std::string>>& environment = {}) {
     ChildOptions options = m_Session.ProgramOptions(lang);
+    for (const auto& [name, value] : environment) options.environment[name] = value;
     options.pipeStdin = true;
     options.captureStdout = true;
     return m_Session.Launch({Executable("corvane-simulator")}, options);

@@ -1,7 +1,10 @@
 // Device events through corvane-simulator, seen on screen: which popup, its
-// texts, its place at the bottom-right of the work area, its outline, the
-// focus it must not take, its timer, and full-screen suppression.
+// texts, its place at the bottom-right of the work area (also on a primary
+// monitor away from the screen's origin), its outline, the focus it must not
+// take, which popup is on top, its timer, and full-screen suppression.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "tests/e2e/e2e_fixture.h"
 #include "tests/e2e/popup_trace_line.h"
@@ -15,6 +18,8 @@ class PopupTest : public WholeProgramTest {
   void SetUp() override {
     WholeProgramTest::SetUp();
     if (HasFatalFailure()) return;
+    ArrangeMonitors();
+    if (HasFatalFailure()) return;
     // The user's window, active before any popup shows; placed top-left by
     // the window manager, away from the popups' corner.
     m_Window = m_Session.Launch({"xlogo", "-geometry", "200x150+40+40"}, {});
@@ -23,12 +28,15 @@ class PopupTest : public WholeProgramTest {
     ASSERT_TRUE(WaitUntil([&] { return Probe().ActiveWindow() != 0; }, 5s));
     m_Active = Probe().ActiveWindow();
 
-    m_Simulator = StartSimulator();
+    m_Simulator = StartSimulator("en_US.UTF-8", m_ProgramEnvironment);
     ASSERT_TRUE(m_Simulator->Started());
     ASSERT_NE(WaitForTrayIcon(*m_Simulator), 0u) << "the simulator's program did not start";
     m_Desktop = Probe().Grab(Probe().ScreenSize());
     ASSERT_TRUE(m_Desktop);
   }
+
+  // Runs before any program of the test starts.
+  virtual void ArrangeMonitors() {}
 
   xcb_window_t WindowOfXlogo() {
     for (const xcb_window_t window : Probe().WindowsNamed("xlogo")) {
@@ -98,6 +106,19 @@ class PopupTest : public WholeProgramTest {
     return list;
   }
 
+  // Shows the popup of `command` and grabs it from the screen once painted.
+  std::optional<Screenshot> ShowAndGrab(const std::string& command, PopupShowLine* shown) {
+    const auto line = Send(command, 5s);
+    if (!line) return std::nullopt;
+    const auto parsed = ParsePopupShow(line->text);
+    if (!parsed) return std::nullopt;
+    *shown = *parsed;
+    const ScreenRect rect{shown->x, shown->y, shown->width, shown->height};
+    if (!WaitUntil([&] { return WindowShownAt(rect); }, 3s)) return std::nullopt;
+    std::this_thread::sleep_for(200ms);  // painted
+    return Probe().Grab(rect);
+  }
+
   // The program's window at `rect`, on screen.
   bool WindowShownAt(const ScreenRect& rect) {
     for (const xcb_window_t w : Probe().WindowsOfPid(static_cast<uint32_t>(m_Simulator->Pid()))) {
@@ -106,6 +127,7 @@ class PopupTest : public WholeProgramTest {
     return false;
   }
 
+  std::map<std::string, std::optional<std::string>> m_ProgramEnvironment;
   std::unique_ptr<ChildProcess> m_Window;
   std::unique_ptr<ChildProcess> m_Simulator;
   xcb_window_t m_Active = 0;
@@ -280,6 +302,86 @@ TEST_F(PopupTest, OnlyTheTrayIconAndThePopupsAreEverVisible) {
     EXPECT_FALSE(Probe().IsViewable(w)) << "the main window is on screen";
   }
   EXPECT_TRUE(strays.empty()) << "on screen: " << ::testing::PrintToString(strays);
+}
+
+size_t PixelsThatDiffer(const Screenshot& a, const Screenshot& b) {
+  if (a.pixels.size() != b.pixels.size()) return std::max(a.pixels.size(), b.pixels.size());
+  size_t differ = 0;
+  for (size_t i = 0; i < a.pixels.size(); ++i) differ += a.pixels[i] != b.pixels[i];
+  return differ;
+}
+
+// Both popups share one corner. A popup shown again while it is visible must
+// come up above the other one: the newest notification is the one on screen.
+TEST_F(PopupTest, ThePopupShownLastIsOnTop) {
+  Plug("kb", "keyboard");
+  PopupShowLine lt, rt, ltAgain;
+  const auto ltAlone = ShowAndGrab("lt kb 1", &lt);
+  ASSERT_TRUE(ltAlone) << "the LT-key popup did not show";
+  const auto rtOnTop = ShowAndGrab("rt kb 1", &rt);
+  ASSERT_TRUE(rtOnTop) << "the RT-mode popup did not show";
+  ASSERT_EQ((ScreenRect{lt.x, lt.y, lt.width, lt.height}), (ScreenRect{rt.x, rt.y, rt.width, rt.height}))
+      << "the test needs both popups on the same place";
+  const size_t apart = PixelsThatDiffer(*ltAlone, *rtOnTop);
+  ASSERT_GT(apart, 500u) << "the two popups look alike; the test cannot tell them apart";
+
+  // Well within the two seconds, so the LT-key popup is still visible.
+  const auto latest = ShowAndGrab("lt kb 1", &ltAgain);
+  ASSERT_TRUE(latest);
+  EXPECT_EQ(ltAgain.popup, "LTKeyHint");
+  EXPECT_LT(PixelsThatDiffer(*latest, *ltAlone) * 20, apart)
+      << "the screen does not show the LT-key popup that was shown last";
+  EXPECT_GT(PixelsThatDiffer(*latest, *rtOnTop) * 20, apart * 19)
+      << "the RT-mode popup still covers the LT-key popup shown after it";
+}
+
+// On X11 the primary monitor need not start at the screen's origin: here it
+// is the right half of the screen, and the popup belongs at the bottom-right
+// of its work area, not at the same offset from the screen's origin.
+class PopupOnOffsetPrimaryTest : public PopupTest {
+ protected:
+  static constexpr int kMonitorWidth = 960;
+
+  void ArrangeMonitors() override {
+    const ScreenRect screen = Probe().ScreenSize();
+    const std::string height = std::to_string(screen.height);
+    // RandR monitors: a name beginning with '*' makes the monitor primary.
+    ASSERT_EQ(m_Session.Tool({"xrandr", "--setmonitor", "*right",
+                              std::to_string(kMonitorWidth) + "/254x" + height + "/286+" +
+                                  std::to_string(kMonitorWidth) + "+0",
+                              "none"}),
+              0);
+    ASSERT_EQ(m_Session.Tool({"xrandr", "--setmonitor", "left",
+                              std::to_string(kMonitorWidth) + "/254x" + height + "/286+0+0", "none"}),
+              0);
+    // With several monitors Qt takes each one's whole geometry as its work
+    // area, because _NET_WORKAREA spans them all; told to rely on it, Qt cuts
+    // the tray's strut off the primary monitor, and the expected place below
+    // is exact.
+    m_ProgramEnvironment["QT_RELY_ON_NET_WORKAREA_ATOM"] = "1";
+  }
+};
+
+TEST_F(PopupOnOffsetPrimaryTest, PopupSitsAtTheBottomRightOfThePrimaryMonitor) {
+  Plug("kb", "keyboard");
+  const auto workArea = Probe().WorkArea();
+  ASSERT_TRUE(workArea);
+  // The primary monitor's part of the work area.
+  const int left = std::max(workArea->x, kMonitorWidth);
+  const int right = std::min(workArea->x + workArea->width, 2 * kMonitorWidth);
+  const int top = workArea->y;
+  const int bottom = workArea->y + workArea->height;
+
+  for (const char* command : {"lt kb 2", "rt kb 1"}) {
+    SCOPED_TRACE(command);
+    PopupShowLine shown;
+    const auto screen = ShowAndGrab(command, &shown);
+    ASSERT_TRUE(screen) << "no popup on screen at its traced place: " << ProgramWindowsOnScreen();
+    EXPECT_EQ(shown.x, right - shown.width - 1);
+    EXPECT_EQ(shown.y, bottom - shown.height - 1);
+    EXPECT_GE(shown.x, left) << "the popup is not on the primary monitor";
+    EXPECT_GE(shown.y, top);
+  }
 }
 
 }  // namespace

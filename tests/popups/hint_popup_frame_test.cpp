@@ -93,8 +93,8 @@ TEST_F(PopupFrame, ShowPlacesThePopupAtTheBottomRightOfThePrimaryWorkArea) {
   TformLTKeyHintDialog popup(Folder("LTKeyHint"));
   popup.ShowHintText(QStringLiteral("LT Key"), QStringLiteral("LT 3"));
   const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
-  const PopupPosition expected =
-      BottomRightPopupPosition(work.width(), work.height(), popup.width(), popup.height(), 1.0f);
+  const PopupPosition expected = BottomRightPopupPosition(
+      {work.x(), work.y(), work.width(), work.height()}, popup.width(), popup.height(), 1.0f);
   EXPECT_EQ(popup.pos(), QPoint(expected.left, expected.top));
 }
 
@@ -188,6 +188,13 @@ TEST_F(PopupFrame, NumberThatIsNoIntegerEndsCreation) {
   const std::string folder = Folder("LTKeyHint");
   WriteUiFile(folder, "[Default]\nlb_Text->Font->Size=14pt\n");
   EXPECT_THROW(TformLTKeyHintDialog popup(folder), EConvertError);
+  // The start-up report shows the error's text: it names the line to mend.
+  try {
+    TformLTKeyHintDialog popup(folder);
+  } catch (const EConvertError& error) {
+    EXPECT_EQ(error.what(), folder + "UI.txt: [Default] lb_Text->Font->Size=14pt: "
+                                     "'14pt' is not a valid integer value");
+  }
 }
 
 TEST_F(PopupFrame, EveryShowRestartsTheTimerAtTheFullInterval) {
@@ -222,7 +229,8 @@ TEST_F(PopupFrame, TimerExpiryHidesAndDisablesTheTimer) {
 TEST_F(PopupFrame, TraceHasOneLinePerShowAndPerHide) {
   TformRTModeHintDialog popup(Folder("RTModeHint"));
   const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
-  const PopupPosition at = BottomRightPopupPosition(work.width(), work.height(), 247, 136, 1.0f);
+  const PopupPosition at =
+      BottomRightPopupPosition({work.x(), work.y(), work.width(), work.height()}, 247, 136, 1.0f);
   const std::string where =
       " x=" + std::to_string(at.left) + " y=" + std::to_string(at.top) + " w=247 h=136";
 

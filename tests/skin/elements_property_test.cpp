@@ -4,11 +4,13 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "skin/Language_elementsproperty.h"
 #include "skin/Ui_releaseelements.h"
+#include "skin/text_helpers.h"
 #include "tests/skin/fake_ui_toolkit.h"
 #include "tests/skin/rect_printer.h"
 
@@ -178,13 +180,64 @@ TEST_F(ApplyUiDescriptionTest, ConversionErrorStopsAtTheFailingElement) {
     ApplyUiDescription(record, window, path, kEnglish, u"", u"");
     FAIL() << "no conversion error";
   } catch (const EConvertError& error) {
-    EXPECT_STREQ(error.what(), "'abc' is not a valid integer value");
+    EXPECT_EQ(error.what(), path + ": [Default] lb_B->Font->Size=abc: 'abc' is not a valid integer value");
   }
   EXPECT_EQ(first.log, (Log{"size=10"}));
   EXPECT_EQ(second.log, (Log{"color=7"}));
   EXPECT_TRUE(third.log.empty());
   EXPECT_NE(record.m_Description, nullptr);
 }
+
+struct BrokenValueCase {
+  const char* name;
+  const char* kind;
+  const char* description;
+  // What follows "<path>: " in the error's text.
+  const char* report;
+  friend void PrintTo(const BrokenValueCase& c, std::ostream* os) { *os << c.name; }
+};
+
+class BrokenValue : public UiDescriptionFixture, public testing::WithParamInterface<BrokenValueCase> {};
+
+// A value that does not convert is reported with the file, the section and
+// the key it was found under, and the value as written.
+TEST_P(BrokenValue, ReportNamesTheFileSectionKeyAndValue) {
+  const BrokenValueCase& c = GetParam();
+  const std::string path = Write(c.description);
+  RecordingWindow window(u"formLTKeyHintDialog");
+  window.Add(Utf8ToUtf16(c.kind), u"lb_Text");
+  TlanguageElementsProperty record;
+  try {
+    ApplyUiDescription(record, window, path, kEnglish, u"", u"");
+    FAIL() << "no conversion error";
+  } catch (const EConvertError& error) {
+    EXPECT_EQ(error.what(), path + ": " + c.report);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, BrokenValue,
+    testing::Values(
+        BrokenValueCase{"FontSizeWithUnit", "TLabel", "[Default]\nlb_Text->Font->Size=14pt\n",
+                        "[Default] lb_Text->Font->Size=14pt: '14pt' is not a valid integer value"},
+        BrokenValueCase{"WindowQualifiedKeyInTheLanguageSection", "TLabel",
+                        "[English]\nformLTKeyHintDialog->lb_Text->Font->Size = 1 4\n"
+                        "[Default]\nlb_Text->Font->Size=14\n",
+                        "[English] formLTKeyHintDialog->lb_Text->Font->Size=1 4: "
+                        "'1 4' is not a valid integer value"},
+        BrokenValueCase{"RectangleWithoutNumbers", "TLabel", "[Default]\nlb_Text->Position=rectp\n",
+                        "[Default] lb_Text->Position=rectp: '' is not a valid integer value"},
+        BrokenValueCase{"RectangleWithAWord", "TImage", "[Default]\nlb_Text->Position=rectwh,0,0,wide,10\n",
+                        "[Default] lb_Text->Position=rectwh,0,0,wide,10: 'wide' is not a valid integer value"},
+        BrokenValueCase{"ColourWithTwoNumbers", "TLabel", "[Default]\nlb_Text->Color=rgb,1,2\n",
+                        "[Default] lb_Text->Color=rgb,1,2: '' is not a valid integer value"},
+        BrokenValueCase{"FontColour", "TEdit", "[Default]\nlb_Text->Font->Color=RGB,1,2,x\n",
+                        "[Default] lb_Text->Font->Color=RGB,1,2,x: 'x' is not a valid integer value"},
+        BrokenValueCase{"MemoDefaultFontSize", "TMemo", "[Default]\nDefaultFontSize=9.5\n",
+                        "[Default] DefaultFontSize=9.5: '9.5' is not a valid integer value"},
+        BrokenValueCase{"EditColour", "TAdvEdit", "[English]\nlb_Text->Color=rgb,,1,1\n",
+                        "[English] lb_Text->Color=rgb,,1,1: '' is not a valid integer value"}),
+    [](const testing::TestParamInfo<BrokenValueCase>& info) { return info.param.name; });
 
 // One description with every element key and one with the global keys; the
 // per-kind steps decide what each kind takes and in which order.

@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <memory>
 #include <random>
 
@@ -250,6 +251,82 @@ TEST_F(SkinQt, AdapterAppliesADescriptionToWidgets) {
   EXPECT_EQ(caption->font().family(), "DejaVu Serif");
   EXPECT_EQ(caption->palette().color(QPalette::WindowText), QColor(0, 128, 0));
   EXPECT_NE(edit->font().family(), "DejaVu Serif");
+}
+
+// Darkness of the middle row of `picture` (255 - green) summed per line of
+// a picture whose lines repeat every `period` source pixels.
+std::vector<int> DarknessPerLine(const QImage& picture, int sourceWidth, int period) {
+  std::vector<int> lines(static_cast<size_t>(sourceWidth / period), 0);
+  const int y = picture.height() / 2;
+  for (int x = 0; x < picture.width(); ++x) {
+    const int source = NearestSourceIndex(x, picture.width(), sourceWidth);
+    lines[static_cast<size_t>(source / period)] += 255 - picture.pixelColor(x, y).green();
+  }
+  return lines;
+}
+
+// Thin lines one pixel wide, one every three pixels: enlarged pixel by
+// pixel at 150 %, they would come out one and two pixels wide in turn.
+TEST_F(SkinQt, EnlargedBackgroundKeepsThinLinesEvenlyWide) {
+  constexpr int kWidth = 24, kPeriod = 3;
+  QImage picture(kWidth, 6, QImage::Format_ARGB32);
+  picture.fill(QColor(255, 255, 255));
+  for (int x = 1; x < kWidth; x += kPeriod)
+    for (int y = 0; y < picture.height(); ++y) picture.setPixelColor(x, y, QColor(60, 60, 60));
+
+  for (const float factor : {1.25f, 1.5f, 1.75f}) {
+    SCOPED_TRACE(factor);
+    const ScaledBackground scaled = ScalePngBackground(picture, factor);
+    ASSERT_EQ(scaled.shown.size(), QSize(static_cast<int>(kWidth * factor), static_cast<int>(6 * factor)));
+    const std::vector<int> lines = DarknessPerLine(scaled.shown, kWidth, kPeriod);
+    const auto [least, most] = std::minmax_element(lines.begin(), lines.end());
+    // Each line carries the ink of factor x one pixel, within a tenth.
+    const double ink = factor * (255 - 60);
+    EXPECT_GT(*least, ink * 0.9) << ::testing::PrintToString(lines);
+    EXPECT_LT(*most, ink * 1.1) << ::testing::PrintToString(lines);
+  }
+}
+
+// The outline is cut from the picture enlarged pixel-exactly: every window
+// pixel belongs to the shape exactly when the source pixel under its centre
+// does, whatever the smoothing spreads into the transparent pixels around.
+TEST_F(SkinQt, EnlargedOutlineIsThePicturesOwnOutlineAtTheNewSize) {
+  QImage picture = RoundedPicture(20, 12, 3);
+  for (int y = 0; y < 12; ++y) picture.setPixelColor(9, y, Qt::transparent);  // a one-pixel slit
+  picture.setPixelColor(14, 5, QColor(0, 0, 0));                              // opaque black: cut out
+  picture.setPixelColor(4, 6, QColor(255, 0, 0, 128));                        // half transparent: kept
+  const auto keptAt = [&picture](int x, int y) {
+    const QColor c = picture.pixelColor(x, y);
+    return c.alpha() == 255 ? (c.rgb() & 0xFFFFFF) != 0 : c.alpha() > 0;
+  };
+
+  for (const float factor : {1.0f, 1.25f, 1.5f, 2.0f}) {
+    SCOPED_TRACE(factor);
+    const ScaledBackground scaled = ScalePngBackground(picture, factor);
+    ASSERT_FALSE(scaled.outline.isNull());
+    ASSERT_EQ(scaled.outline.size(), scaled.shown.size());
+    const QRegion shape = WindowShapeRegion(scaled.outline);
+    const int width = scaled.outline.width(), height = scaled.outline.height();
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        const bool kept = keptAt(NearestSourceIndex(x, width, 20), NearestSourceIndex(y, height, 12));
+        ASSERT_EQ(shape.contains(QPoint(x, y)), kept) << x << "," << y;
+      }
+    }
+  }
+}
+
+TEST_F(SkinQt, WindowTakesTheOutlineOfTheLoadedBackground) {
+  QImage picture = RoundedPicture(20, 12, 3);
+  picture.setPixelColor(10, 6, Qt::transparent);
+  const QString path = Save(picture, "shape.png", "PNG");
+  QWidget window;
+  ImageElement image(&window);
+  SetWindowShapeFromImage(&window, image, path);
+  const float factor = GetWindowScaleFactor(&window);
+  const ScaledBackground scaled = ScalePngBackground(picture, factor);
+  EXPECT_EQ(image.Picture(), scaled.shown);
+  EXPECT_EQ(window.mask(), WindowShapeRegion(scaled.outline));
 }
 
 }  // namespace

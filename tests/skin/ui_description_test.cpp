@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "skin/text_helpers.h"
 #include "tests/skin/temp_dir.h"
@@ -63,6 +66,20 @@ TEST(UiDescription, ReadStringFallsBackOnlyWhenAbsent) {
   EXPECT_EQ(description->ReadString(u"E", u"Empty", u"dflt"), u"");
   EXPECT_EQ(description->ReadString(u"E", u"NoValue", u"dflt"), u"dflt");
   EXPECT_EQ(description->ReadString(u"X", u"Empty", u"dflt"), u"dflt");
+}
+
+// The listing holds exactly what lookups can find: the first block of a
+// repeated section, the first of a repeated entry, no entry without '='.
+TEST(UiDescription, ListsTheEntriesLookupsFind) {
+  const auto description =
+      UiDescription::FromBytes("K=0\n[English]\nA=1\na=2\nNoValue\n[Default]\nB=\n[ENGLISH]\nC=3\n");
+  std::vector<std::u16string> sections = description->SectionNames();
+  std::sort(sections.begin(), sections.end());
+  EXPECT_EQ(sections, (std::vector<std::u16string>{u"default", u"english"}));
+  using Entries = std::vector<std::pair<std::u16string, std::u16string>>;
+  EXPECT_EQ(description->EntriesOf(u"English"), (Entries{{u"a", u"1"}}));
+  EXPECT_EQ(description->EntriesOf(u"default"), (Entries{{u"b", u""}}));
+  EXPECT_TRUE(description->EntriesOf(u"Missing").empty());
 }
 
 TEST(UiDescription, SurvivesBinaryGarbage) {

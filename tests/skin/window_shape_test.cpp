@@ -174,4 +174,31 @@ TEST(ScaledPictureSize, TruncatesEachSide) {
   }
 }
 
+struct NearestCase {
+  int32_t targetSize;
+  int32_t sourceSize;
+  std::vector<int32_t> expected;  // for targets 0, 1, ...
+};
+
+// Each target pixel takes the source pixel under its centre, so every
+// source pixel becomes a solid block and no source pixel is skipped.
+TEST(NearestSourceIndex, TakesTheSourcePixelUnderTheTargetsCentre) {
+  const NearestCase cases[] = {
+      {4, 4, {0, 1, 2, 3}},
+      {8, 4, {0, 0, 1, 1, 2, 2, 3, 3}},
+      {6, 4, {0, 1, 1, 2, 3, 3}},         // 1.5: centres 0.33, 1.0, 1.67, 2.33, 3.0, 3.67
+      {5, 4, {0, 1, 2, 2, 3}},            // 1.25
+      {7, 2, {0, 0, 0, 1, 1, 1, 1}},      // 3.5: centre 3.5 x 2 / 7 = 1.0 is in the second
+      {3, 1, {0, 0, 0}},
+  };
+  for (const NearestCase& c : cases) {
+    std::vector<int32_t> got;
+    for (int32_t t = 0; t < c.targetSize; ++t) got.push_back(NearestSourceIndex(t, c.targetSize, c.sourceSize));
+    EXPECT_EQ(got, c.expected) << c.sourceSize << " -> " << c.targetSize;
+  }
+  // The popup's width at 150 %: the last pixel is the last source pixel.
+  EXPECT_EQ(NearestSourceIndex(369, 370, 247), 246);
+  EXPECT_EQ(NearestSourceIndex(INT32_MAX - 1, INT32_MAX, INT32_MAX), INT32_MAX - 1);
+}
+
 }  // namespace
