@@ -56,10 +56,23 @@ class PopupTest : public WholeProgramTest {
           [&](const std::string& l) { return l.starts_with("feature " + name + " 07 09"); }, 10s,
           from))
           << name << " was not switched into notification mode";
+      // The monitor opens its device on its own thread and the other
+      // interfaces' arrivals are still being handled: a report sent before
+      // the monitor reads would be lost, as on a real node.
+      WaitUntilTraceQuiet(300ms);
     } else {
       m_Simulator->WaitForLine([](const std::string& l) { return l.starts_with("message 537"); },
                                5s, from);
       std::this_thread::sleep_for(500ms);
+    }
+  }
+
+  void WaitUntilTraceQuiet(std::chrono::milliseconds quiet) {
+    for (size_t count = m_Simulator->LineCount();;) {
+      std::this_thread::sleep_for(quiet);
+      const size_t now = m_Simulator->LineCount();
+      if (now == count) return;
+      count = now;
     }
   }
 
