@@ -1,0 +1,87 @@
+// Feeds arbitrary bytes as Settings.ini (and Model.txt, read the same way)
+// to ReadString, looking up every key the program reads. A value found is
+// never longer than the 2047 units of the lookup buffer, letter case of the
+// names never changes the answer, and a file in an 8-bit encoding never
+// yields a broken surrogate pair, not even where a long value is cut.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "skin/settings_file.h"
+#include "tests/fuzz/memory_file.h"
+
+namespace {
+
+struct Lookup {
+  std::u16string_view section;
+  std::u16string_view key;
+};
+
+// The program's lookups: the menu, tooltip and titles per language, the
+// texts of "Default", the model lists, and a short pair for small inputs.
+constexpr Lookup kLookups[] = {
+    {u"English", u"PopMenu1"},  {u"English", u"PopMenu2"},  {u"English", u"PopMenu3"},
+    {u"English", u"Hint"},      {u"English", u"LT_Title"},  {u"English", u"RT_Title"},
+    {u"English", u"CPI_Title"}, {u"English", u"RT1"},       {u"ChineseS", u"PopMenu1"},
+    {u"ChineseS", u"Hint"},     {u"ChineseS", u"RT1"},      {u"ChineseT", u"PopMenu3"},
+    {u"ChineseT", u"CPI_Title"}, {u"Default", u"LT1"},      {u"Default", u"LT6"},
+    {u"Default", u"RT2"},       {u"Default", u"RT3"},       {u"Default", u"CPI1"},
+    {u"Default", u"CPI6"},      {u"Cafe", u"Keyboard"},     {u"Cafe", u"Mouse"},
+    {u"E", u"K"},
+};
+
+constexpr size_t kMaxValueLength = 2047;
+
+void Require(bool condition) {
+  if (!condition) std::abort();
+}
+
+std::u16string FlipAsciiCase(std::u16string_view text) {
+  std::u16string flipped(text);
+  for (char16_t& c : flipped) {
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+    else if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+  }
+  return flipped;
+}
+
+bool IsWellFormedUtf16(std::u16string_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c >= 0xDC00 && c <= 0xDFFF) return false;
+    if (c >= 0xD800 && c <= 0xDBFF) {
+      if (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) return false;
+      ++i;
+    }
+  }
+  return true;
+}
+
+bool HasUtf16ByteOrderMark(const uint8_t* data, size_t size) {
+  return size >= 2 && ((data[0] == 0xFF && data[1] == 0xFE) || (data[0] == 0xFE && data[1] == 0xFF));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static MemoryFile file;
+  file.Write(data, size);
+  const SettingsFile settings(file.Path());
+
+  // Longer than any value can be, so it tells a missing key from any value.
+  static const std::u16string missing(kMaxValueLength + 1, u'?');
+  const bool eightBit = !HasUtf16ByteOrderMark(data, size);
+
+  for (const Lookup& lookup : kLookups) {
+    const std::u16string value = settings.ReadString(lookup.section, lookup.key, missing);
+    if (value != missing) {
+      Require(value.size() <= kMaxValueLength);
+      if (eightBit) Require(IsWellFormedUtf16(value));
+    }
+    Require(settings.ReadString(FlipAsciiCase(lookup.section), FlipAsciiCase(lookup.key),
+                                missing) == value);
+  }
+  return 0;
+}
