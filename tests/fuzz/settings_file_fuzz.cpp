@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes as Settings.ini (and Model.txt, read the same way)
-// to ReadString, looking up every key the program reads. A value found is
-// never longer than the 2047 units of the lookup buffer, letter case of the
-// names never changes the answer, and a file in an 8-bit encoding never
-// yields a broken surrogate pair, not even where a long value is cut.
+// to ReadString. A value found is never longer than the 2047 units of the
+// lookup buffer, letter case of the names never changes the answer, and a
+// file in an 8-bit encoding never yields a broken surrogate pair, not even
+// where a long value is cut.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -19,16 +19,14 @@ struct Lookup {
   std::u16string_view key;
 };
 
-// The program's lookups: the menu, tooltip and titles per language, the
-// texts of "Default", the model lists, and a short pair for small inputs.
+// One lookup of each shape the program makes: a language section, the
+// texts of "Default", the model lists of Model.txt, and a short pair for
+// small inputs. Which names match does not change the reader's path; the
+// dictionary holds the rest of the program's names.
 constexpr Lookup kLookups[] = {
-    {u"English", u"PopMenu1"},  {u"English", u"PopMenu2"},  {u"English", u"PopMenu3"},
-    {u"English", u"Hint"},      {u"English", u"LT_Title"},  {u"English", u"RT_Title"},
-    {u"English", u"CPI_Title"}, {u"English", u"RT1"},       {u"ChineseS", u"PopMenu1"},
-    {u"ChineseS", u"Hint"},     {u"ChineseS", u"RT1"},      {u"ChineseT", u"PopMenu3"},
-    {u"ChineseT", u"CPI_Title"}, {u"Default", u"LT1"},      {u"Default", u"LT6"},
-    {u"Default", u"RT2"},       {u"Default", u"RT3"},       {u"Default", u"CPI1"},
-    {u"Default", u"CPI6"},      {u"Cafe", u"Keyboard"},     {u"Cafe", u"Mouse"},
+    {u"English", u"PopMenu1"},
+    {u"Default", u"LT1"},
+    {u"Cafe", u"Keyboard"},
     {u"E", u"K"},
 };
 
