@@ -68,8 +68,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   file.Write(data, size);
   const SettingsFile settings(file.Path());
 
-  // Longer than any value can be, so it tells a missing key from any value.
-  static const std::u16string missing(kMaxValueLength + 1, u'?');
+  // Lines end at line feeds, so no value holds one: this default tells a
+  // missing key from any value.
+  static const std::u16string missing = u"\n";
   const bool eightBit = !HasUtf16ByteOrderMark(data, size);
 
   for (const Lookup& lookup : kLookups) {
@@ -78,8 +79,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       Require(value.size() <= kMaxValueLength);
       if (eightBit) Require(IsWellFormedUtf16(value));
     }
-    Require(settings.ReadString(FlipAsciiCase(lookup.section), FlipAsciiCase(lookup.key),
-                                missing) == value);
+    // Every lookup reads the whole file again, so letter case is checked on
+    // two of them only; the names take the same path in all.
+    if (&lookup == &kLookups[0] || &lookup == &kLookups[3]) {
+      Require(settings.ReadString(FlipAsciiCase(lookup.section), FlipAsciiCase(lookup.key),
+                                  missing) == value);
+    }
   }
   return 0;
 }
