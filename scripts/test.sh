@@ -5,7 +5,7 @@
 #  2. the unit and widget tests built with AddressSanitizer and
 #     UndefinedBehaviorSanitizer;
 #  3. the monitor, slot and simulated-device tests built with ThreadSanitizer;
-#  4. a short libFuzzer run of the report-descriptor parser.
+#  4. a short libFuzzer run of every reader of device or data-file input.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 CORVANE_WITH_CLANG=1 "$root/scripts/install-deps.sh"
@@ -57,14 +57,22 @@ cmake --build "$root/build-tsan" -j"$jobs" \
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
   run_ctest --test-dir "$root/build-tsan" -L threads
 
-echo "== the report-descriptor parser under libFuzzer (30 s)" >&2
+echo "== the readers of device and data-file input under libFuzzer (20 s each)" >&2
 CC=clang CXX=clang++ configure "$root/build-fuzz" -DCMAKE_BUILD_TYPE=Debug \
   -DCORVANE_BUILD_BENCH=OFF -DCORVANE_FUZZ=ON -DCORVANE_SANITIZE=address,undefined \
   -DCORVANE_TEST_ROOMS=""
-cmake --build "$root/build-fuzz" -j"$jobs" --target report_descriptor_fuzz
+fuzzers=(report_descriptor report_decoders settings_file text_helpers ui_description)
+cmake --build "$root/build-fuzz" -j"$jobs" --target "${fuzzers[@]/%/_fuzz}"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-"$root/build-fuzz/tests/fuzz/report_descriptor_fuzz" -max_total_time=30 -max_len=4096 \
-  -print_final_stats=1 "$work" "$root/tests/fuzz/corpus" 2>&1 | tail -n 3
+for name in "${fuzzers[@]}"; do
+  args=(-max_total_time=20 -max_len=4096 -print_final_stats=1)
+  [[ -f $root/tests/fuzz/$name.dict ]] && args+=("-dict=$root/tests/fuzz/$name.dict")
+  mkdir "$work/$name"
+  echo "-- $name" >&2
+  "$root/build-fuzz/tests/fuzz/${name}_fuzz" "${args[@]}" "$work/$name" "$root/tests/fuzz/corpus/$name" \
+    >"$work/$name.log" 2>&1 || { cat "$work/$name.log"; exit 1; }
+  tail -n 3 "$work/$name.log"
+done
 
 echo "total: $passed passed, $failed failed, $skipped skipped"
