@@ -42,6 +42,12 @@ int RunProgram(int argc, char** argv, const ProgramSetup& setup) {
   // The program scales its windows itself by the monitor's dpi / 96; Qt's
   // own scaling would apply the factor a second time.
   qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+  // With several monitors Qt on X11 takes each monitor's whole area as its
+  // work area, so a popup would cover a panel at the primary monitor's
+  // bottom; told to, it cuts the window manager's work area out of it.
+  if (!qEnvironmentVariableIsSet("QT_RELY_ON_NET_WORKAREA_ATOM")) {
+    qputenv("QT_RELY_ON_NET_WORKAREA_ATOM", "1");
+  }
   SetSystemLanguageIdSource(&SystemDefaultLanguageId);
 
   std::unique_ptr<CorvaneApplication> application;

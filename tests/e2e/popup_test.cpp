@@ -367,11 +367,6 @@ class PopupOnOffsetPrimaryTest : public PopupTest {
     ASSERT_EQ(m_Session.Tool({"xrandr", "--setmonitor", "left",
                               std::to_string(kMonitorWidth) + "/254x" + height + "/286+0+0", "none"}),
               0);
-    // With several monitors Qt takes each one's whole geometry as its work
-    // area, because _NET_WORKAREA spans them all; told to rely on it, Qt cuts
-    // the tray's strut off the primary monitor, and the expected place below
-    // is exact.
-    m_ProgramEnvironment["QT_RELY_ON_NET_WORKAREA_ATOM"] = "1";
   }
 };
 
