@@ -11,7 +11,6 @@
 #include "app/device_log.h"
 #include "app/exception_report.h"
 #include "app/fullscreen_watcher.h"
-#include "app/notification_texts.h"
 #include "app/termination_signal.h"
 #include "app/tray_icon_image.h"
 #include "platform/session/autostart.h"
@@ -266,7 +265,7 @@ void TMainForm::MainWindowProc(Message& message) {
         break;
     }
   }
-  m_Dispatch.MainWindowProc(message, m_OldWindowProc);
+  MessageDispatch::MainWindowProc(message, m_OldWindowProc);
 }
 
 void TMainForm::HideMainWindow() {
@@ -284,12 +283,11 @@ bool TMainForm::IsForegroundWindowTopMost() {
 
 // --- notification texts ---
 
-void TMainForm::ShowRTModeHint(uint32_t rtMode) { ShowHint(UM_RT_MODE, rtMode); }
-void TMainForm::ShowLTKeyHint(uint32_t ltKeyState) { ShowHint(UM_LT_KEY, ltKeyState); }
-void TMainForm::ShowCPIHint(uint32_t cpiLevel) { ShowHint(UM_CPI_LEVEL, cpiLevel); }
+void TMainForm::ShowRTModeHint(uint32_t rtMode) { ShowHint(RTModeHintRecipe(rtMode)); }
+void TMainForm::ShowLTKeyHint(uint32_t ltKeyState) { ShowHint(LTKeyHintRecipe(ltKeyState)); }
+void TMainForm::ShowCPIHint(uint32_t cpiLevel) { ShowHint(CPIHintRecipe(cpiLevel)); }
 
-void TMainForm::ShowHint(uint32_t message, uint32_t value) {
-  const std::optional<HintRecipe> recipe = HintRecipeFor(message, value);
+void TMainForm::ShowHint(const std::optional<HintRecipe>& recipe) {
   if (!recipe) {
     return;
   }
