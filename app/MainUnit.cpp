@@ -248,21 +248,19 @@ void TMainForm::DefaultWindowProc(Message& message) {
 }
 
 void TMainForm::MainWindowProc(Message& message) {
-  if (message.msg >= UM_RT_MODE && message.msg <= UM_APPBAR) {
-    qCDebug(lcDevice, "message %u wParam=%lu lParam=%ld", message.msg,
-            static_cast<unsigned long>(message.wParam), static_cast<long>(message.lParam));
-  } else if (message.msg == WM_DEVICECHANGE && message.broadcast) {
-    qCDebug(lcDevice, "%s %s", message.wParam == DBT_DEVICEARRIVAL ? "arrival" : "removal",
-            message.broadcast->name.c_str());
-  }
-  if (m_Trace) {
-    switch (message.msg) {
-      case UM_RT_MODE: case UM_LT_KEY: case UM_CPI_LEVEL: case UM_CPI_LEVEL_ALT:
-      case UM_APPBAR: case WM_DEVICECHANGE:
-        m_Trace(message);
-        break;
-      default:
-        break;
+  // The device events, the application bar and device changes are logged
+  // and traced; the window's own traffic is not.
+  const bool deviceEventOrAppBar = message.msg >= UM_RT_MODE && message.msg <= UM_APPBAR;
+  if (deviceEventOrAppBar || message.msg == WM_DEVICECHANGE) {
+    if (deviceEventOrAppBar) {
+      qCDebug(lcDevice, "message %u wParam=%lu lParam=%ld", message.msg,
+              static_cast<unsigned long>(message.wParam), static_cast<long>(message.lParam));
+    } else if (message.broadcast) {
+      qCDebug(lcDevice, "%s %s", message.wParam == DBT_DEVICEARRIVAL ? "arrival" : "removal",
+              message.broadcast->name.c_str());
+    }
+    if (m_Trace) {
+      m_Trace(message);
     }
   }
   MessageDispatch::MainWindowProc(message, m_OldWindowProc);

@@ -65,6 +65,8 @@ class TMainForm : public QWidget, public MonitorSlots, public MessageDispatch {
   // The message handler installed in front of the window's own.
   void MainWindowProc(Message& message);
 
+  // The notification operations: the texts for a device event's value,
+  // handed to the popup that shows them.
   void ShowRTModeHint(uint32_t rtMode) override;
   void ShowLTKeyHint(uint32_t ltKeyState) override;
   void ShowCPIHint(uint32_t cpiLevel) override;
