@@ -11,7 +11,6 @@
 #include "app/device_log.h"
 #include "app/exception_report.h"
 #include "app/fullscreen_watcher.h"
-#include "app/notification_texts.h"
 #include "app/termination_signal.h"
 #include "app/tray_icon_image.h"
 #include "platform/session/autostart.h"
@@ -249,24 +248,22 @@ void TMainForm::DefaultWindowProc(Message& message) {
 }
 
 void TMainForm::MainWindowProc(Message& message) {
-  if (message.msg >= UM_RT_MODE && message.msg <= UM_APPBAR) {
-    qCDebug(lcDevice, "message %u wParam=%lu lParam=%ld", message.msg,
-            static_cast<unsigned long>(message.wParam), static_cast<long>(message.lParam));
-  } else if (message.msg == WM_DEVICECHANGE && message.broadcast) {
-    qCDebug(lcDevice, "%s %s", message.wParam == DBT_DEVICEARRIVAL ? "arrival" : "removal",
-            message.broadcast->name.c_str());
-  }
-  if (m_Trace) {
-    switch (message.msg) {
-      case UM_RT_MODE: case UM_LT_KEY: case UM_CPI_LEVEL: case UM_CPI_LEVEL_ALT:
-      case UM_APPBAR: case WM_DEVICECHANGE:
-        m_Trace(message);
-        break;
-      default:
-        break;
+  // The device events, the application bar and device changes are logged
+  // and traced; the window's own traffic is not.
+  const bool deviceEventOrAppBar = message.msg >= UM_RT_MODE && message.msg <= UM_APPBAR;
+  if (deviceEventOrAppBar || message.msg == WM_DEVICECHANGE) {
+    if (deviceEventOrAppBar) {
+      qCDebug(lcDevice, "message %u wParam=%lu lParam=%ld", message.msg,
+              static_cast<unsigned long>(message.wParam), static_cast<long>(message.lParam));
+    } else if (message.broadcast) {
+      qCDebug(lcDevice, "%s %s", message.wParam == DBT_DEVICEARRIVAL ? "arrival" : "removal",
+              message.broadcast->name.c_str());
+    }
+    if (m_Trace) {
+      m_Trace(message);
     }
   }
-  m_Dispatch.MainWindowProc(message, m_OldWindowProc);
+  MessageDispatch::MainWindowProc(message, m_OldWindowProc);
 }
 
 void TMainForm::HideMainWindow() {
@@ -284,12 +281,11 @@ bool TMainForm::IsForegroundWindowTopMost() {
 
 // --- notification texts ---
 
-void TMainForm::ShowRTModeHint(uint32_t rtMode) { ShowHint(UM_RT_MODE, rtMode); }
-void TMainForm::ShowLTKeyHint(uint32_t ltKeyState) { ShowHint(UM_LT_KEY, ltKeyState); }
-void TMainForm::ShowCPIHint(uint32_t cpiLevel) { ShowHint(UM_CPI_LEVEL, cpiLevel); }
+void TMainForm::ShowRTModeHint(uint32_t rtMode) { ShowHint(RTModeHintRecipe(rtMode)); }
+void TMainForm::ShowLTKeyHint(uint32_t ltKeyState) { ShowHint(LTKeyHintRecipe(ltKeyState)); }
+void TMainForm::ShowCPIHint(uint32_t cpiLevel) { ShowHint(CPIHintRecipe(cpiLevel)); }
 
-void TMainForm::ShowHint(uint32_t message, uint32_t value) {
-  const std::optional<HintRecipe> recipe = HintRecipeFor(message, value);
+void TMainForm::ShowHint(const std::optional<HintRecipe>& recipe) {
   if (!recipe) {
     return;
   }

@@ -13,6 +13,7 @@
 
 #include "app/device_discovery.h"
 #include "app/message_dispatch.h"
+#include "app/notification_texts.h"
 #include "app/posted_message.h"
 #include "monitors/monitor_slots.h"
 #include "skin/settings_file.h"
@@ -30,7 +31,7 @@ struct HintPopups {
   std::function<void(uint32_t mode, const QString& title, const QString& text)> rtMode;
 };
 
-class TMainForm : public QWidget, public MonitorSlots, private MainWindowActions {
+class TMainForm : public QWidget, public MonitorSlots, public MessageDispatch {
  public:
   // `dataFolder` (ending with '/') defaults to the Data folder beside the
   // executable.
@@ -64,6 +65,8 @@ class TMainForm : public QWidget, public MonitorSlots, private MainWindowActions
   // The message handler installed in front of the window's own.
   void MainWindowProc(Message& message);
 
+  // The notification operations: the texts for a device event's value,
+  // handed to the popup that shows them.
   void ShowRTModeHint(uint32_t rtMode) override;
   void ShowLTKeyHint(uint32_t ltKeyState) override;
   void ShowCPIHint(uint32_t cpiLevel) override;
@@ -78,14 +81,14 @@ class TMainForm : public QWidget, public MonitorSlots, private MainWindowActions
   void FormClose();
   void CreateMenu();
   void CaptionMenu();
-  void ShowHint(uint32_t message, uint32_t value);
+  void ShowHint(const std::optional<HintRecipe>& recipe);
 
   // The device steps of the window's life (MainUnit_devices.cpp).
   void RegisterDeviceArrival();
   void DiscoverDevices();
   void LeaveNotifyModeForRecordedDevices();
 
-  // MainWindowActions
+  // What the message handler asks of the window.
   bool IsForegroundWindowTopMost() override;
   void HideMainWindow() override;
   void DeviceInterfaceArrived(const std::string& path) override;
@@ -114,10 +117,8 @@ class TMainForm : public QWidget, public MonitorSlots, private MainWindowActions
   WindowProc m_WindowProc;
   WindowProc m_OldWindowProc;
   std::optional<SettingsFile> m_SettingsIni;
-  bool m_FullScreenApp = false;
   std::u16string m_Language;
 
-  MessageDispatch m_Dispatch{*this, m_FullScreenApp};
   QueuePoster m_Poster{this};
   std::unique_ptr<FullScreenWatcher> m_FullScreenWatcher;
   // Holds m_ModeDevices and m_Es2862Devices; declared after the poster so

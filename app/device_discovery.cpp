@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <optional>
 
 #include "hid/IO_HID.h"
 #include "monitors/IOM_HidThreadId7M.h"
@@ -36,8 +37,8 @@ bool ListHoldsModel(std::u16string_view list, uint16_t modelId) {
   }
 }
 
-std::string MonitorLine(const std::u16string& kind, const std::string& path, bool entered) {
-  return "monitor " + Utf16ToUtf8(kind) + " " + path +
+std::string MonitorLine(const std::string& kind, const std::string& path, bool entered) {
+  return "monitor " + kind + " " + path +
          (entered ? " (notification mode on)" : " (notification mode refused)");
 }
 
@@ -79,15 +80,6 @@ std::u16string DeviceDiscovery::GetDeviceKind(uint16_t modelId) const {
   return {};
 }
 
-bool DeviceDiscovery::SlotHoldsMonitor(MonitorKind kind) const {
-  switch (kind) {
-    case MonitorKind::Keyboard: return m_Slots.m_KeyboardMonitor.load() != nullptr;
-    case MonitorKind::Mouse: return m_Slots.m_MouseMonitor.load() != nullptr;
-    case MonitorKind::Es2862: return m_Slots.m_Es2862Monitor.load() != nullptr;
-  }
-  return false;
-}
-
 // A running monitor whose slot is empty ends at its next report without
 // posting it: it no longer watches its device. It is stopped now, so that a
 // fresh monitor can take over without the two ever reading side by side.
@@ -98,7 +90,7 @@ std::vector<DeviceDiscovery::Watch> DeviceDiscovery::RetireMonitorsWithoutPermis
   for (bool again = true; again;) {
     again = false;
     for (auto it = m_Watches.begin(); it != m_Watches.end();) {
-      if (it->stop->Ended() || SlotHoldsMonitor(it->kind)) {
+      if (it->stop->Ended() || m_Slots.Holds(it->kind)) {
         ++it;
         continue;
       }
@@ -119,21 +111,21 @@ bool DeviceDiscovery::IsWatched(const std::string& path) const {
   });
 }
 
-void DeviceDiscovery::StartId7mMonitor(const std::string& path, MonitorKind kind) {
+void DeviceDiscovery::StartId7mMonitor(const std::string& path, const std::string& deviceKind,
+                                       MonitorKind kind) {
   auto* monitor = new TiomHidThreadId7M(m_Slots, m_MainWindow);
-  (kind == MonitorKind::Keyboard ? m_Slots.m_KeyboardMonitor : m_Slots.m_MouseMonitor)
-      .store(monitor);
+  m_Slots.Store(kind, monitor);
   // Set up through the new monitor itself, never through the slot, which
   // a monitor thread may empty at any moment.
   monitor->DevicePath = path;
-  monitor->DeviceKind = kind == MonitorKind::Keyboard ? "Keyboard" : "Mouse";
+  monitor->DeviceKind = deviceKind;
   m_Watches.push_back({LowercasePath(path), kind, monitor->StopHandle()});
   monitor->Start();
 }
 
 void DeviceDiscovery::StartEs2862Monitor(const std::string& path) {
   auto* monitor = new TiomHidThreadIdEs2862(m_Slots, m_MainWindow);
-  m_Slots.m_Es2862Monitor.store(monitor);
+  m_Slots.Store(monitor);
   monitor->DevicePath = path;
   m_Watches.push_back({LowercasePath(path), MonitorKind::Es2862, monitor->StopHandle()});
   monitor->Start();
@@ -175,20 +167,19 @@ void DeviceDiscovery::DiscoverDevices() {
     if (modelId == 0) {
       continue;
     }
-    const std::u16string kind = GetDeviceKind(modelId);
-    if (kind != u"Keyboard" && kind != u"Mouse") {
+    const std::string deviceKind = Utf16ToUtf8(GetDeviceKind(modelId));
+    const std::optional<MonitorKind> monitorKind = MonitorKindOf(Id7mKindFromText(deviceKind));
+    if (!monitorKind) {
       continue;
     }
-    const MonitorKind monitorKind = kind == u"Keyboard" ? MonitorKind::Keyboard
-                                                         : MonitorKind::Mouse;
-    StartId7mMonitor(path, monitorKind);
-    if (takeRetired(path, monitorKind)) {
-      Log("monitor " + Utf16ToUtf8(kind) + " " + path + " (again)");
+    StartId7mMonitor(path, deviceKind, *monitorKind);
+    if (takeRetired(path, *monitorKind)) {
+      Log("monitor " + deviceKind + " " + path + " (again)");
       continue;
     }
     const bool entered = EnterNotifyMode(path);
     m_ModeDevices.push_back(path);
-    Log(MonitorLine(kind, path, entered));
+    Log(MonitorLine(deviceKind, path, entered));
   }
 
   candidates.clear();

@@ -58,7 +58,6 @@ class DeviceDiscovery {
   const std::vector<std::string>& Es2862Devices() const { return m_Es2862Devices; }
 
  private:
-  enum class MonitorKind { Keyboard, Mouse, Es2862 };
   // A monitor this object started and the interface it reads.
   struct Watch {
     std::string path;  // lower-cased
@@ -68,8 +67,8 @@ class DeviceDiscovery {
 
   std::vector<Watch> RetireMonitorsWithoutPermission();
   bool IsWatched(const std::string& path) const;
-  bool SlotHoldsMonitor(MonitorKind kind) const;
-  void StartId7mMonitor(const std::string& path, MonitorKind kind);
+  void StartId7mMonitor(const std::string& path, const std::string& deviceKind,
+                        MonitorKind kind);
   void StartEs2862Monitor(const std::string& path);
   void Log(const std::string& line) const;
 

@@ -7,19 +7,14 @@ bool FullScreenAppAfterNotification(uintptr_t code, intptr_t lParam) {
 bool MessageDispatch::IsEventSuppressed() {
   // The foreground window is only asked about while a full-screen
   // application is reported: that is an X round trip per event.
-  return m_FullScreenApp && m_Actions.IsForegroundWindowTopMost();
+  return m_FullScreenApp && IsForegroundWindowTopMost();
 }
 
-void MessageDispatch::HandleDeviceEvent(const Message& message) {
+void MessageDispatch::HandleDeviceEvent(HintOperation show, const Message& message) {
   if (IsEventSuppressed()) {
     return;
   }
-  const auto value = static_cast<uint32_t>(message.wParam);
-  switch (message.msg) {
-    case UM_RT_MODE: m_Actions.ShowRTModeHint(value); break;
-    case UM_LT_KEY: m_Actions.ShowLTKeyHint(value); break;
-    default: m_Actions.ShowCPIHint(value); break;  // UM_CPI_LEVEL, UM_CPI_LEVEL_ALT
-  }
+  (this->*show)(static_cast<uint32_t>(message.wParam));
 }
 
 void MessageDispatch::HandleDeviceChange(const Message& message) {
@@ -27,22 +22,26 @@ void MessageDispatch::HandleDeviceChange(const Message& message) {
       message.broadcast->deviceType != DBT_DEVTYP_DEVICEINTERFACE) {
     return;
   }
-  m_Actions.DeviceInterfaceArrived(message.broadcast->name);
+  DeviceInterfaceArrived(message.broadcast->name);
 }
 
 void MessageDispatch::MainWindowProc(Message& message, const WindowProc& oldWindowProc) {
   switch (message.msg) {
     case UM_RT_MODE:
+      HandleDeviceEvent(&HintOperations::ShowRTModeHint, message);
+      break;
     case UM_LT_KEY:
+      HandleDeviceEvent(&HintOperations::ShowLTKeyHint, message);
+      break;
     case UM_CPI_LEVEL:
     case UM_CPI_LEVEL_ALT:
-      HandleDeviceEvent(message);
+      HandleDeviceEvent(&HintOperations::ShowCPIHint, message);
       break;
     case UM_APPBAR:
       m_FullScreenApp = FullScreenAppAfterNotification(message.wParam, message.lParam);
       break;
     case WM_SIZE:
-      m_Actions.HideMainWindow();
+      HideMainWindow();
       break;
     case WM_DEVICECHANGE:
       HandleDeviceChange(message);

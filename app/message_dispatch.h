@@ -1,6 +1,7 @@
 // The rules of the main window's message handler, apart from any window:
 // which messages it looks at, what it does with each, and that every message
-// then goes on to the handler it replaced.
+// then goes on to the handler it replaced. The main window derives from it
+// and supplies what the rules ask of the desktop and the devices.
 #pragma once
 
 #include <cstdint>
@@ -11,32 +12,22 @@
 
 using WindowProc = std::function<void(Message&)>;
 
-// What the handler can do to the program. The main window implements it.
-class MainWindowActions {
+// The notification operations a device event calls, each with the event's
+// value (wParam).
+class HintOperations {
  public:
-  virtual ~MainWindowActions() = default;
+  virtual ~HintOperations() = default;
   virtual void ShowRTModeHint(uint32_t rtMode) = 0;
   virtual void ShowLTKeyHint(uint32_t ltKeyState) = 0;
   virtual void ShowCPIHint(uint32_t cpiLevel) = 0;
-  // Whether the current foreground window is kept on top of all others.
-  virtual bool IsForegroundWindowTopMost() = 0;
-  // Keeps the main window and its taskbar entry out of sight.
-  virtual void HideMainWindow() = 0;
-  // A device interface arrived (WM_DEVICECHANGE, DBT_DEVICEARRIVAL, type 5).
-  virtual void DeviceInterfaceArrived(const std::string& path) = 0;
 };
 
 // True from an ABN_FULLSCREENAPP notification with lParam 1 until the next
 // application-bar notification of any kind.
 bool FullScreenAppAfterNotification(uintptr_t code, intptr_t lParam);
 
-class MessageDispatch {
+class MessageDispatch : public HintOperations {
  public:
-  // `fullScreenApp` is the main window's record of the last application-bar
-  // notification; the handler writes it, IsEventSuppressed reads it.
-  MessageDispatch(MainWindowActions& actions, bool& fullScreenApp)
-      : m_Actions(actions), m_FullScreenApp(fullScreenApp) {}
-
   // Handles the cases of `message`, then passes the same record on to
   // `oldWindowProc`, whose result the record keeps.
   void MainWindowProc(Message& message, const WindowProc& oldWindowProc);
@@ -44,10 +35,21 @@ class MessageDispatch {
   // A device event shows nothing while a full-screen application is
   // reported and the foreground window is topmost.
   bool IsEventSuppressed();
- private:
-  void HandleDeviceEvent(const Message& message);
-  void HandleDeviceChange(const Message& message);
 
-  MainWindowActions& m_Actions;
-  bool& m_FullScreenApp;
+ protected:
+  // Whether the current foreground window is kept on top of all others.
+  virtual bool IsForegroundWindowTopMost() = 0;
+  // Keeps the main window and its taskbar entry out of sight.
+  virtual void HideMainWindow() = 0;
+  // A device interface arrived (WM_DEVICECHANGE, DBT_DEVICEARRIVAL, type 5).
+  virtual void DeviceInterfaceArrived(const std::string& path) = 0;
+
+  // The last application-bar notification: written by the handler only,
+  // read by IsEventSuppressed only.
+  bool m_FullScreenApp = false;
+
+ private:
+  using HintOperation = void (HintOperations::*)(uint32_t);
+  void HandleDeviceEvent(HintOperation show, const Message& message);
+  void HandleDeviceChange(const Message& message);
 };

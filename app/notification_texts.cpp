@@ -1,9 +1,13 @@
 #include "app/notification_texts.h"
 
-#include "platform/message.h"
 #include "skin/text_helpers.h"
 
 namespace {
+
+// Values 0-5 of the LT key state and of the CPI level have a text.
+constexpr uint32_t kLastTextedValue = 5;
+// RT modes 0-2 have a text.
+constexpr uint32_t kLastTextedRtMode = 2;
 
 // The key number is the event value plus one: value 0 reads LT1, RT1, CPI1.
 std::u16string NumberedKey(std::u16string_view stem, uint32_t value) {
@@ -12,30 +16,29 @@ std::u16string NumberedKey(std::u16string_view stem, uint32_t value) {
 
 }  // namespace
 
-std::optional<HintRecipe> HintRecipeFor(uint32_t message, uint32_t value) {
-  switch (message) {
-    case UM_RT_MODE:
-      if (value > 2) {
-        return std::nullopt;
-      }
-      // RT1 is worded per language; RT2 and RT3 are the same in all.
-      return HintRecipe{HintPopup::RTMode, value + 1, u"RT_Title",
-                        value == 0 ? HintSection::Language : HintSection::Default,
-                        NumberedKey(u"RT", value)};
-    case UM_LT_KEY:
-      if (value > 5) {
-        return std::nullopt;
-      }
-      return HintRecipe{HintPopup::LTKey, 0, u"LT_Title", HintSection::Default,
-                        NumberedKey(u"LT", value)};
-    case UM_CPI_LEVEL:
-    case UM_CPI_LEVEL_ALT:
-      if (value > 5) {
-        return std::nullopt;
-      }
-      return HintRecipe{HintPopup::LTKey, 0, u"CPI_Title", HintSection::Default,
-                        NumberedKey(u"CPI", value)};
-    default:
-      return std::nullopt;
+std::optional<HintRecipe> RTModeHintRecipe(uint32_t rtMode) {
+  if (rtMode > kLastTextedRtMode) {
+    return std::nullopt;
   }
+  // RT1 is worded per language; RT2 and RT3 are the same in all.
+  return HintRecipe{HintPopup::RTMode, rtMode + 1, u"RT_Title",
+                    rtMode == 0 ? HintSection::Language : HintSection::Default,
+                    NumberedKey(u"RT", rtMode)};
+}
+
+std::optional<HintRecipe> LTKeyHintRecipe(uint32_t ltKeyState) {
+  if (ltKeyState > kLastTextedValue) {
+    return std::nullopt;
+  }
+  return HintRecipe{HintPopup::LTKey, 0, u"LT_Title", HintSection::Default,
+                    NumberedKey(u"LT", ltKeyState)};
+}
+
+std::optional<HintRecipe> CPIHintRecipe(uint32_t cpiLevel) {
+  if (cpiLevel > kLastTextedValue) {
+    return std::nullopt;
+  }
+  // CPI changes are shown in the LT-key popup.
+  return HintRecipe{HintPopup::LTKey, 0, u"CPI_Title", HintSection::Default,
+                    NumberedKey(u"CPI", cpiLevel)};
 }

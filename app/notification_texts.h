@@ -1,6 +1,6 @@
 // Which settings keys answer a device event: the title from the current
 // language's section, the text mostly from "Default", and the popup that
-// shows them.
+// shows them. One recipe per notification operation of the main window.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +18,8 @@ struct HintRecipe {
   std::u16string textKey;
 };
 
-// For UM_RT_MODE, UM_LT_KEY, UM_CPI_LEVEL and UM_CPI_LEVEL_ALT with the
-// event's value; nullopt for a value that shows nothing (RT mode 3 or more,
-// LT key state or CPI level 6 or more) or another message.
-std::optional<HintRecipe> HintRecipeFor(uint32_t message, uint32_t value);
+// The recipe for an event value; nullopt for a value that shows nothing
+// (RT mode 3 or more, LT key state or CPI level 6 or more).
+std::optional<HintRecipe> RTModeHintRecipe(uint32_t rtMode);
+std::optional<HintRecipe> LTKeyHintRecipe(uint32_t ltKeyState);
+std::optional<HintRecipe> CPIHintRecipe(uint32_t cpiLevel);

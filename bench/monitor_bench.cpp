@@ -105,8 +105,8 @@ void BM_DecodeAndPost(benchmark::State& state) {
   AtomicCountingPoster poster;
   const std::vector<uint8_t> report = KeyboardReport(3);
   for (auto _ : state) {
-    for (const DeviceEvent& event : DecodeId7mReport(Id7mKind::Keyboard, report)) {
-      poster.Post(Message{event.msg, event.wParam, event.lParam, 0, nullptr});
+    for (const Message& event : DecodeId7mReport(Id7mKind::Keyboard, report)) {
+      poster.Post(event);
     }
   }
   state.SetItemsProcessed(state.iterations());

@@ -124,8 +124,6 @@ void HidSetBackend(std::shared_ptr<HidBackend> backend) {
   g_backend = std::move(backend);
 }
 
-HidBackend& HidGetBackend() { return *CurrentBackend(); }
-
 std::string HidInterfacePathAt(const HidEnumerationSet& set, uint32_t index) {
   if (index >= set.paths.size()) return "";
   return set.paths[index];

@@ -24,8 +24,9 @@ struct HidEnumerationSet {
   std::vector<std::string> paths;
 };
 
+// The backend is set once at start and is never handed out: everything
+// above this unit reaches devices through the Hid operations below.
 void HidSetBackend(std::shared_ptr<HidBackend> backend);
-HidBackend& HidGetBackend();
 
 // --- enumeration and identity ---
 

@@ -2,49 +2,34 @@
 
 #include "hid/IO_HID.h"
 #include "monitors/report_decoders.h"
-#include "monitors/report_reader.h"
 
 TiomHidThreadId7M::TiomHidThreadId7M(MonitorSlots& slots, MessagePoster& mainWindow)
     : slots_(slots), mainWindow_(mainWindow) {}
 
 void TiomHidThreadId7M::Execute() {
   const Id7mKind kind = Id7mKindFromText(DeviceKind);
+  // A monitor of neither kind has no slot: nothing stops it but its device.
+  const std::optional<MonitorKind> slot = MonitorKindOf(kind);
 
   std::unique_ptr<HidOpenDevice> device = HidOpenForReports(DevicePath);
   if (!device) {
-    if (kind == Id7mKind::Mouse) slots_.m_MouseMonitor.store(nullptr);
-    if (kind == Id7mKind::Keyboard) slots_.m_KeyboardMonitor.store(nullptr);
+    if (slot) slots_.Empty(*slot);
     return;
   }
 
   const uint32_t inputLength = HidInputReportLength(*device);
   if (inputLength == 0) {
     device.reset();
-    slots_.m_MouseMonitor.store(nullptr);
-    slots_.m_KeyboardMonitor.store(nullptr);
+    slots_.Empty(MonitorKind::Mouse);
+    slots_.Empty(MonitorKind::Keyboard);
     return;
   }
 
-  ReportReader reader(*device, inputLength);
-  Stop().AttachDevice(device.get());
-  while (!Terminated()) {
-    const ReportReader::Outcome outcome = reader.ReadNext();
-    if (outcome == ReportReader::Outcome::End) break;
-    // An empty read is skipped without looking at the slot.
-    if (outcome == ReportReader::Outcome::Empty) continue;
-
-    // The slot is this monitor's permission to run; it is read once per
-    // report, so an emptied slot stops the monitor at its next report,
-    // which is then not posted.
-    if (kind == Id7mKind::Mouse && slots_.m_MouseMonitor.load() == nullptr) break;
-    if (kind == Id7mKind::Keyboard && slots_.m_KeyboardMonitor.load() == nullptr) break;
-    for (const DeviceEvent& event : DecodeId7mReport(kind, reader.Report())) {
-      mainWindow_.Post(Message{event.msg, event.wParam, event.lParam, 0, nullptr});
-    }
-  }
-  Stop().DetachDevice();
+  ReadAndPostReports(
+      *device, inputLength, mainWindow_, [&] { return !slot || slots_.Holds(*slot); },
+      [kind](std::span<const uint8_t> report) { return DecodeId7mReport(kind, report); });
 
   // Either ID7M monitor ending takes the other kind's permission too.
-  slots_.m_MouseMonitor.store(nullptr);
-  slots_.m_KeyboardMonitor.store(nullptr);
+  slots_.Empty(MonitorKind::Mouse);
+  slots_.Empty(MonitorKind::Keyboard);
 }

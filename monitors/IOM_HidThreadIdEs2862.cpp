@@ -2,7 +2,6 @@
 
 #include "hid/IO_HID.h"
 #include "monitors/report_decoders.h"
-#include "monitors/report_reader.h"
 
 TiomHidThreadIdEs2862::TiomHidThreadIdEs2862(MonitorSlots& slots, MessagePoster& mainWindow)
     : slots_(slots), mainWindow_(mainWindow) {}
@@ -15,19 +14,9 @@ void TiomHidThreadIdEs2862::Execute() {
   const uint32_t inputLength = HidInputReportLength(*device);
   if (inputLength == 0) return;
 
-  ReportReader reader(*device, inputLength);
-  Stop().AttachDevice(device.get());
-  while (!Terminated()) {
-    const ReportReader::Outcome outcome = reader.ReadNext();
-    if (outcome == ReportReader::Outcome::End) break;
-    if (outcome == ReportReader::Outcome::Empty) continue;
+  ReadAndPostReports(
+      *device, inputLength, mainWindow_, [this] { return slots_.Holds(MonitorKind::Es2862); },
+      DecodeEs2862Report);
 
-    if (slots_.m_Es2862Monitor.load() == nullptr) break;
-    for (const DeviceEvent& event : DecodeEs2862Report(reader.Report())) {
-      mainWindow_.Post(Message{event.msg, event.wParam, event.lParam, 0, nullptr});
-    }
-  }
-  Stop().DetachDevice();
-
-  slots_.m_Es2862Monitor.store(nullptr);
+  slots_.Empty(MonitorKind::Es2862);
 }

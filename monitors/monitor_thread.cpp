@@ -4,6 +4,7 @@
 #include <system_error>
 #include <thread>
 
+#include "monitors/report_reader.h"
 #include "platform/hid_backend.h"
 #include "platform/thread_priority.h"
 
@@ -104,6 +105,25 @@ void MonitorThread::Start() {
     stop->MarkEnded();
     CountThreadOut();
   }
+}
+
+void MonitorThread::ReadAndPostReports(HidOpenDevice& device, uint32_t inputReportLength,
+                                       MessagePoster& mainWindow,
+                                       const std::function<bool()>& permitted,
+                                       const ReportDecoder& decode) {
+  ReportReader reader(device, inputReportLength);
+  Stop().AttachDevice(&device);
+  while (!Terminated()) {
+    const ReportReader::Outcome outcome = reader.ReadNext();
+    if (outcome == ReportReader::Outcome::End) break;
+    if (outcome == ReportReader::Outcome::Empty) continue;
+
+    // The slot is the monitor's permission to run; it is read once per
+    // report, so an emptied slot stops the monitor at its next report.
+    if (!permitted()) break;
+    for (const Message& event : decode(reader.Report())) mainWindow.Post(event);
+  }
+  Stop().DetachDevice();
 }
 
 int LiveMonitorThreads() {

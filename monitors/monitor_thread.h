@@ -6,8 +6,14 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
+#include <span>
+
+#include "monitors/report_decoders.h"
+#include "platform/message.h"
 
 class HidOpenDevice;
 
@@ -61,6 +67,15 @@ class MonitorThread {
   MonitorThread();
   virtual void Execute() = 0;
   MonitorStop& Stop() { return *stop_; }
+
+  using ReportDecoder = std::function<DecodedEvents(std::span<const uint8_t>)>;
+  // The read loop of every monitor: one read outstanding until the device
+  // ends or the monitor is terminated. Empty reads are skipped unseen; a
+  // report is posted as `decode` turns it into messages while `permitted`
+  // holds, and the first report that finds it false ends the loop unposted.
+  void ReadAndPostReports(HidOpenDevice& device, uint32_t inputReportLength,
+                          MessagePoster& mainWindow, const std::function<bool()>& permitted,
+                          const ReportDecoder& decode);
 
  private:
   std::shared_ptr<MonitorStop> stop_;

@@ -1,6 +1,6 @@
 // Turning one input report into the device event messages for the main
-// window. Platform-free and allocation-free: the events come back in a small
-// fixed array.
+// window. Platform-free and allocation-free: the messages come back in a
+// small fixed array, ready to post.
 #pragma once
 
 #include <array>
@@ -8,23 +8,18 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <utility>
 
-struct DeviceEvent {
-  uint32_t msg = 0;
-  uintptr_t wParam = 0;
-  intptr_t lParam = 0;
-
-  friend bool operator==(const DeviceEvent&, const DeviceEvent&) = default;
-};
+#include "platform/message.h"
 
 // At most two events come out of one report (a keyboard's RT mode and LT key).
 struct DecodedEvents {
-  std::array<DeviceEvent, 2> events{};
+  std::array<Message, 2> events{};
   size_t count = 0;
 
-  const DeviceEvent* begin() const { return events.data(); }
-  const DeviceEvent* end() const { return events.data() + count; }
-  void Add(DeviceEvent event) { events[count++] = event; }
+  const Message* begin() const { return events.data(); }
+  const Message* end() const { return events.data() + count; }
+  void Add(Message event) { events[count++] = std::move(event); }
 };
 
 // The kind of an ID7M monitor, from its DeviceKind text ("Keyboard" or

@@ -40,6 +40,8 @@ struct Message {
   intptr_t result = 0;
   // Keeps the record that lParam points to alive for WM_DEVICECHANGE.
   std::shared_ptr<const DeviceBroadcast> broadcast;
+
+  friend bool operator==(const Message&, const Message&) = default;
 };
 
 // Where threads post messages for the main window. Post never blocks and is

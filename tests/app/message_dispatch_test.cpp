@@ -7,7 +7,8 @@
 
 namespace {
 
-class RecordingActions : public MainWindowActions {
+// A window that records what the handler asks of it.
+class RecordingWindow : public MessageDispatch {
  public:
   void ShowRTModeHint(uint32_t v) override { calls.push_back("RT " + std::to_string(v)); }
   void ShowLTKeyHint(uint32_t v) override { calls.push_back("LT " + std::to_string(v)); }
@@ -18,6 +19,7 @@ class RecordingActions : public MainWindowActions {
   }
   void HideMainWindow() override { calls.push_back("hide"); }
   void DeviceInterfaceArrived(const std::string& path) override { calls.push_back("arrival " + path); }
+  bool FullScreenApp() const { return m_FullScreenApp; }
 
   std::vector<std::string> calls;
   bool foregroundTopMost = false;
@@ -31,7 +33,7 @@ class MessageDispatchTest : public testing::Test {
   intptr_t Send(uint32_t msg, uintptr_t wParam = 0, intptr_t lParam = 0,
                 std::shared_ptr<const DeviceBroadcast> broadcast = nullptr) {
     Message message{msg, wParam, lParam, -1, std::move(broadcast)};
-    dispatch_.MainWindowProc(message, [this](Message& m) {
+    actions_.MainWindowProc(message, [this](Message& m) {
       passedOn_.push_back(m.msg);
       m.result = 1000 + static_cast<intptr_t>(m.msg);
     });
@@ -39,9 +41,7 @@ class MessageDispatchTest : public testing::Test {
   }
   void AppBar(uintptr_t code, intptr_t lParam) { Send(UM_APPBAR, code, lParam); }
 
-  RecordingActions actions_;
-  bool fullScreenApp_ = false;
-  MessageDispatch dispatch_{actions_, fullScreenApp_};
+  RecordingWindow actions_;
   std::vector<uint32_t> passedOn_;
 };
 
@@ -85,14 +85,36 @@ TEST_F(MessageDispatchTest, FullScreenStateFollowsTheLastNotification) {
   };
   for (const auto& step : steps) {
     AppBar(step.code, step.lParam);
-    EXPECT_EQ(fullScreenApp_, step.fullScreen) << step.code << "/" << step.lParam;
-    EXPECT_EQ(dispatch_.IsEventSuppressed(), step.fullScreen);
+    EXPECT_EQ(actions_.FullScreenApp(), step.fullScreen) << step.code << "/" << step.lParam;
+    EXPECT_EQ(actions_.IsEventSuppressed(), step.fullScreen);
   }
 }
 
 TEST_F(MessageDispatchTest, ForegroundIsNotAskedWithoutFullScreenApplication) {
   Send(UM_LT_KEY, 1);
   EXPECT_EQ(actions_.foregroundQueries, 0);
+}
+
+TEST_F(MessageDispatchTest, EachMessageCallsOnlyItsOwnOperation) {
+  struct Case {
+    uint32_t msg;
+    uintptr_t wParam;
+    std::vector<std::string> calls;
+  } cases[] = {
+      {UM_RT_MODE, 2, {"RT 2"}},
+      {UM_LT_KEY, 4, {"LT 4"}},
+      {UM_CPI_LEVEL, 200, {"CPI 200"}},  // values are passed on whole
+      {UM_CPI_LEVEL_ALT, 1, {"CPI 1"}},
+      {UM_APPBAR, ABN_POSCHANGED, {}},
+      {UM_APPBAR + 1, 1, {}},
+      {WM_USER - 1, 1, {}},
+      {15 /* paint */, 0, {}},
+  };
+  for (const auto& c : cases) {
+    actions_.calls.clear();
+    Send(c.msg, c.wParam);
+    EXPECT_EQ(actions_.calls, c.calls) << "message " << c.msg;
+  }
 }
 
 TEST_F(MessageDispatchTest, AlternativeCpiMessageShowsTheSameAsCpi) {

@@ -2,12 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/message.h"
-
 namespace {
 
+using RecipeFor = std::optional<HintRecipe> (*)(uint32_t);
+
 struct RecipeCase {
-  uint32_t message;
+  const char* operation;
+  RecipeFor recipeFor;
   uint32_t value;
   bool shown;
   HintPopup popup = HintPopup::LTKey;
@@ -19,25 +20,25 @@ struct RecipeCase {
 
 TEST(HintRecipeTest, TableOfKeysSectionsAndPopups) {
   const RecipeCase cases[] = {
-      {UM_LT_KEY, 0, true, HintPopup::LTKey, 0, u"LT_Title", HintSection::Default, u"LT1"},
-      {UM_LT_KEY, 5, true, HintPopup::LTKey, 0, u"LT_Title", HintSection::Default, u"LT6"},
-      {UM_LT_KEY, 6, false},
-      {UM_LT_KEY, 7, false},
-      {UM_RT_MODE, 0, true, HintPopup::RTMode, 1, u"RT_Title", HintSection::Language, u"RT1"},
-      {UM_RT_MODE, 1, true, HintPopup::RTMode, 2, u"RT_Title", HintSection::Default, u"RT2"},
-      {UM_RT_MODE, 2, true, HintPopup::RTMode, 3, u"RT_Title", HintSection::Default, u"RT3"},
-      {UM_RT_MODE, 3, false},
-      {UM_CPI_LEVEL, 0, true, HintPopup::LTKey, 0, u"CPI_Title", HintSection::Default, u"CPI1"},
-      {UM_CPI_LEVEL, 5, true, HintPopup::LTKey, 0, u"CPI_Title", HintSection::Default, u"CPI6"},
-      {UM_CPI_LEVEL_ALT, 2, true, HintPopup::LTKey, 0, u"CPI_Title", HintSection::Default, u"CPI3"},
-      {UM_CPI_LEVEL, 6, false},
-      {UM_CPI_LEVEL, 200, false},
-      {UM_CPI_LEVEL, 0xFFFFFFFFu, false},
-      {UM_APPBAR, 0, false},
+      {"LT", LTKeyHintRecipe, 0, true, HintPopup::LTKey, 0, u"LT_Title", HintSection::Default, u"LT1"},
+      {"LT", LTKeyHintRecipe, 5, true, HintPopup::LTKey, 0, u"LT_Title", HintSection::Default, u"LT6"},
+      {"LT", LTKeyHintRecipe, 6, false},
+      {"LT", LTKeyHintRecipe, 7, false},
+      {"RT", RTModeHintRecipe, 0, true, HintPopup::RTMode, 1, u"RT_Title", HintSection::Language, u"RT1"},
+      {"RT", RTModeHintRecipe, 1, true, HintPopup::RTMode, 2, u"RT_Title", HintSection::Default, u"RT2"},
+      {"RT", RTModeHintRecipe, 2, true, HintPopup::RTMode, 3, u"RT_Title", HintSection::Default, u"RT3"},
+      {"RT", RTModeHintRecipe, 3, false},
+      {"CPI", CPIHintRecipe, 0, true, HintPopup::LTKey, 0, u"CPI_Title", HintSection::Default, u"CPI1"},
+      {"CPI", CPIHintRecipe, 5, true, HintPopup::LTKey, 0, u"CPI_Title", HintSection::Default, u"CPI6"},
+      {"CPI", CPIHintRecipe, 2, true, HintPopup::LTKey, 0, u"CPI_Title", HintSection::Default, u"CPI3"},
+      {"RT", RTModeHintRecipe, 0xFFFFFFFFu, false},
+      {"CPI", CPIHintRecipe, 6, false},
+      {"CPI", CPIHintRecipe, 200, false},
+      {"CPI", CPIHintRecipe, 0xFFFFFFFFu, false},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << "message " << c.message << " value " << c.value);
-    const auto recipe = HintRecipeFor(c.message, c.value);
+    SCOPED_TRACE(testing::Message() << c.operation << " value " << c.value);
+    const auto recipe = c.recipeFor(c.value);
     ASSERT_EQ(recipe.has_value(), c.shown);
     if (!c.shown) continue;
     EXPECT_EQ(recipe->popup, c.popup);

@@ -46,16 +46,16 @@ struct SettingsKey {
 };
 
 // Every key the program reads for a language: the menu captions and the
-// tooltip, and whatever any device event asks for, as the event dispatch
-// itself names it.
+// tooltip, and whatever any device event asks for, as the notification
+// operations themselves name it.
 std::vector<SettingsKey> KeysReadFor(const std::u16string& language) {
   std::vector<SettingsKey> keys;
   for (const char16_t* menuKey : {u"PopMenu1", u"PopMenu2", u"PopMenu3", u"Hint"}) {
     keys.push_back({language, menuKey});
   }
-  for (const uint32_t message : {UM_RT_MODE, UM_LT_KEY, UM_CPI_LEVEL, UM_CPI_LEVEL_ALT}) {
+  for (const auto recipeFor : {RTModeHintRecipe, LTKeyHintRecipe, CPIHintRecipe}) {
     for (uint32_t value = 0; value < 16; ++value) {
-      const std::optional<HintRecipe> recipe = HintRecipeFor(message, value);
+      const std::optional<HintRecipe> recipe = recipeFor(value);
       if (!recipe) continue;
       keys.push_back({language, recipe->titleKey});
       keys.push_back(

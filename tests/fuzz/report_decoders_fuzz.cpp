@@ -80,7 +80,7 @@ void RequireAllowedByTables(Monitor monitor, std::span<const uint8_t> report,
     case Monitor::Keyboard: {
       // The RT mode message, if any, comes before the LT key message.
       uint32_t previous = 0;
-      for (const DeviceEvent& event : decoded) {
+      for (const Message& event : decoded) {
         Require(eventClass == 0x20);
         Require(event.msg == UM_RT_MODE || event.msg == UM_LT_KEY);
         Require(event.msg > previous);
@@ -92,14 +92,14 @@ void RequireAllowedByTables(Monitor monitor, std::span<const uint8_t> report,
     }
     case Monitor::Mouse:
       Require(decoded.count <= 1);
-      for (const DeviceEvent& event : decoded) {
+      for (const Message& event : decoded) {
         Require(eventClass == 0x01 && event.msg == UM_CPI_LEVEL);
         Require(event.wParam <= 7 && event.lParam == 0);
       }
       break;
     case Monitor::Es2862:
       Require(decoded.count <= 1);
-      for (const DeviceEvent& event : decoded) {
+      for (const Message& event : decoded) {
         Require(eventClass == 0x87 && event.msg == UM_CPI_LEVEL);
         Require(event.wParam == ByteAt(report, 7) && event.lParam == 0);
       }

@@ -6,7 +6,7 @@
 
 namespace {
 
-using Events = std::vector<DeviceEvent>;
+using Events = std::vector<Message>;
 
 class Es2862MonitorTest : public MonitorTest {
  protected:

@@ -11,7 +11,7 @@
 
 namespace {
 
-using Events = std::vector<DeviceEvent>;
+using Events = std::vector<Message>;
 
 class Id7mMonitorTest : public MonitorTest {
  protected:

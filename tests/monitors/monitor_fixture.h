@@ -29,7 +29,7 @@ class RecordingPoster : public MessagePoster {
     if (onPost) onPost(message);  // runs on the monitor's thread, before the next read
     {
       std::lock_guard lock(mutex_);
-      events_.push_back({message.msg, message.wParam, message.lParam});
+      events_.push_back(std::move(message));
     }
     changed_.notify_all();
   }
@@ -39,7 +39,7 @@ class RecordingPoster : public MessagePoster {
     return changed_.wait_for(lock, kDeadline, [&] { return events_.size() >= count; });
   }
 
-  std::vector<DeviceEvent> Events() const {
+  std::vector<Message> Events() const {
     std::lock_guard lock(mutex_);
     return events_;
   }
@@ -49,7 +49,7 @@ class RecordingPoster : public MessagePoster {
  private:
   mutable std::mutex mutex_;
   std::condition_variable changed_;
-  std::vector<DeviceEvent> events_;
+  std::vector<Message> events_;
 };
 
 class MonitorTest : public ::testing::Test {
@@ -83,8 +83,7 @@ class MonitorTest : public ::testing::Test {
     auto* monitor = new TiomHidThreadId7M(slots_, poster_);
     monitor->DevicePath = path;
     monitor->DeviceKind = kind;
-    if (kind == "Keyboard") slots_.m_KeyboardMonitor.store(monitor);
-    if (kind == "Mouse") slots_.m_MouseMonitor.store(monitor);
+    if (const auto slot = MonitorKindOf(Id7mKindFromText(kind))) slots_.Store(*slot, monitor);
     auto stop = monitor->StopHandle();
     monitor->Start();
     return stop;
@@ -93,7 +92,7 @@ class MonitorTest : public ::testing::Test {
   std::shared_ptr<MonitorStop> StartEs2862(const std::string& path) {
     auto* monitor = new TiomHidThreadIdEs2862(slots_, poster_);
     monitor->DevicePath = path;
-    slots_.m_Es2862Monitor.store(monitor);
+    slots_.Store(monitor);
     auto stop = monitor->StopHandle();
     monitor->Start();
     return stop;

@@ -21,7 +21,7 @@ Bytes Report(std::initializer_list<std::pair<size_t, uint8_t>> bytes) {
   return report;
 }
 
-std::vector<DeviceEvent> Events(const DecodedEvents& decoded) {
+std::vector<Message> Events(const DecodedEvents& decoded) {
   return {decoded.begin(), decoded.end()};
 }
 
@@ -29,7 +29,7 @@ struct Id7mCase {
   const char* name;
   Id7mKind kind;
   Bytes report;
-  std::vector<DeviceEvent> expected;
+  std::vector<Message> expected;
 };
 
 void PrintTo(const Id7mCase& c, std::ostream* os) { *os << c.name; }
@@ -81,7 +81,7 @@ TEST(Id7mKindText, IsCaseSensitive) {
 TEST(Es2862Decoder, PostsTheWholeLevelOnlyForCpiChange) {
   struct Case {
     uint8_t code, level;
-    std::vector<DeviceEvent> expected;
+    std::vector<Message> expected;
   };
   const Case cases[] = {
       {0x87, 3, {{UM_CPI_LEVEL, 3, 0}}},
