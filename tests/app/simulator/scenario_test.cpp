@@ -1,4 +1,4 @@
-#include "app/scenario.h"
+#include "app/simulator/scenario.h"
 
 #include <gtest/gtest.h>
 
