@@ -6,6 +6,7 @@
 
 #include "app/MainUnit.h"
 #include "app/corvane_application.h"
+#include "app/device_log.h"
 #include "app/exception_report.h"
 #include "app/termination_signal.h"
 #include "hid/IO_HID.h"
@@ -43,6 +44,7 @@ int RunProgram(int argc, char** argv, const ProgramSetup& setup) {
   // own scaling would apply the factor a second time.
   qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
   SetSystemLanguageIdSource(&SystemDefaultLanguageId);
+  RouteDeviceFailuresToLog();
 
   std::unique_ptr<CorvaneApplication> application;
   try {
