@@ -18,9 +18,11 @@
 #include <cstring>
 #include <span>
 
+#include "platform/ascii_text.h"
 #include "platform/device_log_sink.h"
 #include "platform/interface_path.h"
 #include "platform/report_descriptor.h"
+#include "platform/utf8_text.h"
 
 namespace {
 
@@ -93,12 +95,9 @@ std::optional<uint32_t> ParseHex32(std::string_view text) {
   if (text.empty() || text.size() > 8) return std::nullopt;
   uint32_t value = 0;
   for (char c : text) {
-    uint32_t digit;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    else return std::nullopt;
-    value = value << 4 | digit;
+    const int digit = HexDigitValue(static_cast<unsigned char>(c));
+    if (digit < 0) return std::nullopt;
+    value = value << 4 | static_cast<uint32_t>(digit);
   }
   return value;
 }
@@ -119,48 +118,6 @@ std::optional<std::string_view> UeventValue(std::string_view uevent, std::string
     uevent.remove_prefix(end + 1);
   }
   return std::nullopt;
-}
-
-// UTF-8 → UTF-16; a byte that does not start a well-formed sequence becomes
-// U+FFFD, so a broken attribute still reads as a string of the right shape.
-std::u16string Utf16FromUtf8(std::string_view text) {
-  std::u16string out;
-  out.reserve(text.size());
-  size_t i = 0;
-  while (i < text.size()) {
-    const auto lead = static_cast<uint8_t>(text[i]);
-    uint32_t codePoint = 0;
-    size_t length = 0;
-    uint32_t minimum = 0;
-    if (lead < 0x80) { codePoint = lead; length = 1; }
-    else if ((lead & 0xE0) == 0xC0) { codePoint = lead & 0x1F; length = 2; minimum = 0x80; }
-    else if ((lead & 0xF0) == 0xE0) { codePoint = lead & 0x0F; length = 3; minimum = 0x800; }
-    else if ((lead & 0xF8) == 0xF0) { codePoint = lead & 0x07; length = 4; minimum = 0x10000; }
-    bool valid = length != 0 && text.size() - i >= length;
-    for (size_t k = 1; valid && k < length; ++k) {
-      const auto next = static_cast<uint8_t>(text[i + k]);
-      if ((next & 0xC0) != 0x80) valid = false;
-      codePoint = codePoint << 6 | (next & 0x3F);
-    }
-    if (valid && (codePoint < minimum || codePoint > 0x10FFFF ||
-                  (codePoint >= 0xD800 && codePoint <= 0xDFFF))) {
-      valid = false;
-    }
-    if (!valid) {
-      out.push_back(u'\uFFFD');
-      ++i;
-      continue;
-    }
-    if (codePoint >= 0x10000) {
-      codePoint -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (codePoint >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(codePoint));
-    }
-    i += length;
-  }
-  return out;
 }
 
 std::string ParentDirectory(const std::string& path) {
@@ -193,7 +150,7 @@ std::optional<InterfacePath> ParseInterfacePath(std::string_view path, std::stri
     return std::nullopt;
   }
   // Node names are lower case; accept a caller's upper-cased copy.
-  std::string name = AsciiLowercase(node.substr(devRoot.size() + 1));
+  std::string name = AsciiLower(node.substr(devRoot.size() + 1));
   if (!IsNodeName(name)) return std::nullopt;
   return InterfacePath{std::move(name), parts->collection, parts->instance};
 }
@@ -573,7 +530,9 @@ std::optional<std::u16string> HidrawBackend::ReadIndexedString(const std::string
   if (!text) return std::nullopt;
   // The kernel ends the attribute with a newline; blanks before it belong to
   // the device's string.
-  return Utf16FromUtf8(StripFinalNewline(*text));
+  std::u16string decoded;
+  AppendUtf8AsUtf16(StripFinalNewline(*text), decoded, StrayUtf8Byte::AsReplacementCharacter);
+  return decoded;
 }
 
 std::optional<HidrawBackend::OpenNodeFacts> HidrawBackend::DescribeOpenNode(int fd) const {
