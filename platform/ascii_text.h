@@ -11,17 +11,15 @@ constexpr Char LowerAscii(Char c) {
   return (c >= Char('A') && c <= Char('Z')) ? static_cast<Char>(c - Char('A') + Char('a')) : c;
 }
 
-inline std::string AsciiLower(std::string_view text) {
-  std::string lowered(text);
-  for (char& c : lowered) c = LowerAscii(c);
+template <typename Char>
+std::basic_string<Char> AsciiLowerCopy(std::basic_string_view<Char> text) {
+  std::basic_string<Char> lowered(text);
+  for (Char& c : lowered) c = LowerAscii(c);
   return lowered;
 }
 
-inline std::u16string AsciiLower(std::u16string_view text) {
-  std::u16string lowered(text);
-  for (char16_t& c : lowered) c = LowerAscii(c);
-  return lowered;
-}
+inline std::string AsciiLower(std::string_view text) { return AsciiLowerCopy(text); }
+inline std::u16string AsciiLower(std::u16string_view text) { return AsciiLowerCopy(text); }
 
 // The value of the hex digit 0-9, a-f or A-F; -1 for any other unit.
 constexpr int HexDigitValue(char32_t c) {

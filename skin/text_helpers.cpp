@@ -5,8 +5,11 @@
 
 namespace {
 
-std::u16string AsciiToUtf16(std::string_view ascii) {
-  return std::u16string(ascii.begin(), ascii.end());
+template <typename Integer>
+std::u16string DecimalText(Integer value) {
+  char digits[16];  // room for any 32-bit value and its sign
+  const auto result = std::to_chars(digits, digits + sizeof digits, value);
+  return std::u16string(digits, result.ptr);
 }
 
 void AppendCodePointAsUtf8(char32_t cp, std::string& out) {
@@ -39,17 +42,9 @@ std::u16string SubText(std::u16string_view text, int32_t index, int32_t count) {
   return std::u16string(text.substr(static_cast<size_t>(start - 1), static_cast<size_t>(taken)));
 }
 
-std::u16string UInt16ToText(uint16_t value) {
-  char digits[8];
-  const auto result = std::to_chars(digits, digits + sizeof digits, value);
-  return AsciiToUtf16(std::string_view(digits, static_cast<size_t>(result.ptr - digits)));
-}
+std::u16string UInt16ToText(uint16_t value) { return DecimalText(value); }
 
-std::u16string IntToText(int32_t value) {
-  char digits[16];
-  const auto result = std::to_chars(digits, digits + sizeof digits, value);
-  return AsciiToUtf16(std::string_view(digits, static_cast<size_t>(result.ptr - digits)));
-}
+std::u16string IntToText(int32_t value) { return DecimalText(value); }
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {
   std::u16string out;
