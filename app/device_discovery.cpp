@@ -17,8 +17,6 @@
 
 namespace {
 
-constexpr uint16_t kEs2862Vendor = 0x1956;
-constexpr uint16_t kEs2862UsagePage = 0xFF01;
 // A stopped monitor's read is woken at once; this only bounds a stuck one.
 constexpr std::chrono::seconds kMonitorEndWait{2};
 
@@ -211,7 +209,7 @@ bool DeviceDiscovery::ArrivalCallsForDiscovery(const std::string& path,
     return false;
   }
   return IsModelInfoDevice(path) || IsFlashInfoDevice(lowered) ||
-         (vendorId == kEs2862Vendor && usagePage == kEs2862UsagePage);
+         (vendorId == kEs2862VendorId && usagePage == kEs2862UsagePage);
 }
 
 void DeviceDiscovery::LeaveNotifyModeForRecordedDevices() {

@@ -6,3 +6,7 @@
 #include <QLoggingCategory>
 
 Q_DECLARE_LOGGING_CATEGORY(lcDevice)
+
+// Routes the platform layer's failure lines (platform/device_log_sink.h)
+// into lcDevice.
+void RouteDeviceFailuresToLog();

@@ -6,6 +6,7 @@
 
 #include "app/MainUnit.h"
 #include "app/corvane_application.h"
+#include "app/device_log.h"
 #include "app/exception_report.h"
 #include "app/termination_signal.h"
 #include "hid/IO_HID.h"
@@ -49,6 +50,7 @@ int RunProgram(int argc, char** argv, const ProgramSetup& setup) {
     qputenv("QT_RELY_ON_NET_WORKAREA_ATOM", "1");
   }
   SetSystemLanguageIdSource(&SystemDefaultLanguageId);
+  RouteDeviceFailuresToLog();
 
   std::unique_ptr<CorvaneApplication> application;
   try {

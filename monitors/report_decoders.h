@@ -27,15 +27,11 @@ struct DecodedEvents {
 enum class Id7mKind { Keyboard, Mouse, Other };
 Id7mKind Id7mKindFromText(std::string_view deviceKind);
 
-// ID7M report: byte 1 is the event class (0x01 mouse, 0x20 keyboard).
-// Mouse: byte 12 bit 3 = CPI level changed, bits 0-2 the level.
-// Keyboard: byte 6 bit 7 = RT mode changed, bit 6 passed on as lParam, bits
-// 0-2 the mode; byte 4 bit 7 = LT key changed, bits 0-2 the state. The RT
-// mode message comes before the LT key message.
-// Bytes that the report does not reach read as 0, so a short report never
-// decodes what an earlier one left behind.
+// ID7M report (layout in monitors/input_report_layout.h): a mouse's CPI
+// level, or a keyboard's RT mode (its flag passed on as lParam) and LT key
+// state. The RT mode message comes before the LT key message.
 DecodedEvents DecodeId7mReport(Id7mKind kind, std::span<const uint8_t> report);
 
-// ES2862 report: byte 1 = 0x87 announces a CPI change, byte 7 is the new
-// level, whole. A report too short to hold the level decodes nothing.
+// ES2862 report: a CPI level, whole; a report too short to hold the level
+// decodes nothing.
 DecodedEvents DecodeEs2862Report(std::span<const uint8_t> report);

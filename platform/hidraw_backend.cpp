@@ -18,8 +18,11 @@
 #include <cstring>
 #include <span>
 
+#include "platform/ascii_text.h"
+#include "platform/device_log_sink.h"
 #include "platform/interface_path.h"
 #include "platform/report_descriptor.h"
+#include "platform/utf8_text.h"
 
 namespace {
 
@@ -45,13 +48,18 @@ int CloseKeepingErrno(int fd) {
 
 std::optional<std::string> ReadSmallFile(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
+  if (fd < 0) {
+    // A missing attribute is an answer (no USB parent, no such string).
+    if (errno != ENOENT) LogDeviceFailure("open", path, errno);
+    return std::nullopt;
+  }
   std::string content;
   char chunk[4096];
   for (;;) {
     const ssize_t n = ::read(fd, chunk, sizeof chunk);
     if (n < 0) {
       if (errno == EINTR) continue;
+      LogDeviceFailure("read", path, errno);
       CloseKeepingErrno(fd);
       return std::nullopt;
     }
@@ -87,12 +95,9 @@ std::optional<uint32_t> ParseHex32(std::string_view text) {
   if (text.empty() || text.size() > 8) return std::nullopt;
   uint32_t value = 0;
   for (char c : text) {
-    uint32_t digit;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    else return std::nullopt;
-    value = value << 4 | digit;
+    const int digit = HexDigitValue(static_cast<unsigned char>(c));
+    if (digit < 0) return std::nullopt;
+    value = value << 4 | static_cast<uint32_t>(digit);
   }
   return value;
 }
@@ -113,48 +118,6 @@ std::optional<std::string_view> UeventValue(std::string_view uevent, std::string
     uevent.remove_prefix(end + 1);
   }
   return std::nullopt;
-}
-
-// UTF-8 → UTF-16; a byte that does not start a well-formed sequence becomes
-// U+FFFD, so a broken attribute still reads as a string of the right shape.
-std::u16string Utf16FromUtf8(std::string_view text) {
-  std::u16string out;
-  out.reserve(text.size());
-  size_t i = 0;
-  while (i < text.size()) {
-    const auto lead = static_cast<uint8_t>(text[i]);
-    uint32_t codePoint = 0;
-    size_t length = 0;
-    uint32_t minimum = 0;
-    if (lead < 0x80) { codePoint = lead; length = 1; }
-    else if ((lead & 0xE0) == 0xC0) { codePoint = lead & 0x1F; length = 2; minimum = 0x80; }
-    else if ((lead & 0xF0) == 0xE0) { codePoint = lead & 0x0F; length = 3; minimum = 0x800; }
-    else if ((lead & 0xF8) == 0xF0) { codePoint = lead & 0x07; length = 4; minimum = 0x10000; }
-    bool valid = length != 0 && text.size() - i >= length;
-    for (size_t k = 1; valid && k < length; ++k) {
-      const auto next = static_cast<uint8_t>(text[i + k]);
-      if ((next & 0xC0) != 0x80) valid = false;
-      codePoint = codePoint << 6 | (next & 0x3F);
-    }
-    if (valid && (codePoint < minimum || codePoint > 0x10FFFF ||
-                  (codePoint >= 0xD800 && codePoint <= 0xDFFF))) {
-      valid = false;
-    }
-    if (!valid) {
-      out.push_back(u'\uFFFD');
-      ++i;
-      continue;
-    }
-    if (codePoint >= 0x10000) {
-      codePoint -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (codePoint >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (codePoint & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(codePoint));
-    }
-    i += length;
-  }
-  return out;
 }
 
 std::string ParentDirectory(const std::string& path) {
@@ -187,7 +150,7 @@ std::optional<InterfacePath> ParseInterfacePath(std::string_view path, std::stri
     return std::nullopt;
   }
   // Node names are lower case; accept a caller's upper-cased copy.
-  std::string name = AsciiLowercase(node.substr(devRoot.size() + 1));
+  std::string name = AsciiLower(node.substr(devRoot.size() + 1));
   if (!IsNodeName(name)) return std::nullopt;
   return InterfacePath{std::move(name), parts->collection, parts->instance};
 }
@@ -309,6 +272,7 @@ std::unique_ptr<HidrawOpenDevice> HidrawOpenDevice::Adopt(
   if (fd < 0) return nullptr;
   const int wakeFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
   if (wakeFd < 0) {
+    LogDeviceFailure("eventfd", "", errno);
     ::close(fd);
     return nullptr;
   }
@@ -350,12 +314,16 @@ HidOpenDevice::FeatureStatus FeatureFailure(int error) {
 
 // `request` is HIDIOCSFEATURE(length) or HIDIOCGFEATURE(length): both give
 // the number of bytes the device took or sent.
-HidOpenDevice::FeatureTransfer FeatureIoctl(int fd, unsigned long request, uint8_t* buffer) {
+HidOpenDevice::FeatureTransfer FeatureIoctl(int fd, unsigned long request, uint8_t* buffer,
+                                           std::string_view name) {
   int result;
   do {
     result = ::ioctl(fd, request, buffer);
   } while (result < 0 && errno == EINTR);
-  if (result < 0) return {FeatureFailure(errno), 0};
+  if (result < 0) {
+    LogDeviceFailure(name, "", errno);
+    return {FeatureFailure(errno), 0};
+  }
   return {HidOpenDevice::FeatureStatus::Done, static_cast<size_t>(result)};
 }
 
@@ -366,12 +334,14 @@ HidOpenDevice::FeatureTransfer FeatureIoctl(int fd, unsigned long request, uint8
 HidOpenDevice::FeatureTransfer HidrawOpenDevice::SetFeature(const uint8_t* buffer,
                                                             size_t length) {
   if (buffer == nullptr || length == 0 || length > kMaxIoctlLength) return {};
-  return FeatureIoctl(fd_, HIDIOCSFEATURE(length), const_cast<uint8_t*>(buffer));
+  return FeatureIoctl(fd_, HIDIOCSFEATURE(length), const_cast<uint8_t*>(buffer),
+                      "ioctl (SFEATURE)");
 }
 
 HidOpenDevice::FeatureTransfer HidrawOpenDevice::GetFeature(uint8_t* buffer, size_t length) {
   if (buffer == nullptr || length == 0 || length > kMaxIoctlLength) return {};
-  HidOpenDevice::FeatureTransfer transfer = FeatureIoctl(fd_, HIDIOCGFEATURE(length), buffer);
+  HidOpenDevice::FeatureTransfer transfer = FeatureIoctl(fd_, HIDIOCGFEATURE(length), buffer,
+                                                              "ioctl (GFEATURE)");
   transfer.bytes = std::min(transfer.bytes, length);
   return transfer;
 }
@@ -386,6 +356,7 @@ HidOpenDevice::ReadStatus HidrawOpenDevice::ReadInputReport(uint8_t* buffer, siz
     const int ready = ::poll(fds, 2, -1);
     if (ready < 0) {
       if (errno == EINTR) continue;
+      LogDeviceFailure("poll", "", errno);
       return ReadStatus::Failed;
     }
     if (fds[1].revents != 0 || cancelled_.load()) return ReadStatus::Cancelled;
@@ -399,6 +370,7 @@ HidOpenDevice::ReadStatus HidrawOpenDevice::ReadInputReport(uint8_t* buffer, siz
     const ssize_t n = ::read(fd_, scratch_.data(), scratch_.size());
     if (n < 0) {
       if (errno == EINTR || errno == EAGAIN) continue;
+      LogDeviceFailure("read", "", errno);
       if (errno == EIO || errno == ENODEV || errno == EBADF) return ReadStatus::Gone;
       return ReadStatus::Failed;
     }
@@ -433,14 +405,21 @@ HidrawBackend::HidrawBackend(std::string sysRoot, std::string devRoot, bool useU
     : sysRoot_(std::move(sysRoot)), devRoot_(std::move(devRoot)) {
   if (!useUdev) return;
   udev_ = udev_new();
-  if (udev_ == nullptr) return;
+  if (udev_ == nullptr) {
+    LogDeviceFailure("udev_new", "", errno);
+    return;
+  }
   // Without udevd nothing is sent on the "udev" group; the kernel's own
   // uevents are all there is (containers, minimal systems).
   const bool udevdRuns = ::access("/run/udev/control", F_OK) == 0;
   monitor_ = udev_monitor_new_from_netlink(udev_, udevdRuns ? "udev" : "kernel");
-  if (monitor_ == nullptr) return;
+  if (monitor_ == nullptr) {
+    LogDeviceFailure("udev monitor", udevdRuns ? "udev" : "kernel", errno);
+    return;
+  }
   if (udev_monitor_filter_add_match_subsystem_devtype(monitor_, "hidraw", nullptr) < 0 ||
       udev_monitor_enable_receiving(monitor_) < 0) {
+    LogDeviceFailure("udev monitor", "hidraw", errno);
     udev_monitor_unref(monitor_);
     monitor_ = nullptr;
   }
@@ -551,12 +530,18 @@ std::optional<std::u16string> HidrawBackend::ReadIndexedString(const std::string
   if (!text) return std::nullopt;
   // The kernel ends the attribute with a newline; blanks before it belong to
   // the device's string.
-  return Utf16FromUtf8(StripFinalNewline(*text));
+  std::u16string decoded;
+  AppendUtf8AsUtf16(StripFinalNewline(*text), decoded, StrayUtf8Byte::AsReplacementCharacter);
+  return decoded;
 }
 
 std::optional<HidrawBackend::OpenNodeFacts> HidrawBackend::DescribeOpenNode(int fd) const {
   struct stat status {};
-  if (::fstat(fd, &status) != 0 || !S_ISCHR(status.st_mode)) return std::nullopt;
+  if (::fstat(fd, &status) != 0) {
+    LogDeviceFailure("fstat", "", errno);
+    return std::nullopt;
+  }
+  if (!S_ISCHR(status.st_mode)) return std::nullopt;
   OpenNodeFacts facts;
   const std::string entry = sysRoot_ + "/dev/char/" + std::to_string(major(status.st_rdev)) +
                             ":" + std::to_string(minor(status.st_rdev)) + "/device";
@@ -565,13 +550,17 @@ std::optional<HidrawBackend::OpenNodeFacts> HidrawBackend::DescribeOpenNode(int 
   facts.instance = std::string(BaseName(*hidDevice));
 
   int size = 0;
-  if (::ioctl(fd, HIDIOCGRDESCSIZE, &size) < 0 || size < 0 ||
-      size > HID_MAX_DESCRIPTOR_SIZE) {
+  if (::ioctl(fd, HIDIOCGRDESCSIZE, &size) < 0) {
+    LogDeviceFailure("ioctl (GRDESCSIZE)", "", errno);
     return std::nullopt;
   }
+  if (size < 0 || size > HID_MAX_DESCRIPTOR_SIZE) return std::nullopt;
   hidraw_report_descriptor descriptor{};
   descriptor.size = static_cast<uint32_t>(size);
-  if (::ioctl(fd, HIDIOCGRDESC, &descriptor) < 0) return std::nullopt;
+  if (::ioctl(fd, HIDIOCGRDESC, &descriptor) < 0) {
+    LogDeviceFailure("ioctl (GRDESC)", "", errno);
+    return std::nullopt;
+  }
   facts.descriptor.assign(descriptor.value, descriptor.value + descriptor.size);
   return facts;
 }
@@ -582,7 +571,10 @@ std::unique_ptr<HidOpenDevice> HidrawBackend::Open(const std::string& path) {
 
   const std::string node = devRoot_ + "/" + resolved->nodeName;
   const int fd = ::open(node.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return nullptr;
+  if (fd < 0) {
+    LogDeviceFailure("open", node, errno);
+    return nullptr;
+  }
 
   // What the opened node itself says, not what sysfs said a moment ago: the
   // node may have changed hands in between, and the report lengths bound

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/ascii_text.h"
+
 namespace {
 
 constexpr std::string_view kCollectionSuffix = "&col";
@@ -11,15 +13,7 @@ constexpr char kInstanceSeparator = '#';
 // Three digits hold the descriptor parser's collection cap.
 constexpr size_t kMaxCollectionDigits = 3;
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 }  // namespace
-
-std::string AsciiLowercase(std::string_view text) {
-  std::string lowered(text);
-  std::transform(lowered.begin(), lowered.end(), lowered.begin(), LowerAscii);
-  return lowered;
-}
 
 std::string FormatInterfacePath(std::string_view node, size_t collection,
                                 std::string_view instance) {
@@ -48,7 +42,7 @@ std::optional<InterfacePathParts> SplitInterfacePath(std::string_view path) {
   if (amp != std::string_view::npos) {
     const std::string_view suffix = path.substr(amp);
     if (suffix.size() <= kCollectionSuffix.size() ||
-        AsciiLowercase(suffix.substr(0, kCollectionSuffix.size())) != kCollectionSuffix) {
+        AsciiLower(suffix.substr(0, kCollectionSuffix.size())) != kCollectionSuffix) {
       return std::nullopt;
     }
     const std::string_view number = suffix.substr(kCollectionSuffix.size());
@@ -66,11 +60,11 @@ std::optional<InterfacePathParts> SplitInterfacePath(std::string_view path) {
 }
 
 bool SameInstance(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && AsciiLowercase(a) == AsciiLowercase(b);
+  return a.size() == b.size() && AsciiLower(a) == AsciiLower(b);
 }
 
 std::string DeviceKeyOfPath(std::string_view path) {
   const auto parts = SplitInterfacePath(path);
-  if (!parts) return AsciiLowercase(path);
-  return AsciiLowercase(parts->node) + kInstanceSeparator + AsciiLowercase(parts->instance);
+  if (!parts) return AsciiLower(path);
+  return AsciiLower(parts->node) + kInstanceSeparator + AsciiLower(parts->instance);
 }

@@ -34,5 +34,3 @@ bool SameInstance(std::string_view a, std::string_view b);
 // What every collection path of one connected HID device has in common:
 // the node and the instance, lower-cased.
 std::string DeviceKeyOfPath(std::string_view path);
-
-std::string AsciiLowercase(std::string_view text);

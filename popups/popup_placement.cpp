@@ -3,13 +3,9 @@
 #include <cmath>
 #include <limits>
 
-namespace {
+#include "skin/int32_clamp.h"
 
-int32_t ClampToInt32(double value) {
-  if (!(value >= std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
-  if (value > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
-  return static_cast<int32_t>(value);
-}
+namespace {
 
 // origin + trunc(extent - size - margin), computed in double (exact for any
 // 32-bit operands) and clamped to the 32-bit range once at the end.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "platform/ascii_text.h"
 #include "protocol/Hid_flash_m0.h"
 #include "protocol/Hid_pellam.h"
 
@@ -19,18 +20,12 @@ constexpr uint32_t kHighestFlashTopByte = 1;
 // terminator always fit into 256 bytes.
 constexpr size_t kStringBufferBytes = 256;
 
-char16_t AsciiLowerUnit(char16_t unit) {
-  return (unit >= u'A' && unit <= u'Z') ? static_cast<char16_t>(unit + (u'a' - u'A')) : unit;
-}
-
 std::u16string ReadLowercasedString(const std::string& path, int32_t index) {
   std::array<char16_t, kStringBufferBytes / sizeof(char16_t)> buffer{};
   if (!HidReadIndexedString(path, index, buffer.data(), kStringBufferBytes)) return {};
   // Bounded by the buffer, in case a string filled it without a terminator.
   const auto end = std::find(buffer.begin(), buffer.end(), u'\0');
-  std::u16string text(buffer.begin(), end);
-  std::transform(text.begin(), text.end(), text.begin(), AsciiLowerUnit);
-  return text;
+  return AsciiLower(std::u16string_view(buffer.data(), static_cast<size_t>(end - buffer.begin())));
 }
 
 struct Identity {
@@ -136,10 +131,4 @@ uint16_t ReadModelId(const std::string& path, uint16_t* lowBits) {
   return word & 0xFFFC;
 }
 
-std::string LowercasePath(const std::string& path) {
-  std::string lowered = path;
-  std::transform(lowered.begin(), lowered.end(), lowered.begin(), [](char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
-  });
-  return lowered;
-}
+std::string LowercasePath(const std::string& path) { return AsciiLower(path); }

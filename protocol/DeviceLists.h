@@ -14,9 +14,11 @@
 #include "hid/IO_HID.h"
 
 // The ES2862 family: vendor 0x1956, usage page 0xFF01, any product and usage.
-// Value lists ended by -1, as HidCollectPathsIn takes them.
-inline constexpr int32_t kEs2862VendorIds[] = {0x1956, -1};
-inline constexpr int32_t kEs2862UsagePages[] = {0xFF01, -1};
+inline constexpr uint16_t kEs2862VendorId = 0x1956;
+inline constexpr uint16_t kEs2862UsagePage = 0xFF01;
+// The same as value lists ended by -1, as HidCollectPathsIn takes them.
+inline constexpr int32_t kEs2862VendorIds[] = {kEs2862VendorId, -1};
+inline constexpr int32_t kEs2862UsagePages[] = {kEs2862UsagePage, -1};
 
 // Device string 1 / 2 with A-Z lowercased; "" when it cannot be read.
 std::u16string ReadManufacturerString(const std::string& path);

@@ -7,6 +7,7 @@
 #include "skin/Language_subroutines.h"
 #include "skin/Ui_releaseelements.h"
 #include "skin/Utils_splitstring.h"
+#include "skin/int32_clamp.h"
 #include "skin/text_helpers.h"
 
 namespace {
@@ -24,12 +25,6 @@ constexpr std::array<std::u16string_view, 29> kPositionKinds = {
     u"TAdvEdit",        u"TMaskEditEx",         u"TAdvCircularProgress", u"TCurvyPanel",
     u"TGradientLabel"};
 
-std::u16string_view TrimControls(std::u16string_view text) {
-  while (!text.empty() && text.front() <= u' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() <= u' ') text.remove_suffix(1);
-  return text;
-}
-
 // Trimmed and lowered, with the tag (field 0) lowered again.
 struct TaggedValue {
   std::u16string text;
@@ -38,7 +33,7 @@ struct TaggedValue {
 
 TaggedValue SplitTag(std::u16string_view value) {
   TaggedValue tagged;
-  tagged.text = AsciiLower(TrimControls(value));
+  tagged.text = AsciiLower(TrimControlAndBlanks(value));
   tagged.tag = AsciiLower(GetDelimitedField(tagged.text, u',', 0));
   return tagged;
 }
@@ -81,11 +76,6 @@ auto ConvertFound(const std::string& path, const FoundValue& found, Convert conv
     throw EConvertError(path + ": [" + Utf16ToUtf8(found.section) + "] " + Utf16ToUtf8(found.key) +
                         "=" + Utf16ToUtf8(found.value) + ": " + error.what());
   }
-}
-
-int32_t ClampToInt32(int64_t value) {
-  return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                                  std::numeric_limits<int32_t>::max()));
 }
 
 // One element's view of the description.

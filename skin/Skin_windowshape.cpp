@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "skin/int32_clamp.h"
+
 bool IsScannable(const PixelView& view) {
   if (view.data == nullptr || view.width < 0 || view.height < 0) return false;
   if (view.bytesPerPixel != 3 && view.bytesPerPixel != 4) return false;
@@ -67,9 +69,7 @@ namespace {
 int32_t ScaledSide(int32_t side, float factor) {
   const double scaled = std::trunc(static_cast<double>(side) * static_cast<double>(factor));
   if (!(scaled > 0.0)) return 0;  // also NaN
-  if (scaled >= static_cast<double>(std::numeric_limits<int32_t>::max()))
-    return std::numeric_limits<int32_t>::max();
-  return static_cast<int32_t>(scaled);
+  return ClampToInt32(scaled);
 }
 
 }  // namespace

@@ -4,17 +4,11 @@
 #include <limits>
 #include <utility>
 
+#include "skin/int32_clamp.h"
+
 namespace {
 
 constexpr uint32_t kDesignPixelsPerInch = 96;
-
-int32_t ClampToInt32(long double value) {
-  constexpr auto kMin = static_cast<long double>(std::numeric_limits<int32_t>::min());
-  constexpr auto kMax = static_cast<long double>(std::numeric_limits<int32_t>::max());
-  if (!(value >= kMin)) return std::numeric_limits<int32_t>::min();  // also NaN
-  if (value > kMax) return std::numeric_limits<int32_t>::max();
-  return static_cast<int32_t>(value);
-}
 
 // trunc(value * f + 0.5): halves round up only for non-negative products.
 long double ScaleLength(int64_t value, long double factor) {

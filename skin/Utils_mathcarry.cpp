@@ -1,15 +1,6 @@
 #include "skin/Utils_mathcarry.h"
 
-namespace {
-
-int HexDigitValue(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  return -1;
-}
-
-}  // namespace
+#include "platform/ascii_text.h"
 
 uint32_t HexTextToValue(std::u16string_view text) {
   // Shifting each digit in from the right keeps a 32-bit field of the last

@@ -11,8 +11,6 @@ namespace {
 // its terminator included.
 constexpr size_t kMaxValueLength = 2047;
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-
 std::u16string_view WithoutEnclosingQuotes(std::u16string_view value) {
   if (value.size() >= 2 && value.front() == value.back() &&
       (value.front() == u'"' || value.front() == u'\''))

@@ -5,44 +5,12 @@
 
 namespace {
 
-// Length of the well-formed UTF-8 sequence that starts at `pos`, or 0 when
-// the byte there does not start one. The ranges are those of RFC 3629: no
-// overlong forms, no encoded surrogates, nothing above U+10FFFF.
-size_t Utf8SequenceLength(std::string_view s, size_t pos) {
-  const auto byteAt = [&](size_t i) -> unsigned { return static_cast<unsigned char>(s[i]); };
-  const unsigned lead = byteAt(pos);
-  const size_t left = s.size() - pos;
-  const auto isTail = [&](size_t i) { return (byteAt(i) & 0xC0u) == 0x80u; };
-
-  if (lead < 0x80) return 1;
-  if (lead >= 0xC2 && lead <= 0xDF) return (left >= 2 && isTail(pos + 1)) ? 2 : 0;
-  if (lead >= 0xE0 && lead <= 0xEF) {
-    if (left < 3) return 0;
-    const unsigned second = byteAt(pos + 1);
-    const unsigned low = (lead == 0xE0) ? 0xA0 : 0x80;
-    const unsigned high = (lead == 0xED) ? 0x9F : 0xBF;
-    return (second >= low && second <= high && isTail(pos + 2)) ? 3 : 0;
-  }
-  if (lead >= 0xF0 && lead <= 0xF4) {
-    if (left < 4) return 0;
-    const unsigned second = byteAt(pos + 1);
-    const unsigned low = (lead == 0xF0) ? 0x90 : 0x80;
-    const unsigned high = (lead == 0xF4) ? 0x8F : 0xBF;
-    return (second >= low && second <= high && isTail(pos + 2) && isTail(pos + 3)) ? 4 : 0;
-  }
-  return 0;
+template <typename Integer>
+std::u16string DecimalText(Integer value) {
+  char digits[16];  // room for any 32-bit value and its sign
+  const auto result = std::to_chars(digits, digits + sizeof digits, value);
+  return std::u16string(digits, result.ptr);
 }
-
-std::u16string AsciiToUtf16(std::string_view ascii) {
-  return std::u16string(ascii.begin(), ascii.end());
-}
-
-char16_t AsciiLowerUnit(char16_t c) {
-  return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + (u'a' - u'A')) : c;
-}
-
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 void AppendCodePointAsUtf8(char32_t cp, std::string& out) {
   if (cp < 0x80) {
@@ -74,54 +42,9 @@ std::u16string SubText(std::u16string_view text, int32_t index, int32_t count) {
   return std::u16string(text.substr(static_cast<size_t>(start - 1), static_cast<size_t>(taken)));
 }
 
-std::u16string UInt16ToText(uint16_t value) {
-  char digits[8];
-  const auto result = std::to_chars(digits, digits + sizeof digits, value);
-  return AsciiToUtf16(std::string_view(digits, static_cast<size_t>(result.ptr - digits)));
-}
+std::u16string UInt16ToText(uint16_t value) { return DecimalText(value); }
 
-std::u16string IntToText(int32_t value) {
-  char digits[16];
-  const auto result = std::to_chars(digits, digits + sizeof digits, value);
-  return AsciiToUtf16(std::string_view(digits, static_cast<size_t>(result.ptr - digits)));
-}
-
-void AppendUtf8AsUtf16(std::string_view utf8, std::u16string& out) {
-  size_t pos = 0;
-  while (pos < utf8.size()) {
-    const auto byteAt = [&](size_t i) -> char32_t { return static_cast<unsigned char>(utf8[i]); };
-    const size_t length = Utf8SequenceLength(utf8, pos);
-    switch (length) {
-      case 0:
-        // Not UTF-8: the byte stands for itself, as Latin-1 would read it.
-        out += static_cast<char16_t>(byteAt(pos));
-        pos += 1;
-        break;
-      case 1:
-        out += static_cast<char16_t>(byteAt(pos));
-        pos += 1;
-        break;
-      case 2:
-        out += static_cast<char16_t>(((byteAt(pos) & 0x1F) << 6) | (byteAt(pos + 1) & 0x3F));
-        pos += 2;
-        break;
-      case 3:
-        out += static_cast<char16_t>(((byteAt(pos) & 0x0F) << 12) |
-                                     ((byteAt(pos + 1) & 0x3F) << 6) | (byteAt(pos + 2) & 0x3F));
-        pos += 3;
-        break;
-      default: {
-        const char32_t cp = ((byteAt(pos) & 0x07) << 18) | ((byteAt(pos + 1) & 0x3F) << 12) |
-                            ((byteAt(pos + 2) & 0x3F) << 6) | (byteAt(pos + 3) & 0x3F);
-        const char32_t offset = cp - 0x10000;
-        out += static_cast<char16_t>(0xD800 + (offset >> 10));
-        out += static_cast<char16_t>(0xDC00 + (offset & 0x3FF));
-        pos += 4;
-        break;
-      }
-    }
-  }
-}
+std::u16string IntToText(int32_t value) { return DecimalText(value); }
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {
   std::u16string out;
@@ -167,24 +90,10 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
   return out;
 }
 
-std::u16string AsciiLower(std::u16string_view text) {
-  std::u16string out(text);
-  for (char16_t& c : out) c = AsciiLowerUnit(c);
-  return out;
-}
-
-std::string AsciiLower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
-  }
-  return out;
-}
-
 bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLowerUnit(a[i]) != AsciiLowerUnit(b[i])) return false;
+    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
   }
   return true;
 }

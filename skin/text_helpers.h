@@ -6,6 +6,11 @@
 #include <string>
 #include <string_view>
 
+// AsciiLower, hex digits, AppendUtf8AsUtf16 and the surrogate tests live
+// with the device layer, which needs them too.
+#include "platform/ascii_text.h"
+#include "platform/utf8_text.h"
+
 // The characters from `index` (counted from 1; below 1 reads as 1) on, at
 // most `count` of them; empty when the text is shorter than `index` or
 // `count` is below 1.
@@ -23,16 +28,8 @@ std::u16string IntToText(int32_t value);
 std::u16string Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view utf16);
 
-// Appends the UTF-16 form of `utf8` to `out` (same rules as Utf8ToUtf16), so
-// that a caller decoding many lines can reuse one buffer.
-void AppendUtf8AsUtf16(std::string_view utf8, std::u16string& out);
-
 // True when every byte of `bytes` is part of a well-formed UTF-8 sequence.
 bool IsValidUtf8(std::string_view bytes);
-
-// A-Z to a-z; every other code unit unchanged.
-std::u16string AsciiLower(std::u16string_view text);
-std::string AsciiLower(std::string_view text);
 
 // True when both texts are equal without regard to ASCII letter case.
 bool EqualsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b);

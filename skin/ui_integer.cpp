@@ -2,24 +2,18 @@
 
 #include <optional>
 
+#include "platform/ascii_text.h"
 #include "skin/text_helpers.h"
 
 namespace {
-
-std::optional<uint32_t> HexDigitValue(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  return std::nullopt;
-}
 
 std::optional<uint32_t> ParseHex(std::u16string_view digits) {
   if (digits.empty()) return std::nullopt;
   uint64_t value = 0;
   for (char16_t c : digits) {
-    const auto digit = HexDigitValue(c);
-    if (!digit) return std::nullopt;
-    value = value * 16 + *digit;
+    const int digit = HexDigitValue(c);
+    if (digit < 0) return std::nullopt;
+    value = value * 16 + static_cast<uint32_t>(digit);
     if (value > UINT32_MAX) return std::nullopt;
   }
   return static_cast<uint32_t>(value);

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <utility>
 
+#include "platform/ascii_text.h"
 #include "platform/interface_path.h"
 #include "platform/sim/sim_firmware.h"
 
@@ -77,10 +78,10 @@ struct SimBackend::Core {
   // The present device and collection index behind an interface path, in
   // any letter case.
   std::pair<std::shared_ptr<Device>, size_t> FindPath(const std::string& path) const {
-    const std::string wanted = AsciiLowercase(path);
+    const std::string wanted = AsciiLower(path);
     for (const auto& device : devices) {
       for (size_t i = 0; i < device->paths.size(); ++i) {
-        if (AsciiLowercase(device->paths[i]) == wanted) return {device, i};
+        if (AsciiLower(device->paths[i]) == wanted) return {device, i};
       }
     }
     return {nullptr, 0};

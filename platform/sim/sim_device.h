@@ -15,7 +15,9 @@ inline constexpr uint8_t kSimId7mReportId = 0x07;
 // The report ID of the ES2862 family's vendor input reports.
 inline constexpr uint8_t kSimEs2862ReportId = 0x05;
 
-// Vendor ids of the simulated makers.
+// Vendor ids of the simulated makers, written out as the devices state them
+// rather than taken from the lists that qualify devices, so that the tests
+// check those lists against an identity of their own.
 inline constexpr uint16_t kSimId7mVendorId = 0x3A5C;
 inline constexpr uint16_t kSimEs2862VendorId = 0x1956;
 inline constexpr uint16_t kSimForeignVendorId = 0x6B21;

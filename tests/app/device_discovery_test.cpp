@@ -12,7 +12,7 @@
 
 #include "protocol/DeviceLists.h"
 
-#include "app/scenario.h"
+#include "app/simulator/scenario.h"
 #include "hid/IO_HID.h"
 #include "monitors/monitor_thread.h"
 #include "platform/sim/sim_backend.h"

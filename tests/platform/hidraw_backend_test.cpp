@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/platform/device_log_fixture.h"
 #include "tests/platform/fake_sysfs.h"
 
 namespace {
@@ -358,8 +359,12 @@ TEST_F(HidrawBackendOnFakeSysfs, OpenReadsCapabilitiesAndFramesUnnumberedReports
 }
 
 TEST_F(HidrawBackendOnFakeSysfs, OpenFailsWhenTheNodeIsMissing) {
+  CapturedDeviceLog log;
   sysfs.AddNode(0, kKeyboard);  // sysfs entry, but no /dev node
   EXPECT_EQ(MakeBackend().Open(Path(0)), nullptr);
+  // The kernel's reason is kept, with the node it was given for.
+  EXPECT_EQ(log.Take(), std::vector<std::string>{"open " + sysfs.DevRoot() +
+                                                 "/hidraw0: No such file or directory"});
 }
 
 int OpenFdCount() {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/hidraw_backend.h"
+#include "tests/platform/device_log_fixture.h"
 
 namespace {
 
@@ -264,6 +265,38 @@ TEST_F(ScriptedFeatureIoctls, KernelAnswersKeepTheirCountAndTheirReason) {
       EXPECT_EQ(transfer.status, c.status);
       EXPECT_EQ(transfer.bytes, c.bytes);
     }
+  }
+}
+
+// A failed feature ioctl leaves the kernel's reason in the device log, and
+// the caller still sorts the failure by errno.
+TEST_F(ScriptedFeatureIoctls, FailuresLogTheKernelsReason) {
+  using Status = HidOpenDevice::FeatureStatus;
+  CapturedDeviceLog log;
+  auto device = Adopt();
+  ASSERT_NE(device, nullptr);
+  struct Case {
+    ScriptedIoctl kernel;
+    Status status;
+    const char* reason;  // nullptr: nothing logged
+  } cases[] = {
+      {{72, 0}, Status::Done, nullptr},
+      {{-1, EPIPE}, Status::Refused, "Broken pipe"},
+      {{-1, ETIMEDOUT}, Status::TimedOut, "Connection timed out"},
+      {{-1, ENODEV}, Status::Gone, "No such device"},
+  };
+  uint8_t buffer[72] = {0x07};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.kernel.result << " errno " << c.kernel.error);
+    g_script = c.kernel;
+    EXPECT_EQ(device->SetFeature(buffer, sizeof buffer).status, c.status);
+    EXPECT_EQ(device->GetFeature(buffer, sizeof buffer).status, c.status);
+    std::vector<std::string> expected;
+    if (c.reason != nullptr) {
+      expected = {std::string("ioctl (SFEATURE): ") + c.reason,
+                  std::string("ioctl (GFEATURE): ") + c.reason};
+    }
+    EXPECT_EQ(log.Take(), expected);
   }
 }
 

@@ -1,6 +1,7 @@
 // The simulated backend's own behaviour: paths, report routing and
 // queueing, blocking reads, unplugging and injected faults.
 #include "platform/sim/sim_backend.h"
+#include "platform/ascii_text.h"
 #include "platform/interface_path.h"
 
 #include <gmock/gmock.h>
@@ -85,8 +86,8 @@ TEST(SimBackendPaths, AnOldPathReachesNothingOnTheDeviceThatTookItsNode) {
   EXPECT_EQ(sim.Open(kept), nullptr);
   EXPECT_NE(sim.DeviceKeyOf(kept), sim.DeviceKeyOf(now));
   // Lists keep paths lower-cased.
-  EXPECT_NE(sim.Open(AsciiLowercase(now)), nullptr);
-  EXPECT_EQ(sim.DeviceKeyOf(AsciiLowercase(now)), sim.DeviceKeyOf(sim.PathsOf("other").at(0)));
+  EXPECT_NE(sim.Open(AsciiLower(now)), nullptr);
+  EXPECT_EQ(sim.DeviceKeyOf(AsciiLower(now)), sim.DeviceKeyOf(sim.PathsOf("other").at(0)));
 }
 
 TEST(SimBackendChanges, DescriptorIsReadableExactlyWhileChangesPend) {

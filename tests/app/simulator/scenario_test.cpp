@@ -1,4 +1,4 @@
-#include "app/scenario.h"
+#include "app/simulator/scenario.h"
 
 #include <gtest/gtest.h>
 
@@ -53,6 +53,36 @@ TEST(ScenarioTest, MalformedLinesAreRefusedWithAReason) {
     const ScenarioLine parsed = ParseScenarioLine(line);
     EXPECT_FALSE(parsed.command.has_value()) << line;
     EXPECT_FALSE(parsed.error.empty()) << line;
+  }
+}
+
+// The reason is what the simulator prints after "error: LINE: ".
+TEST(ScenarioTest, EachRefusalSaysWhatWasWrong) {
+  struct Case {
+    const char* line;
+    const char* reason;
+  } cases[] = {
+      {"jump kb1", "unknown command 'jump'"},
+      {"plug kb1", "usage: plug NAME KIND"},
+      {"plug kb1 toaster", "unknown device kind 'toaster'"},
+      {"unplug", "usage: unplug NAME"},
+      {"lt kb1", "usage: lt NAME VALUE"},
+      {"cpi m1 1 2", "usage: cpi NAME VALUE"},
+      {"lt kb1 256", "value must be 0-255"},
+      {"rt kb1", "usage: rt NAME MODE [FLAG]"},
+      {"rt kb1 8", "mode must be 0-7"},
+      {"rt kb1 1 2", "flag must be 0 or 1"},
+      {"report kb1", "usage: report NAME HEX..."},
+      {"report kb1 07 1g", "'1g' is not a hex byte"},
+      {"fullscreen maybe", "usage: fullscreen on|off"},
+      {"fullscreen", "usage: fullscreen on|off"},
+      {"language Klingon", "usage: language English|ChineseS|ChineseT"},
+      {"wait 5s", "usage: wait MS (0-3600000)"},
+      {"wait 3600001", "usage: wait MS (0-3600000)"},
+      {"close now", "usage: close"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ParseScenarioLine(c.line).error, c.reason) << c.line;
   }
 }
 

@@ -15,7 +15,8 @@
 
 #include "app/MainUnit.h"
 #include "app/program.h"
-#include "app/scenario.h"
+#include "app/simulator/scenario.h"
+#include "app/simulator/simulator_trace.h"
 #include "platform/sim/sim_backend.h"
 #include "popups/popup_trace.h"
 
@@ -28,18 +29,6 @@ void Trace(const std::string& line) {
   std::fputs(line.c_str(), stdout);
   std::fputc('\n', stdout);
   std::fflush(stdout);
-}
-
-std::string Hex(const std::vector<uint8_t>& bytes, size_t count) {
-  static const char digits[] = "0123456789abcdef";
-  std::string text;
-  for (size_t i = 0; i < count; ++i) {
-    const uint8_t b = i < bytes.size() ? bytes[i] : 0;
-    if (i > 0) text += ' ';
-    text += digits[b >> 4];
-    text += digits[b & 0x0F];
-  }
-  return text;
 }
 
 SimDeviceSpec SpecFor(SimDeviceKind kind, const std::string& name) {
@@ -116,7 +105,7 @@ class ScenarioRunner {
       return "a device of this kind sends no such report";
     }
     if (m_Backend->SendInputReport(device, report) < 0) {
-      return "the device has no collection for report ID " + Hex(report, 1);
+      return "the device has no collection for report ID " + HexBytes(report, 1);
     }
     return {};
   }
@@ -160,7 +149,7 @@ int main(int argc, char** argv) {
   auto backend = std::make_shared<SimBackend>();
   backend->SetFeatureObserver([](const SimFeatureRecord& record) {
     if (record.kind == SimFeatureRecord::Kind::Set) {
-      Trace("feature " + record.device + " " + Hex(record.bytes, 16));
+      Trace("feature " + record.device + " " + HexBytes(record.bytes, 16));
     }
   });
 
@@ -168,10 +157,7 @@ int main(int argc, char** argv) {
   ProgramSetup setup;
   setup.makeBackend = [backend] { return backend; };
   setup.started = [&](TMainForm& form) {
-    form.SetMessageTrace([](const Message& m) {
-      Trace("message " + std::to_string(m.msg) + " wParam=" + std::to_string(m.wParam) +
-            " lParam=" + std::to_string(m.lParam));
-    });
+    form.SetMessageTrace([](const Message& m) { Trace(MessageTraceLine(m)); });
     SetPopupTrace(&Trace);
     runner = std::make_unique<ScenarioRunner>(backend, form);
     std::thread([&form, &runner, scenarioPath] {
