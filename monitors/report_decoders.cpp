@@ -13,11 +13,11 @@ DecodedEvents DecodeId7mReport(Id7mKind kind, std::span<const uint8_t> report) {
   DecodedEvents decoded;
   const Id7mInputReport parsed = Id7mInputReport::Parse(report);
   if (kind == Id7mKind::Mouse && parsed.eventClass == Id7mInputReport::kMouseEventClass) {
-    if (parsed.cpiLevel) decoded.Add({UM_CPI_LEVEL, *parsed.cpiLevel, 0});
+    if (parsed.cpiLevel) decoded.Add(PostedMessage(UM_CPI_LEVEL, *parsed.cpiLevel, 0));
   } else if (kind == Id7mKind::Keyboard &&
              parsed.eventClass == Id7mInputReport::kKeyboardEventClass) {
-    if (parsed.rtMode) decoded.Add({UM_RT_MODE, *parsed.rtMode, parsed.rtFlag ? 1 : 0});
-    if (parsed.ltKeyState) decoded.Add({UM_LT_KEY, *parsed.ltKeyState, 0});
+    if (parsed.rtMode) decoded.Add(PostedMessage(UM_RT_MODE, *parsed.rtMode, parsed.rtFlag ? 1 : 0));
+    if (parsed.ltKeyState) decoded.Add(PostedMessage(UM_LT_KEY, *parsed.ltKeyState, 0));
   }
   return decoded;
 }
@@ -25,6 +25,6 @@ DecodedEvents DecodeId7mReport(Id7mKind kind, std::span<const uint8_t> report) {
 DecodedEvents DecodeEs2862Report(std::span<const uint8_t> report) {
   DecodedEvents decoded;
   const Es2862InputReport parsed = Es2862InputReport::Parse(report);
-  if (parsed.cpiLevel) decoded.Add({UM_CPI_LEVEL, *parsed.cpiLevel, 0});
+  if (parsed.cpiLevel) decoded.Add(PostedMessage(UM_CPI_LEVEL, *parsed.cpiLevel, 0));
   return decoded;
 }

@@ -44,6 +44,15 @@ struct Message {
   friend bool operator==(const Message&, const Message&) = default;
 };
 
+// A record that carries its values in wParam and lParam alone.
+inline Message PostedMessage(uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+  Message message;
+  message.msg = msg;
+  message.wParam = wParam;
+  message.lParam = lParam;
+  return message;
+}
+
 // Where threads post messages for the main window. Post never blocks and is
 // safe from any thread.
 class MessagePoster {

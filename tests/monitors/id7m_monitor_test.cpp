@@ -63,10 +63,10 @@ TEST_F(Id7mMonitorTest, MouseReportsReachTheMainWindowInOrder) {
   sim_->SendInputReport("m1", MouseCpiReport(0x0A));
 
   ASSERT_TRUE(poster_.WaitForCount(4));
-  EXPECT_EQ(poster_.Events(), (Events{{UM_CPI_LEVEL, 1, 0},
-                                      {UM_CPI_LEVEL, 7, 0},
-                                      {UM_CPI_LEVEL, 0, 0},
-                                      {UM_CPI_LEVEL, 2, 0}}));
+  EXPECT_EQ(poster_.Events(), (Events{PostedMessage(UM_CPI_LEVEL, 1, 0),
+                                      PostedMessage(UM_CPI_LEVEL, 7, 0),
+                                      PostedMessage(UM_CPI_LEVEL, 0, 0),
+                                      PostedMessage(UM_CPI_LEVEL, 2, 0)}));
   EXPECT_EQ(sim_->DroppedReports("m1"), 0u);
 }
 
@@ -82,7 +82,7 @@ TEST_F(Id7mMonitorTest, KeyboardReportPostsRtModeBeforeLtKey) {
 
   ASSERT_TRUE(poster_.WaitForCount(3));
   EXPECT_EQ(poster_.Events(),
-            (Events{{UM_RT_MODE, 2, 1}, {UM_LT_KEY, 3, 0}, {UM_LT_KEY, 1, 0}}));
+            (Events{PostedMessage(UM_RT_MODE, 2, 1), PostedMessage(UM_LT_KEY, 3, 0), PostedMessage(UM_LT_KEY, 1, 0)}));
 }
 
 // A report that ends before byte 12 carries no CPI change, whatever the
@@ -98,7 +98,7 @@ TEST_F(Id7mMonitorTest, ShortReportDoesNotRepeatThePreviousOne) {
 
   ASSERT_TRUE(poster_.WaitForCount(2));
   ASSERT_TRUE(WaitUntilReading("m1"));
-  EXPECT_EQ(poster_.Events(), (Events{{UM_CPI_LEVEL, 5, 0}, {UM_CPI_LEVEL, 2, 0}}));
+  EXPECT_EQ(poster_.Events(), (Events{PostedMessage(UM_CPI_LEVEL, 5, 0), PostedMessage(UM_CPI_LEVEL, 2, 0)}));
 }
 
 // The collection's reports are longer than the 64 bytes the monitor's
@@ -116,7 +116,7 @@ TEST_F(Id7mMonitorTest, ReportLongerThan64BytesIsReadWholeAndDecoded) {
   sim_->SendInputReport("m1", MouseCpiReport(0x0B));
 
   ASSERT_TRUE(poster_.WaitForCount(2));
-  EXPECT_EQ(poster_.Events(), (Events{{UM_CPI_LEVEL, 6, 0}, {UM_CPI_LEVEL, 3, 0}}));
+  EXPECT_EQ(poster_.Events(), (Events{PostedMessage(UM_CPI_LEVEL, 6, 0), PostedMessage(UM_CPI_LEVEL, 3, 0)}));
 }
 
 // The report with ID 0 arrives while the slot is empty. The poster blocks

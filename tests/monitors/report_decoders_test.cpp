@@ -13,6 +13,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
+
 // A 64-byte report with report ID 0x07 and the given bytes set.
 Bytes Report(std::initializer_list<std::pair<size_t, uint8_t>> bytes) {
   Bytes report(64, 0);
@@ -45,17 +46,17 @@ INSTANTIATE_TEST_SUITE_P(
     Reports, Id7mDecoderTest,
     ::testing::Values(
         Id7mCase{"MouseCpiChanged", Id7mKind::Mouse, Report({{1, 0x01}, {12, 0x0D}}),
-                 {{UM_CPI_LEVEL, 5, 0}}},
+                 {PostedMessage(UM_CPI_LEVEL, 5, 0)}},
         Id7mCase{"MouseCpiHighBitsIgnored", Id7mKind::Mouse, Report({{1, 0x01}, {12, 0xFF}}),
-                 {{UM_CPI_LEVEL, 7, 0}}},
+                 {PostedMessage(UM_CPI_LEVEL, 7, 0)}},
         Id7mCase{"MouseCpiUnchanged", Id7mKind::Mouse, Report({{1, 0x01}, {12, 0x05}}), {}},
         Id7mCase{"KeyboardRtThenLt", Id7mKind::Keyboard,
                  Report({{1, 0x20}, {6, 0xC2}, {4, 0x83}}),
-                 {{UM_RT_MODE, 2, 1}, {UM_LT_KEY, 3, 0}}},
+                 {PostedMessage(UM_RT_MODE, 2, 1), PostedMessage(UM_LT_KEY, 3, 0)}},
         Id7mCase{"KeyboardRtWithoutFlag", Id7mKind::Keyboard, Report({{1, 0x20}, {6, 0xBD}}),
-                 {{UM_RT_MODE, 5, 0}}},
+                 {PostedMessage(UM_RT_MODE, 5, 0)}},
         Id7mCase{"KeyboardLtOnlyIgnoresBits3To6", Id7mKind::Keyboard,
-                 Report({{1, 0x20}, {4, 0xFE}}), {{UM_LT_KEY, 6, 0}}},
+                 Report({{1, 0x20}, {4, 0xFE}}), {PostedMessage(UM_LT_KEY, 6, 0)}},
         Id7mCase{"KeyboardNothingChanged", Id7mKind::Keyboard,
                  Report({{1, 0x20}, {6, 0x02}, {4, 0x00}}), {}},
         Id7mCase{"KeyboardIgnoresMouseClass", Id7mKind::Keyboard,
@@ -84,9 +85,9 @@ TEST(Es2862Decoder, PostsTheWholeLevelOnlyForCpiChange) {
     std::vector<Message> expected;
   };
   const Case cases[] = {
-      {0x87, 3, {{UM_CPI_LEVEL, 3, 0}}},
-      {0x87, 0xC8, {{UM_CPI_LEVEL, 200, 0}}},
-      {0x87, 0xFF, {{UM_CPI_LEVEL, 255, 0}}},
+      {0x87, 3, {PostedMessage(UM_CPI_LEVEL, 3, 0)}},
+      {0x87, 0xC8, {PostedMessage(UM_CPI_LEVEL, 200, 0)}},
+      {0x87, 0xFF, {PostedMessage(UM_CPI_LEVEL, 255, 0)}},
       {0x86, 3, {}},
       {0x00, 3, {}},
   };
