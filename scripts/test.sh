@@ -72,7 +72,7 @@ for name in "${fuzzers[@]}"; do
   echo "-- $name" >&2
   "$root/build-fuzz/tests/fuzz/${name}_fuzz" "${args[@]}" "$work/$name" "$root/tests/fuzz/corpus/$name" \
     >"$work/$name.log" 2>&1 || { cat "$work/$name.log"; exit 1; }
-  tail -n 3 "$work/$name.log"
+  tail -n 5 "$work/$name.log"
 done
 
 echo "total: $passed passed, $failed failed, $skipped skipped"

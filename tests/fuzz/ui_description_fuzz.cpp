@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <set>
 #include <string>
 #include <string_view>
@@ -95,15 +96,19 @@ void CheckLog(const RecordingElement& element) {
   }
 }
 
-void Apply(const std::string& path, uint16_t languageId, std::u16string_view fontOverride,
-           std::u16string_view sectionSuffix) {
+void Apply(const std::string& path, bool holdsNul, uint16_t languageId,
+           std::u16string_view fontOverride, std::u16string_view sectionSuffix) {
   RecordingWindow window(u"formLTKeyHintDialog");
   Populate(window);
   TlanguageElementsProperty record;
   try {
     Require(ApplyUiDescription(record, window, path, languageId, fontOverride, sectionSuffix));
   } catch (const EConvertError& error) {
-    Require(std::string_view(error.what()).ends_with("is not a valid integer value"));
+    // The message is a C string, so a NUL in the value quoted cuts it short
+    // (as a message box would show it).
+    const std::string_view message = error.what();
+    Require(message.starts_with("'"));
+    if (!holdsNul) Require(message.ends_with("' is not a valid integer value"));
   }
   for (int32_t i = 0; i < window.ElementCount(); ++i) {
     CheckLog(static_cast<const RecordingElement&>(*window.ElementAt(i)));
@@ -126,7 +131,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)displaySet;
 
   file.Write(data, size);
-  Apply(file.Path(), 1033, u"", u"");            // English, as the popups apply it
-  Apply(file.Path(), 2052, u"Tahoma", u"_Dark");  // Simplified Chinese, override, suffix
+  const bool holdsNul = std::memchr(data, 0, size) != nullptr;
+  Apply(file.Path(), holdsNul, 1033, u"", u"");            // English, as the popups apply it
+  Apply(file.Path(), holdsNul, 2052, u"Tahoma", u"_Dark");  // Simplified Chinese, override, suffix
   return 0;
 }
