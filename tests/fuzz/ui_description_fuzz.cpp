@@ -104,10 +104,10 @@ void Apply(const std::string& path, bool holdsNul, uint16_t languageId,
   try {
     Require(ApplyUiDescription(record, window, path, languageId, fontOverride, sectionSuffix));
   } catch (const EConvertError& error) {
-    // The message is a C string, so a NUL in the value quoted cuts it short
-    // (as a message box would show it).
+    // The message names the file first. It is a C string, so a NUL in the
+    // value quoted cuts it short (as a message box would show it).
     const std::string_view message = error.what();
-    Require(message.starts_with("'"));
+    Require(message.starts_with(path + ": ["));
     if (!holdsNul) Require(message.ends_with("' is not a valid integer value"));
   }
   for (int32_t i = 0; i < window.ElementCount(); ++i) {
