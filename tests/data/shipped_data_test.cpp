@@ -29,7 +29,7 @@
 #include "skin/text_helpers.h"
 #include "skin/ui_description.h"
 #include "skin/ui_integer.h"
-#include "tests/qt_test_app.h"
+#include "tests/support/qt_test_app.h"
 
 namespace {
 

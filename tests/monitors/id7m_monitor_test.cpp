@@ -35,13 +35,13 @@ class Id7mMonitorTest : public MonitorTest {
   // Holds the monitor inside Post, after `first` has run on its thread,
   // until OpenGate.
   void HoldInPost(std::function<void()> first = {}) {
-    poster_.onPost = [this, first](const Message&) {
+    poster_.SetOnPost([this, first](const Message&) {
       if (first) first();
       std::unique_lock lock(gateMutex_);
       gateReached_ = true;
       gateChanged_.notify_all();
       gateChanged_.wait(lock, [this] { return gateOpen_; });
-    };
+    });
   }
   bool WaitUntilHeld() {
     std::unique_lock lock(gateMutex_);

@@ -15,6 +15,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "tests/support/temp_dir.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -22,8 +24,6 @@ namespace {
 class AutostartTest : public testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/corvane-autostart-XXXXXX";
-    root_ = mkdtemp(pattern);
     const char* old = getenv("XDG_CONFIG_HOME");
     hadConfigHome_ = old != nullptr;
     if (hadConfigHome_) oldConfigHome_ = old;
@@ -35,8 +35,7 @@ class AutostartTest : public testing::Test {
     } else {
       unsetenv("XDG_CONFIG_HOME");
     }
-    chmod(root_.c_str(), 0700);
-    fs::remove_all(root_);
+    chmod(root_.c_str(), 0700);  // so that the folder can go
   }
   static std::string Read(const std::string& path) {
     std::ifstream file(path);
@@ -53,7 +52,8 @@ class AutostartTest : public testing::Test {
     std::ofstream(AutostartEntryPath("CorvaneNotification")) << content;
   }
 
-  std::string root_;
+  TempDir m_Temp{"corvane-autostart"};
+  const std::string root_ = m_Temp.Folder();
   bool hadConfigHome_ = false;
   std::string oldConfigHome_;
 };
