@@ -29,8 +29,8 @@ class ScriptedDevice : public HidOpenDevice {
   explicit ScriptedDevice(std::span<const uint8_t> script) : m_Script(script) {}
 
   std::optional<HidInterfaceInfo> Capabilities() const override { return std::nullopt; }
-  bool SetFeature(const uint8_t*, size_t) override { return false; }
-  bool GetFeature(uint8_t*, size_t) override { return false; }
+  FeatureTransfer SetFeature(const uint8_t*, size_t) override { return {}; }
+  FeatureTransfer GetFeature(uint8_t*, size_t) override { return {}; }
   void Cancel() override {}
 
   ReadStatus ReadInputReport(uint8_t* buffer, size_t capacity, size_t* received) override {
