@@ -1,29 +1,43 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing need.
-# Only what is missing is installed; apt-get runs as root, through sudo otherwise.
+# Installs the Debian packages that building and running need, and with
+# --test also those that only the test suite needs. Only what is missing is
+# installed; apt-get runs as root, through sudo otherwise.
+#
+#   scripts/install-deps.sh          build and run (scripts/build.sh, scripts/run.sh)
+#   scripts/install-deps.sh --test   build, run and test (scripts/test.sh)
 set -euo pipefail
 
-packages=(
-  # build
+# The default build includes the tests and the benchmarks.
+build_packages=(
   cmake g++ make pkg-config ninja-build
   qt6-base-dev qt6-qpa-plugins libudev-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  # a private X session: server, window manager, tray host, tools the tests drive it with
-  xvfb xauth openbox trayer xdotool wmctrl x11-utils x11-apps imagemagick
-  # xrdb: the private session hands its dpi to Qt through Xft.dpi
-  x11-xserver-utils
-  # packaging: the Debian package's library dependencies, metainfo validation
-  dpkg-dev appstream
+)
+run_packages=(
   # fonts: a free Tahoma-compatible face and CJK glyphs for the Chinese texts
   fonts-wine fonts-dejavu-core fonts-wqy-microhei fontconfig
+  # a private X session where there is no display: server, window manager,
+  # tray host and the tools that wait for them; xrdb hands its dpi to Qt
+  xvfb xauth openbox trayer xdotool x11-utils x11-xserver-utils
+  # the demo: a full-screen window, and pictures of the popups
+  wmctrl x11-apps imagemagick
+)
+test_packages=(
+  # packaging: the Debian package's library dependencies, metainfo validation
+  dpkg-dev appstream
   # the VM test: a qemu guest with Debian's kernel, a busybox initramfs and
   # its modules (the kernel package itself is fetched by the test)
   qemu-system-x86 busybox-static cpio kmod
+  # the ThreadSanitizer build and the fuzz targets
+  clang libclang-rt-14-dev
 )
 
-if [[ "${CORVANE_WITH_CLANG:-0}" == 1 ]]; then
-  packages+=(clang libclang-rt-14-dev)
-fi
+packages=("${build_packages[@]}" "${run_packages[@]}")
+case "${1:-}" in
+  "") ;;
+  --test) packages+=("${test_packages[@]}") ;;
+  *) echo "usage: install-deps.sh [--test]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

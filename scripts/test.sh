@@ -1,24 +1,61 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the whole test suite:
-#  1. every test (unit, widget, X11, whole-program and virtual-machine tests)
-#     on a regular build;
-#  2. the unit and widget tests built with AddressSanitizer and
-#     UndefinedBehaviorSanitizer;
-#  3. the monitor, slot and simulated-device tests built with ThreadSanitizer;
-#  4. a short libFuzzer run of every reader of device or data-file input.
-set -euo pipefail
+# Installs what is missing, builds, and runs the test suite in stages:
+#
+#   scripts/test.sh [STAGE...]     all stages by default, in this order:
+#     unit   the unit, widget, thread and slow tests of the regular build
+#            (everything that is not x11, e2e or vm)
+#     x11    the program's X11 side in private X sessions
+#     e2e    the whole program and its Debian package in private X sessions
+#     vm     the program against the real kernel's USB HID stack in qemu
+#     asan   the unit and widget tests built with AddressSanitizer and
+#            UndefinedBehaviorSanitizer
+#     tsan   the monitor, slot and simulated-device tests built with
+#            ThreadSanitizer
+#     fuzz   a short libFuzzer run of every reader of device or data-file input
+#
+# Every chosen stage runs even when an earlier one failed. The last line
+# counts the tests ("total: N passed, N failed, N skipped"); a build that
+# fails and a fuzz run that finds a fault count as one failed test each. The
+# script fails when anything failed.
+set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-CORVANE_WITH_CLANG=1 "$root/scripts/install-deps.sh"
+stages=(unit x11 e2e vm asan tsan fuzz)
+
+chosen=()
+for stage in "$@"; do
+  if [[ " ${stages[*]} " != *" $stage "* ]]; then
+    echo "usage: test.sh [${stages[*]}]..." >&2
+    exit 2
+  fi
+  chosen+=("$stage")
+done
+((${#chosen[@]} > 0)) || chosen=("${stages[@]}")
+wants() { [[ " ${chosen[*]} " == *" $1 "* ]]; }
+
+"$root/scripts/install-deps.sh" --test || exit 1
 jobs=$(nproc)
 
 passed=0
 failed=0
 skipped=0
-# Runs ctest and adds its figures to the totals printed at the end.
+
+# Runs a step that is not a test (a build); its failure counts as one.
+step() {  # what, command...
+  local what=$1
+  shift
+  if "$@"; then return 0; fi
+  echo "== FAILED: $what" >&2
+  failed=$((failed + 1))
+  return 1
+}
+
+# Runs ctest and adds its figures to the totals printed at the end. A ctest
+# that fails without naming a failed test (it could not run them) counts as
+# one failure.
 run_ctest() {
-  local log
+  local log status=0
   log=$(mktemp)
-  ctest --output-on-failure -j"$jobs" "$@" 2>&1 | tee "$log"
+  ctest --output-on-failure -j"$jobs" "$@" 2>&1 | tee "$log" || status=$?
   local total fails skips
   total=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -n 1)
   fails=$(sed -n 's/.* \([0-9]*\) tests failed out of.*/\1/p' "$log" | tail -n 1)
@@ -27,52 +64,95 @@ run_ctest() {
   passed=$((passed + ${total:-0} - ${fails:-0} - skips))
   failed=$((failed + ${fails:-0}))
   skipped=$((skipped + skips))
+  if ((status != 0 && ${fails:-0} == 0)); then
+    echo "== FAILED: ctest $*" >&2
+    failed=$((failed + 1))
+  fi
 }
 
-configure() {  # build-dir, cmake-args...
-  local build=$1
+configure_and_build() {  # build-dir, cmake-args... [-- targets...]
+  local build=$1 args=() targets=()
   shift
-  cmake -S "$root" -B "$build" -G Ninja "$@" >/dev/null
+  while (($# > 0)) && [[ $1 != -- ]]; do args+=("$1"); shift; done
+  (($# > 0)) && shift && targets=(--target "$@")
+  cmake -S "$root" -B "$build" -G Ninja "${args[@]}" >/dev/null &&
+    cmake --build "$build" -j"$jobs" "${targets[@]}"
 }
 
-echo "== the suite" >&2
-configure "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$root/build" -j"$jobs"
-run_ctest --test-dir "$root/build"
+# The regular build, made once for the stages that use it; each stage runs
+# its labels' tests.
+regular_built=
+regular() {  # ctest-args...
+  if [[ -z $regular_built ]]; then
+    echo "== the regular build" >&2
+    if step "the regular build" configure_and_build "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo; then
+      regular_built=yes
+    else
+      regular_built=no
+    fi
+  fi
+  [[ $regular_built == yes ]] && run_ctest --test-dir "$root/build" "$@"
+}
 
-echo "== AddressSanitizer + UndefinedBehaviorSanitizer" >&2
-configure "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DCORVANE_BUILD_BENCH=OFF \
-  -DCORVANE_SANITIZE=address,undefined -DCORVANE_TEST_ROOMS="skin;platform;hid;protocol;monitors;popups;app"
-cmake --build "$root/build-asan" -j"$jobs"
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
-  LSAN_OPTIONS=suppressions="$root/tests/lsan.supp":print_suppressions=0 \
-  UBSAN_OPTIONS=print_stacktrace=1 \
-  run_ctest --test-dir "$root/build-asan" -LE 'slow'
-
-echo "== ThreadSanitizer: monitors, slots and simulated devices" >&2
-configure "$root/build-tsan" -DCMAKE_BUILD_TYPE=Debug -DCORVANE_BUILD_BENCH=OFF \
-  -DCORVANE_SANITIZE=thread -DCORVANE_TEST_ROOMS="platform;monitors;app"
-cmake --build "$root/build-tsan" -j"$jobs" \
-  --target corvane_monitors_tests corvane_platform_sim_tests corvane_discovery_tests
-TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
-  run_ctest --test-dir "$root/build-tsan" -L threads
-
-echo "== the readers of device and data-file input under libFuzzer (20 s each)" >&2
-CC=clang CXX=clang++ configure "$root/build-fuzz" -DCMAKE_BUILD_TYPE=Debug \
-  -DCORVANE_BUILD_BENCH=OFF -DCORVANE_FUZZ=ON -DCORVANE_SANITIZE=address,undefined \
-  -DCORVANE_TEST_ROOMS=""
-fuzzers=(report_descriptor report_decoders settings_file text_helpers ui_description)
-cmake --build "$root/build-fuzz" -j"$jobs" --target "${fuzzers[@]/%/_fuzz}"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-for name in "${fuzzers[@]}"; do
-  args=(-max_total_time=20 -max_len=4096 -print_final_stats=1)
-  [[ -f $root/tests/fuzz/$name.dict ]] && args+=("-dict=$root/tests/fuzz/$name.dict")
-  mkdir "$work/$name"
-  echo "-- $name" >&2
-  "$root/build-fuzz/tests/fuzz/${name}_fuzz" "${args[@]}" "$work/$name" "$root/tests/fuzz/corpus/$name" \
-    >"$work/$name.log" 2>&1 || { cat "$work/$name.log"; exit 1; }
-  tail -n 5 "$work/$name.log"
+if wants unit; then
+  echo "== unit, widget, thread and slow tests" >&2
+  regular -LE '^(x11|e2e|vm)$'
+fi
+for label in x11 e2e vm; do
+  if wants "$label"; then
+    echo "== $label tests" >&2
+    regular -L "^$label\$"
+  fi
 done
 
+if wants asan; then
+  echo "== AddressSanitizer + UndefinedBehaviorSanitizer" >&2
+  if step "the AddressSanitizer build" configure_and_build "$root/build-asan" \
+    -DCMAKE_BUILD_TYPE=Debug -DCORVANE_BUILD_BENCH=OFF -DCORVANE_SANITIZE=address,undefined \
+    -DCORVANE_TEST_ROOMS="skin;platform;hid;protocol;monitors;popups;app;data;packaging"; then
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+      LSAN_OPTIONS=suppressions="$root/tests/lsan.supp":print_suppressions=0 \
+      UBSAN_OPTIONS=print_stacktrace=1 \
+      run_ctest --test-dir "$root/build-asan" -LE 'slow'
+  fi
+fi
+
+if wants tsan; then
+  echo "== ThreadSanitizer: monitors, slots and simulated devices" >&2
+  if step "the ThreadSanitizer build" configure_and_build "$root/build-tsan" \
+    -DCMAKE_BUILD_TYPE=Debug -DCORVANE_BUILD_BENCH=OFF -DCORVANE_SANITIZE=thread \
+    -DCORVANE_TEST_ROOMS="platform;monitors;app" \
+    -- corvane_monitors_tests corvane_platform_sim_tests corvane_discovery_tests; then
+    TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+      run_ctest --test-dir "$root/build-tsan" -L threads
+  fi
+fi
+
+if wants fuzz; then
+  echo "== the readers of device and data-file input under libFuzzer (20 s each)" >&2
+  fuzzers=(report_descriptor report_decoders settings_file text_helpers ui_description)
+  if CC=clang CXX=clang++ step "the fuzz build" configure_and_build "$root/build-fuzz" \
+    -DCMAKE_BUILD_TYPE=Debug -DCORVANE_BUILD_BENCH=OFF -DCORVANE_FUZZ=ON \
+    -DCORVANE_SANITIZE=address,undefined -DCORVANE_TEST_ROOMS="" -- "${fuzzers[@]/%/_fuzz}"; then
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT
+    for name in "${fuzzers[@]}"; do
+      args=(-max_total_time=20 -max_len=4096 -print_final_stats=1)
+      [[ -f $root/tests/fuzz/$name.dict ]] && args+=("-dict=$root/tests/fuzz/$name.dict")
+      mkdir "$work/$name"
+      echo "-- $name" >&2
+      if "$root/build-fuzz/tests/fuzz/${name}_fuzz" "${args[@]}" "$work/$name" \
+        "$root/tests/fuzz/corpus/$name" >"$work/$name.log" 2>&1; then
+        tail -n 3 "$work/$name.log"
+        passed=$((passed + 1))
+      else
+        cat "$work/$name.log"
+        echo "== FAILED: the $name fuzz run" >&2
+        failed=$((failed + 1))
+      fi
+    done
+  fi
+fi
+
 echo "total: $passed passed, $failed failed, $skipped skipped"
+((failed == 0))

@@ -1,7 +1,11 @@
-# shellcheck shell=bash
+#!/usr/bin/env bash
 # A private X session: an Xvfb server on a display number of its own
 # choosing, the openbox window manager and the trayer tray host docked at the
 # bottom right with a strut. Source this file, then call start_private_session / stop_private_session.
+# Run as a program, it starts a session, prints its display and keeps it
+# until it is killed or its standard input closes:
+#
+#   scripts/x-session.sh [WIDTHxHEIGHT] [DPI]
 #
 #   start_private_session [WIDTHxHEIGHT] [DPI]   exports DISPLAY
 #   start_tray_host                               (again) starts trayer
@@ -15,6 +19,10 @@
 
 _xs_pids=()
 _xs_command=
+# The session's programs die with the shell that started them, even when it
+# is killed outright and its traps never run.
+_xs_tied=()
+if command -v setpriv >/dev/null 2>&1; then _xs_tied=(setpriv --pdeathsig KILL); fi
 
 _xs_wait_for() {  # seconds, command...
   local deadline=$((SECONDS + $1))
@@ -23,6 +31,11 @@ _xs_wait_for() {  # seconds, command...
     ((SECONDS < deadline)) || return 1
     sleep 0.1
   done
+}
+
+_xs_window_manager_ready() {
+  xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id' &&
+    xprop -root _NET_WORKAREA | grep -q '='
 }
 
 _xs_tray_ready() {
@@ -38,7 +51,7 @@ start_private_session() {
   # The server picks a free display number itself and writes it to the
   # descriptor, so sessions started at the same time never share one.
   number_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 "${geometry}x24" -dpi "$dpi" -nolisten tcp -noreset \
+  "${_xs_tied[@]}" Xvfb -displayfd 3 -screen 0 "${geometry}x24" -dpi "$dpi" -nolisten tcp -noreset \
     3>"$number_file" >/dev/null 2>&1 &
   _xs_pids+=($!)
   if ! _xs_wait_for 15 test -s "$number_file"; then
@@ -57,9 +70,11 @@ start_private_session() {
   fi
   # Xft.dpi makes Qt report the same density as the server.
   echo "Xft.dpi: $dpi" | xrdb -merge 2>/dev/null || true
-  openbox --sm-disable >/dev/null 2>&1 &
+  "${_xs_tied[@]}" openbox --sm-disable >/dev/null 2>&1 &
   _xs_pids+=($!)
-  _xs_wait_for 15 xprop -root _NET_SUPPORTING_WM_CHECK || true
+  # A dock that maps before the window manager has published its work area
+  # may have its strut ignored: wait for both.
+  _xs_wait_for 15 _xs_window_manager_ready || true
   if [[ "${CORVANE_SESSION_NO_TRAY:-0}" != 1 ]] && ! start_tray_host; then
     stop_private_session
     return 1
@@ -67,7 +82,7 @@ start_private_session() {
 }
 
 start_tray_host() {
-  trayer --edge bottom --align right --SetDockType true --SetPartialStrut true \
+  "${_xs_tied[@]}" trayer --edge bottom --align right --SetDockType true --SetPartialStrut true \
     --widthtype request --height 28 --tint 0x2b2b2b --transparent false \
     --expand true >/dev/null 2>&1 &
   _xs_pids+=($!)
@@ -120,3 +135,13 @@ _xs_end_all() {
   fi
   stop_private_session
 }
+
+if [[ "${BASH_SOURCE[0]}" == "$0" ]]; then
+  set -uo pipefail
+  end_private_session_on_exit
+  start_private_session "$@" || exit 1
+  echo "$DISPLAY"
+  # Whoever started the session holds its other end of the input: when that
+  # closes, the session is no longer wanted.
+  while read -r _; do :; done
+fi

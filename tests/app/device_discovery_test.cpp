@@ -16,40 +16,18 @@
 #include "hid/IO_HID.h"
 #include "monitors/monitor_thread.h"
 #include "platform/sim/sim_backend.h"
+#include "tests/support/recording_poster.h"
+#include "tests/support/temp_dir.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 namespace {
 
-class RecordingPoster : public MessagePoster {
- public:
-  void Post(Message message) override {
-    std::lock_guard lock(mutex_);
-    messages_.push_back(message);
-    changed_.notify_all();
-  }
-  bool WaitFor(size_t count) {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, 5s, [&] { return messages_.size() >= count; });
-  }
-  std::vector<Message> Messages() {
-    std::lock_guard lock(mutex_);
-    return messages_;
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::vector<Message> messages_;
-};
-
 class DeviceDiscoveryTest : public testing::Test {
  protected:
   void SetUp() override {
     HidSetBackend(sim_);
-    char pattern[] = "/tmp/corvane-discovery-XXXXXX";
-    root_ = mkdtemp(pattern);
     modelTable_ = root_ + "/Model.txt";
     WriteModelTable("[Cafe]\nKeyboard=0x1A20,0x1A24\nMouse=0x2B30\n");
     discovery_ = std::make_unique<DeviceDiscovery>(slots_, poster_, modelTable_);
@@ -58,7 +36,6 @@ class DeviceDiscoveryTest : public testing::Test {
     discovery_.reset();  // stops the monitors it started
     EXPECT_TRUE(WaitForLiveMonitorThreadsAtMost(0, 5s));
     HidSetBackend(nullptr);
-    fs::remove_all(root_);
   }
   void WriteModelTable(const std::string& content) { std::ofstream(modelTable_) << content; }
 
@@ -81,7 +58,8 @@ class DeviceDiscoveryTest : public testing::Test {
   }
 
   std::shared_ptr<SimBackend> sim_ = std::make_shared<SimBackend>();
-  std::string root_;
+  TempDir m_Temp{"corvane-discovery"};
+  const std::string root_ = m_Temp.Folder();
   std::string modelTable_;
   MonitorSlots slots_;
   RecordingPoster poster_;
@@ -103,7 +81,7 @@ TEST_F(DeviceDiscoveryTest, ListedKeyboardGetsOneMonitorAndEntersNotificationMod
   // Its reports now reach the main window.
   WaitForReaders("kb1", 1);
   sim_->SendInputReport("kb1", LtKeyReport(SimDeviceKind::Keyboard, 3));
-  ASSERT_TRUE(poster_.WaitFor(1));
+  ASSERT_TRUE(poster_.WaitForCount(1));
   EXPECT_EQ(poster_.Messages()[0].msg, UM_LT_KEY);
   EXPECT_EQ(poster_.Messages()[0].wParam, 3u);
 }
@@ -134,7 +112,7 @@ TEST_F(DeviceDiscoveryTest, APassLeavesInterfacesThatAreWatchedAlone) {
   // One key press is shown once.
   WaitForReaders("kb1", 1);
   sim_->SendInputReport("kb1", LtKeyReport(SimDeviceKind::Keyboard, 3));
-  ASSERT_TRUE(poster_.WaitFor(1));
+  ASSERT_TRUE(poster_.WaitForCount(1));
   std::this_thread::sleep_for(50ms);
   EXPECT_EQ(poster_.Messages().size(), 1u);
 
@@ -183,7 +161,7 @@ TEST_F(DeviceDiscoveryTest, MonitorsThatLostTheirPermissionAreReplacedNotDoubled
 
   WaitForReaders("kb1", 1);
   sim_->SendInputReport("kb1", LtKeyReport(SimDeviceKind::Keyboard, 2));
-  ASSERT_TRUE(poster_.WaitFor(1));
+  ASSERT_TRUE(poster_.WaitForCount(1));
   std::this_thread::sleep_for(50ms);
   EXPECT_EQ(poster_.Messages().size(), 1u);
 }
@@ -263,7 +241,7 @@ TEST_F(DeviceDiscoveryTest, Es2862DevicesAreMonitoredWithoutAnyCommand) {
 
   WaitForReaders("es1", 1);
   sim_->SendInputReport("es1", CpiReport(SimDeviceKind::Es2862, 200));
-  ASSERT_TRUE(poster_.WaitFor(1));
+  ASSERT_TRUE(poster_.WaitForCount(1));
   EXPECT_EQ(poster_.Messages()[0].msg, UM_CPI_LEVEL);
   EXPECT_EQ(poster_.Messages()[0].wParam, 200u);
 }

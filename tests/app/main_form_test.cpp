@@ -20,7 +20,8 @@
 #include "monitors/monitor_thread.h"
 #include "platform/sim/sim_backend.h"
 #include "skin/Language_subroutines.h"
-#include "tests/qt_test_app.h"
+#include "tests/support/qt_test_app.h"
+#include "tests/support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
@@ -58,8 +59,6 @@ class MainFormTest : public testing::Test {
  protected:
   void SetUp() override {
     TestApplication();
-    char pattern[] = "/tmp/corvane-mainform-XXXXXX";
-    root_ = mkdtemp(pattern);
     dataFolder_ = root_ + "/Data/";
     fs::create_directories(dataFolder_);
     setenv("XDG_CONFIG_HOME", (root_ + "/config").c_str(), 1);
@@ -68,7 +67,6 @@ class MainFormTest : public testing::Test {
   void TearDown() override {
     form_.reset();
     SetSystemLanguageIdSource({});
-    fs::remove_all(root_);
   }
   void WriteSettings(const std::string& content) {
     std::ofstream(dataFolder_ + "Settings.ini") << content;
@@ -86,7 +84,8 @@ class MainFormTest : public testing::Test {
     for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
   }
 
-  std::string root_;
+  TempDir m_Temp{"corvane-mainform"};
+  const std::string root_ = m_Temp.Folder();
   std::string dataFolder_;
   std::unique_ptr<TMainForm> form_;
   QStringList shown_;

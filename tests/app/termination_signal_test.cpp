@@ -9,27 +9,20 @@
 #include <QObject>
 
 #include "app/termination_signal.h"
+#include "tests/support/qt_test_app.h"
 
 namespace {
-
-QCoreApplication& App() {
-  static int argc = 1;
-  static char name[] = "termination_signal_test";
-  static char* argv[] = {name, nullptr};
-  static QCoreApplication* app = new QCoreApplication(argc, argv);
-  return *app;
-}
 
 void ProcessEventsUntil(const std::function<bool()>& done, int milliseconds = 3000) {
   QElapsedTimer timer;
   timer.start();
   while (!done() && timer.elapsed() < milliseconds) {
-    App().processEvents(QEventLoop::AllEvents, 20);
+    TestApplication().processEvents(QEventLoop::AllEvents, 20);
   }
 }
 
 TEST(TerminationSignal, EachSignalClosesOnceThroughTheEventLoop) {
-  App();
+  TestApplication();
   QObject window;
   int closes = 0;
   ASSERT_TRUE(CloseOnTerminationSignal(&window, [&closes] { ++closes; }));
@@ -49,7 +42,7 @@ TEST(TerminationSignal, EachSignalClosesOnceThroughTheEventLoop) {
 }
 
 TEST(TerminationSignal, NothingIsCalledOnceTheWindowIsGone) {
-  App();
+  TestApplication();
   int closes = 0;
   {
     QObject window;

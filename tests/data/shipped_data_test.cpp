@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <map>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -29,7 +30,7 @@
 #include "skin/text_helpers.h"
 #include "skin/ui_description.h"
 #include "skin/ui_integer.h"
-#include "tests/qt_test_app.h"
+#include "tests/support/qt_test_app.h"
 
 namespace {
 
@@ -79,6 +80,29 @@ TEST(ShippedSettings, EveryKeyTheProgramReadsIsThereInEveryMenuLanguage) {
       EXPECT_FALSE(value.empty()) << "[" << Narrow(k.section) << "] " << Narrow(k.key) << " is empty";
     }
   }
+}
+
+// The other way round: every key the file holds is one the program reads,
+// so that a misspelt key cannot hide behind a default. The file is listed
+// with the UI description reader, which splits lines as the settings reader
+// does and names sections and keys in lower case.
+TEST(ShippedSettings, EverySectionHoldsOnlyKeysTheProgramReads) {
+  std::map<std::u16string, std::set<std::u16string>> read;
+  for (const std::u16string language : {u"English", u"ChineseS", u"ChineseT"}) {
+    for (const SettingsKey& k : KeysReadFor(language)) read[AsciiLower(k.section)].insert(AsciiLower(k.key));
+  }
+  const std::unique_ptr<UiDescription> file = UiDescription::LoadFile(kData + "Settings.ini");
+  ASSERT_NE(file, nullptr);
+  std::set<std::u16string> sections;
+  for (const std::u16string& section : file->SectionNames()) {
+    sections.insert(section);
+    std::set<std::u16string> held;
+    for (const auto& [key, value] : file->EntriesOf(section)) held.insert(key);
+    for (const std::u16string& key : held) {
+      EXPECT_TRUE(read[section].contains(key)) << "[" << Narrow(section) << "] " << Narrow(key) << " is never read";
+    }
+  }
+  EXPECT_EQ(sections, (std::set<std::u16string>{u"english", u"chineses", u"chineset", u"default"}));
 }
 
 // ---- Product/Model.txt ----------------------------------------------------

@@ -33,7 +33,7 @@ TEST_F(SingleInstanceTest, ASecondStartExitsAtOnceAndLeavesTheFirstRunning) {
 // gets its tray icon and stays.
 TEST_F(SingleInstanceTest, UnopenableLockFileLetsTheProgramRun) {
   ChildOptions options = m_Session.ProgramOptions();
-  options.environment["XDG_RUNTIME_DIR"] = m_Session.TempDir() + "/no-such-folder";
+  options.environment["XDG_RUNTIME_DIR"] = m_Session.Home() + "/no-such-folder";
   const std::vector<std::string> program{Executable("corvane-notification")};
   auto first = m_Session.Launch(program, options);
   ASSERT_NE(WaitForTrayIcon(*first), 0u) << "the program did not run";

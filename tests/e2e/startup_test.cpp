@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "tests/e2e/child_process.h"
+#include "tests/support/temp_dir.h"
 
 using namespace std::chrono_literals;
 
@@ -20,12 +21,6 @@ namespace {
 
 class StartupTest : public testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/corvane-startup-XXXXXX";
-    root_ = mkdtemp(pattern);
-  }
-  void TearDown() override { std::filesystem::remove_all(root_); }
-
   // The program's environment: no display of any kind unless a row adds
   // one, and a home and runtime folder of the test's own.
   ChildOptions Options(const std::map<std::string, std::optional<std::string>>& row) const {
@@ -50,7 +45,8 @@ class StartupTest : public testing::Test {
     return std::string(CORVANE_BINARY_DIR) + "/bin/corvane-notification";
   }
 
-  std::string root_;
+  TempDir m_Temp{"corvane-startup"};
+  const std::string root_ = m_Temp.Folder();
 };
 
 TEST_F(StartupTest, WithoutADisplayOneLineOnStderrAndAFailureCode) {

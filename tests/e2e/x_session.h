@@ -1,7 +1,8 @@
-// A private X session for one test: an Xvfb server on a display number it
-// picks itself, the openbox window manager and the trayer tray host docked
-// at the bottom with a strut, plus a throwaway home for the program's
-// configuration and runtime files. Everything it started ends with it.
+// A private X session for one test, as scripts/x-session.sh starts it (an
+// Xvfb server on a display number it picks itself, the openbox window
+// manager and the trayer tray host docked at the bottom with a strut), plus
+// a throwaway home for the program's configuration and runtime files.
+// Everything it started ends with it.
 #pragma once
 
 #include <chrono>
@@ -13,6 +14,7 @@
 
 #include "tests/e2e/child_process.h"
 #include "tests/e2e/x_probe.h"
+#include "tests/support/temp_dir.h"
 
 class PrivateXSession {
  public:
@@ -29,7 +31,7 @@ class PrivateXSession {
   // The folder that stands in for $HOME, $XDG_CONFIG_HOME and $XDG_RUNTIME_DIR.
   const std::string& ConfigHome() const { return m_ConfigHome; }
   const std::string& RuntimeDir() const { return m_RuntimeDir; }
-  const std::string& TempDir() const { return m_TempDir; }
+  const std::string& Home() const { return m_Home; }
 
   // The environment a program of this session runs with: this display, the
   // X11 platform, no session bus (the tray is XEmbed's), an English locale.
@@ -44,12 +46,11 @@ class PrivateXSession {
 
  private:
   std::string m_Display;
-  std::string m_TempDir;
-  std::string m_ConfigHome;
-  std::string m_RuntimeDir;
-  std::unique_ptr<ChildProcess> m_Server;
-  std::unique_ptr<ChildProcess> m_WindowManager;
-  std::unique_ptr<ChildProcess> m_Tray;
+  ::TempDir m_Temp{"corvane-e2e"};
+  const std::string m_Home = m_Temp.Folder();
+  const std::string m_ConfigHome = m_Home + "/config";
+  const std::string m_RuntimeDir = m_Home + "/runtime";
+  std::unique_ptr<ChildProcess> m_Session;
   std::unique_ptr<XProbe> m_Probe;
 };
 

@@ -3,30 +3,13 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 
-#include <mutex>
-#include <utility>
 #include <string>
 #include <vector>
 
 #include "tests/hid/hid_sim_fixture.h"
+#include "tests/support/recording_poster.h"
 
 namespace {
-
-class RecordingPoster : public MessagePoster {
- public:
-  void Post(Message message) override {
-    std::lock_guard lock(mutex_);
-    messages_.push_back(std::move(message));
-  }
-  std::vector<Message> Take() {
-    std::lock_guard lock(mutex_);
-    return std::exchange(messages_, {});
-  }
-
- private:
-  std::mutex mutex_;
-  std::vector<Message> messages_;
-};
 
 bool Readable(int fd) {
   pollfd p{fd, POLLIN, 0};

@@ -26,7 +26,7 @@ TEST_F(Es2862MonitorTest, PostsCpiChangesWithTheWholeLevel) {
 
   ASSERT_TRUE(poster_.WaitForCount(2));
   ASSERT_TRUE(WaitUntilReading("es1"));
-  EXPECT_EQ(poster_.Events(), (Events{PostedMessage(UM_CPI_LEVEL, 3, 0), PostedMessage(UM_CPI_LEVEL, 200, 0)}));
+  EXPECT_EQ(poster_.Messages(), (Events{PostedMessage(UM_CPI_LEVEL, 3, 0), PostedMessage(UM_CPI_LEVEL, 200, 0)}));
 }
 
 TEST_F(Es2862MonitorTest, EarlyEndsLeaveEverySlotAsItWas) {
@@ -78,7 +78,7 @@ TEST_F(Es2862MonitorTest, UnpluggingOneStopsTheOtherAtItsNextReportUnposted) {
 
   sim_->SendInputReport("es2", Es2862Report(0x87, 5));
   ASSERT_TRUE(WaitForLiveMonitorThreadsAtMost(0, kDeadline));
-  EXPECT_TRUE(poster_.Events().empty());
+  EXPECT_TRUE(poster_.Messages().empty());
   EXPECT_EQ(sim_->OpenHandleCount(), 0u);
 }
 
@@ -94,7 +94,7 @@ TEST_F(Es2862MonitorTest, ReportLongerThan64BytesIsReadWholeAndDecoded) {
   sim_->SendInputReport("es1", report);
   sim_->SendInputReport("es1", Es2862Report(0x87, 10));
   ASSERT_TRUE(poster_.WaitForCount(2));
-  EXPECT_EQ(poster_.Events(), (Events{PostedMessage(UM_CPI_LEVEL, 9, 0), PostedMessage(UM_CPI_LEVEL, 10, 0)}));
+  EXPECT_EQ(poster_.Messages(), (Events{PostedMessage(UM_CPI_LEVEL, 9, 0), PostedMessage(UM_CPI_LEVEL, 10, 0)}));
 }
 
 TEST_F(Es2862MonitorTest, TerminateWakesABlockedReadAndEmptiesOnlyItsSlot) {

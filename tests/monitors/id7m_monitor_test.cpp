@@ -35,13 +35,13 @@ class Id7mMonitorTest : public MonitorTest {
   // Holds the monitor inside Post, after `first` has run on its thread,
   // until OpenGate.
   void HoldInPost(std::function<void()> first = {}) {
-    poster_.onPost = [this, first](const Message&) {
+    poster_.SetOnPost([this, first](const Message&) {
       if (first) first();
       std::unique_lock lock(gateMutex_);
       gateReached_ = true;
       gateChanged_.notify_all();
       gateChanged_.wait(lock, [this] { return gateOpen_; });
-    };
+    });
   }
   bool WaitUntilHeld() {
     std::unique_lock lock(gateMutex_);
@@ -63,7 +63,7 @@ TEST_F(Id7mMonitorTest, MouseReportsReachTheMainWindowInOrder) {
   sim_->SendInputReport("m1", MouseCpiReport(0x0A));
 
   ASSERT_TRUE(poster_.WaitForCount(4));
-  EXPECT_EQ(poster_.Events(), (Events{PostedMessage(UM_CPI_LEVEL, 1, 0),
+  EXPECT_EQ(poster_.Messages(), (Events{PostedMessage(UM_CPI_LEVEL, 1, 0),
                                       PostedMessage(UM_CPI_LEVEL, 7, 0),
                                       PostedMessage(UM_CPI_LEVEL, 0, 0),
                                       PostedMessage(UM_CPI_LEVEL, 2, 0)}));
@@ -81,7 +81,7 @@ TEST_F(Id7mMonitorTest, KeyboardReportPostsRtModeBeforeLtKey) {
   sim_->SendInputReport("kb1", KeyboardReport(0x00, 0x81));
 
   ASSERT_TRUE(poster_.WaitForCount(3));
-  EXPECT_EQ(poster_.Events(),
+  EXPECT_EQ(poster_.Messages(),
             (Events{PostedMessage(UM_RT_MODE, 2, 1), PostedMessage(UM_LT_KEY, 3, 0), PostedMessage(UM_LT_KEY, 1, 0)}));
 }
 
@@ -98,7 +98,7 @@ TEST_F(Id7mMonitorTest, ShortReportDoesNotRepeatThePreviousOne) {
 
   ASSERT_TRUE(poster_.WaitForCount(2));
   ASSERT_TRUE(WaitUntilReading("m1"));
-  EXPECT_EQ(poster_.Events(), (Events{PostedMessage(UM_CPI_LEVEL, 5, 0), PostedMessage(UM_CPI_LEVEL, 2, 0)}));
+  EXPECT_EQ(poster_.Messages(), (Events{PostedMessage(UM_CPI_LEVEL, 5, 0), PostedMessage(UM_CPI_LEVEL, 2, 0)}));
 }
 
 // The collection's reports are longer than the 64 bytes the monitor's
@@ -116,7 +116,7 @@ TEST_F(Id7mMonitorTest, ReportLongerThan64BytesIsReadWholeAndDecoded) {
   sim_->SendInputReport("m1", MouseCpiReport(0x0B));
 
   ASSERT_TRUE(poster_.WaitForCount(2));
-  EXPECT_EQ(poster_.Events(), (Events{PostedMessage(UM_CPI_LEVEL, 6, 0), PostedMessage(UM_CPI_LEVEL, 3, 0)}));
+  EXPECT_EQ(poster_.Messages(), (Events{PostedMessage(UM_CPI_LEVEL, 6, 0), PostedMessage(UM_CPI_LEVEL, 3, 0)}));
 }
 
 // The report with ID 0 arrives while the slot is empty. The poster blocks
@@ -138,7 +138,7 @@ TEST_F(Id7mMonitorTest, ZeroReportIdIsSkippedWithoutLookingAtTheSlot) {
   // Having skipped it, the monitor blocks in its next read.
   EXPECT_TRUE(WaitUntilReading("m1"));
   EXPECT_EQ(LiveMonitorThreads(), 1);
-  EXPECT_EQ(poster_.Events().size(), 1u);
+  EXPECT_EQ(poster_.Messages().size(), 1u);
   stop->Terminate();
 }
 
@@ -157,7 +157,7 @@ TEST_F(Id7mMonitorTest, MouseUnplugStopsTheKeyboardMonitorAtItsNextReport) {
 
   sim_->SendInputReport("kb1", KeyboardReport(0xC2, 0x83));
   ASSERT_TRUE(WaitForLiveMonitorThreadsAtMost(0, kDeadline));
-  EXPECT_TRUE(poster_.Events().empty());
+  EXPECT_TRUE(poster_.Messages().empty());
   EXPECT_EQ(sim_->OpenHandleCount(), 0u);
 }
 
@@ -265,7 +265,7 @@ TEST_F(Id7mMonitorTest, AReportQueuedBeforeTheHangUpIsStillDelivered) {
   OpenGate();
 
   ASSERT_TRUE(WaitForLiveMonitorThreadsAtMost(0, kDeadline));
-  const auto events = poster_.Events();
+  const auto events = poster_.Messages();
   ASSERT_EQ(events.size(), 2u);
   EXPECT_EQ(events[0].wParam, 1u);
   EXPECT_EQ(events[1].wParam, 5u);

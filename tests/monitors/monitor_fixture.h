@@ -6,10 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <condition_variable>
-#include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -20,37 +17,9 @@
 #include "monitors/monitor_thread.h"
 #include "monitors/report_decoders.h"
 #include "platform/sim/sim_backend.h"
+#include "tests/support/recording_poster.h"
 
 inline constexpr std::chrono::milliseconds kDeadline{10000};
-
-class RecordingPoster : public MessagePoster {
- public:
-  void Post(Message message) override {
-    if (onPost) onPost(message);  // runs on the monitor's thread, before the next read
-    {
-      std::lock_guard lock(mutex_);
-      events_.push_back(std::move(message));
-    }
-    changed_.notify_all();
-  }
-
-  bool WaitForCount(size_t count) {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, kDeadline, [&] { return events_.size() >= count; });
-  }
-
-  std::vector<Message> Events() const {
-    std::lock_guard lock(mutex_);
-    return events_;
-  }
-
-  std::function<void(const Message&)> onPost;
-
- private:
-  mutable std::mutex mutex_;
-  std::condition_variable changed_;
-  std::vector<Message> events_;
-};
 
 class MonitorTest : public ::testing::Test {
  protected:
@@ -104,7 +73,7 @@ class MonitorTest : public ::testing::Test {
 
   std::shared_ptr<SimBackend> sim_;
   MonitorSlots slots_;
-  RecordingPoster poster_;
+  RecordingPoster poster_;  // its hook runs on the monitor's thread, before the next read
   std::vector<std::string> plugged_;
 };
 

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "platform/hidraw_backend.h"
+#include "tests/support/temp_dir.h"
 
 // The USB device's attributes as the kernel writes them.
 struct FakeUsbStrings {
@@ -32,14 +33,8 @@ class FakeSysfs {
   using UsbStrings = FakeUsbStrings;
 
   FakeSysfs() {
-    char pattern[] = "/tmp/corvane-sysfs-XXXXXX";
-    root_ = ::mkdtemp(pattern);
     std::filesystem::create_directories(SysRoot() + "/class/hidraw");
     std::filesystem::create_directories(DevRoot());
-  }
-  ~FakeSysfs() {
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
   }
   FakeSysfs(const FakeSysfs&) = delete;
   FakeSysfs& operator=(const FakeSysfs&) = delete;
@@ -118,7 +113,8 @@ class FakeSysfs {
     std::ofstream(SysRoot() + "/" + relative, std::ios::binary) << content;
   }
 
-  std::string root_;
+  TempDir m_Temp{"corvane-sysfs"};
+  const std::string root_ = m_Temp.Folder();
   unsigned connections_ = 0;
   std::map<int, std::string> instances_;
   std::map<int, std::string> devpaths_;

@@ -17,6 +17,7 @@
 
 #include "platform/hidraw_backend.h"
 #include "tests/platform/device_log_fixture.h"
+#include "tests/support/blocked_read.h"
 
 namespace {
 
@@ -103,22 +104,19 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(OpenDeviceOverSocket, CancelWakesABlockedReadAndStaysCancelled) {
   auto device = Adopt();
   ASSERT_NE(device, nullptr);
-  uint8_t buffer[8];
-  size_t received = 0;
-  auto blocked = std::async(std::launch::async, [&] {
-    return device->ReadInputReport(buffer, sizeof buffer, &received);
-  });
+  auto blocked = StartRead(*device, 8);
   // The read must still be waiting: no report, no error.
-  ASSERT_EQ(blocked.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
+  ASSERT_TRUE(StillWaiting(blocked));
   device->Cancel();
-  ASSERT_EQ(blocked.wait_for(std::chrono::seconds(10)), std::future_status::ready);
-  EXPECT_EQ(blocked.get(), ReadStatus::Cancelled);
+  ASSERT_TRUE(EndsInTime(blocked));
+  EXPECT_EQ(blocked.get().status, ReadStatus::Cancelled);
 
   // Even with a report waiting, a cancelled device reads nothing more.
   Send({0x01, 0x02});
   device->Cancel();
-  EXPECT_EQ(device->ReadInputReport(buffer, sizeof buffer, &received), ReadStatus::Cancelled);
-  EXPECT_EQ(received, 0u);
+  const ReadResult later = Read(*device, 8);
+  EXPECT_EQ(later.status, ReadStatus::Cancelled);
+  EXPECT_TRUE(later.bytes.empty());
 }
 
 TEST_F(OpenDeviceOverSocket, SkippedReportsKeepTheReadWaitingUntilCancelled) {
@@ -128,33 +126,26 @@ TEST_F(OpenDeviceOverSocket, SkippedReportsKeepTheReadWaitingUntilCancelled) {
   routing.ids.set(3);
   auto device = Adopt(routing);
   ASSERT_NE(device, nullptr);
-  uint8_t buffer[8] = {0x77};
-  size_t received = 0;
-  auto blocked = std::async(std::launch::async, [&] {
-    return device->ReadInputReport(buffer, sizeof buffer, &received);
-  });
+  auto blocked = StartRead(*device, 8);
   Send({0x01, 0xAA});
   Send({0x02, 0xBB});
-  ASSERT_EQ(blocked.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
+  ASSERT_TRUE(StillWaiting(blocked));
   device->Cancel();
-  EXPECT_EQ(blocked.get(), ReadStatus::Cancelled);
-  EXPECT_EQ(buffer[0], 0x77);  // a skipped report never reaches the caller
+  const ReadResult result = blocked.get();
+  EXPECT_EQ(result.status, ReadStatus::Cancelled);
+  EXPECT_TRUE(result.restUntouched);  // a skipped report never reaches the caller
 }
 
 TEST_F(OpenDeviceOverSocket, HangUpMeansGoneForABlockedRead) {
   auto device = Adopt();
   ASSERT_NE(device, nullptr);
-  uint8_t buffer[8];
-  size_t received = 0;
-  auto blocked = std::async(std::launch::async, [&] {
-    return device->ReadInputReport(buffer, sizeof buffer, &received);
-  });
-  ASSERT_EQ(blocked.wait_for(std::chrono::milliseconds(50)), std::future_status::timeout);
+  auto blocked = StartRead(*device, 8);
+  ASSERT_TRUE(StillWaiting(blocked));
   CloseDeviceEnd();
-  ASSERT_EQ(blocked.wait_for(std::chrono::seconds(10)), std::future_status::ready);
-  EXPECT_EQ(blocked.get(), ReadStatus::Gone);
+  ASSERT_TRUE(EndsInTime(blocked));
+  EXPECT_EQ(blocked.get().status, ReadStatus::Gone);
   // And it stays gone rather than spinning or blocking.
-  EXPECT_EQ(device->ReadInputReport(buffer, sizeof buffer, &received), ReadStatus::Gone);
+  EXPECT_EQ(Read(*device, 8).status, ReadStatus::Gone);
 }
 
 TEST(OpenDeviceOverPipe, HangUpWithoutDataIsGone) {

@@ -3,6 +3,7 @@
 #include "platform/sim/sim_backend.h"
 #include "platform/ascii_text.h"
 #include "platform/interface_path.h"
+#include "tests/support/blocked_read.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -22,23 +23,10 @@ namespace {
 
 constexpr std::chrono::seconds kPatience{10};
 
-struct ReadResult {
-  Status status;
-  std::vector<uint8_t> bytes;
-};
-
-ReadResult Read(HidOpenDevice& device, size_t capacity = 64) {
-  std::vector<uint8_t> buffer(capacity);
-  size_t received = 0;
-  const Status status = device.ReadInputReport(buffer.data(), buffer.size(), &received);
-  buffer.resize(received);
-  return {status, buffer};
-}
-
 // A read on another thread, started and known to be blocked.
 std::future<ReadResult> BlockedRead(SimBackend& sim, const std::string& name,
                                     HidOpenDevice& device) {
-  auto result = std::async(std::launch::async, [&device] { return Read(device); });
+  auto result = StartRead(device);
   EXPECT_TRUE(sim.WaitForReaders(name, 1, kPatience));
   return result;
 }

@@ -1,31 +1,20 @@
 #include "tests/popups/popup_fixture.h"
 
-#include <QApplication>
 #include <QColor>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 
+#include <filesystem>
+
 #include "popups/popup_fonts.h"
 #include "popups/popup_trace.h"
 #include "skin/Utils_logpixels.h"
 #include "skin/qt/qt_display.h"
-
-namespace {
-
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "corvane_popups_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
-
-}  // namespace
+#include "tests/support/qt_test_app.h"
 
 void PopupTest::SetUpTestSuite() {
-  qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-  App();
+  TestApplication();
   static const bool fontsLoaded = [] {
     LoadPopupFonts();
     return true;
@@ -34,7 +23,6 @@ void PopupTest::SetUpTestSuite() {
 }
 
 void PopupTest::SetUp() {
-  ASSERT_TRUE(m_Dir.isValid());
   InstallQtDisplayStateSource();
   SetPopupTrace([this](const std::string& line) { m_Trace.push_back(line); });
 }
@@ -45,9 +33,9 @@ void PopupTest::TearDown() {
 }
 
 std::string PopupTest::Folder(const std::string& name) const {
-  const QString path = m_Dir.filePath(QString::fromStdString(name));
-  QDir().mkpath(path);
-  return path.toStdString() + "/";
+  const std::string path = m_Dir.PathOf(name);
+  std::filesystem::create_directories(path);
+  return path + "/";
 }
 
 void PopupTest::WriteUiFile(const std::string& folder, const std::string& text) const {

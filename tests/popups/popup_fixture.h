@@ -7,11 +7,12 @@
 
 #include <QImage>
 #include <QString>
-#include <QTemporaryDir>
 
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "tests/support/temp_dir.h"
 
 class PopupTest : public testing::Test {
  protected:
@@ -36,5 +37,5 @@ class PopupTest : public testing::Test {
   std::vector<std::string> m_Trace;
 
  private:
-  QTemporaryDir m_Dir;
+  TempDir m_Dir;
 };

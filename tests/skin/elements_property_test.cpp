@@ -12,6 +12,7 @@
 #include "skin/Ui_releaseelements.h"
 #include "skin/text_helpers.h"
 #include "tests/skin/fake_ui_toolkit.h"
+#include "tests/support/temp_dir.h"
 #include "tests/skin/rect_printer.h"
 
 namespace {
@@ -25,11 +26,6 @@ constexpr uint16_t kEnglish = 1033;
 class UiDescriptionFixture : public testing::Test {
  protected:
   void SetUp() override {
-    std::string test = testing::UnitTest::GetInstance()->current_test_info()->name();
-    std::replace(test.begin(), test.end(), '/', '_');
-    m_Folder = fs::temp_directory_path() / ("corvane_engine_" + std::to_string(::getpid()) + "_" + test);
-    fs::remove_all(m_Folder);
-    fs::create_directories(m_Folder);
     SetDisplayStateSource([this](WindowHandle window) {
       m_AskedWindows.push_back(window);
       DisplayState display;
@@ -39,7 +35,6 @@ class UiDescriptionFixture : public testing::Test {
   }
   void TearDown() override {
     SetDisplayStateSource({});
-    fs::remove_all(m_Folder);
   }
 
   std::string Write(const std::string& text) {
@@ -48,7 +43,8 @@ class UiDescriptionFixture : public testing::Test {
     return file.string();
   }
 
-  fs::path m_Folder;
+  TempDir m_Temp{"corvane-engine"};
+  const fs::path& m_Folder = m_Temp.Path();
   uint32_t m_PixelsPerInch = 96;
   std::vector<WindowHandle> m_AskedWindows;
 };

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "skin/Language_subroutines.h"
-#include "tests/skin/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

@@ -11,7 +11,6 @@
 #include <QPainter>
 #include <QRegion>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 
@@ -25,29 +24,23 @@
 #include "skin/qt/qt_display.h"
 #include "skin/qt/qt_ui_toolkit.h"
 #include "skin/qt/qt_window_shape.h"
+#include "tests/support/qt_test_app.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
-
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "corvane_skin_qt_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
 
 class SkinQt : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
     // The offscreen screen then reports 96 dpi: factor 1.0.
     qputenv("QT_FONT_DPI", "96");
-    App();
+    TestApplication();
   }
-  void SetUp() override { ASSERT_TRUE(m_Dir.isValid()); }
   void TearDown() override { SetDisplayStateSource({}); }
 
-  QString PathOf(const QString& name) const { return m_Dir.filePath(name); }
+  QString PathOf(const QString& name) const {
+    return QString::fromStdString(m_Dir.PathOf(name.toStdString()));
+  }
 
   QString Save(const QImage& image, const QString& name, const char* format) const {
     const QString path = PathOf(name);
@@ -68,7 +61,7 @@ class SkinQt : public testing::Test {
     return image;
   }
 
-  QTemporaryDir m_Dir;
+  TempDir m_Dir;
 };
 
 TEST_F(SkinQt, DisplayStateListsTheScreensWithTheirDensity) {
@@ -129,7 +122,7 @@ TEST_F(SkinQt, MissingOrUndecodableFileChangesNothing) {
   ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
   garbage.write("not a picture at all");
   garbage.close();
-  for (const QString& path : {PathOf("absent.png"), PathOf("broken.png"), m_Dir.path()}) {
+  for (const QString& path : {PathOf("absent.png"), PathOf("broken.png"), QString::fromStdString(m_Dir.Folder())}) {
     QWidget window;
     window.resize(50, 40);
     ImageElement image(&window);

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "skin/text_helpers.h"
-#include "tests/skin/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 

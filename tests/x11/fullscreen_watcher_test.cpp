@@ -8,20 +8,12 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 
-#include <mutex>
 #include <vector>
 
-namespace {
+#include "tests/support/qt_test_app.h"
+#include "tests/support/recording_poster.h"
 
-class RecordingPoster : public MessagePoster {
- public:
-  void Post(Message message) override {
-    std::lock_guard lock(mutex);
-    messages.push_back(message);
-  }
-  std::mutex mutex;
-  std::vector<Message> messages;
-};
+namespace {
 
 // Spins the event loop until `done` holds or the deadline passes.
 template <typename Predicate>
@@ -41,12 +33,7 @@ void Wmctrl(const QStringList& arguments) {
 
 class FullScreenWatcherTest : public testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "fullscreen-watcher-test";
-    static char* argv[] = {name, nullptr};
-    app_ = new QApplication(argc, argv);
-  }
+  static void SetUpTestSuite() { TestApplication(); }
 
   void SetUp() override {
     ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"))
@@ -69,9 +56,8 @@ class FullScreenWatcherTest : public testing::Test {
 
   // The full-screen notifications posted so far: lParam of each.
   std::vector<intptr_t> Notifications() {
-    std::lock_guard lock(poster_.mutex);
     std::vector<intptr_t> values;
-    for (const Message& m : poster_.messages) {
+    for (const Message& m : poster_.Messages()) {
       EXPECT_EQ(m.msg, UM_APPBAR);
       EXPECT_EQ(m.wParam, ABN_FULLSCREENAPP);
       values.push_back(m.lParam);
@@ -79,12 +65,10 @@ class FullScreenWatcherTest : public testing::Test {
     return values;
   }
 
-  static QApplication* app_;
   RecordingPoster poster_;
   std::unique_ptr<FullScreenWatcher> watcher_;
   QWidget window_;
 };
-QApplication* FullScreenWatcherTest::app_ = nullptr;
 
 TEST_F(FullScreenWatcherTest, PostsOnlyRealChangesOfTheActiveWindowsFullScreenState) {
   const QString title = window_.windowTitle();

@@ -10,13 +10,10 @@
 #include <fstream>
 #include <functional>
 
+#include "tests/support/temp_dir.h"
+
 namespace {
 
-std::string LockPath() {
-  return (std::filesystem::temp_directory_path() /
-          ("corvane-lock-test-" + std::to_string(getpid()) + ".lock"))
-      .string();
-}
 
 // Starts a process that holds the lock until it is killed.
 pid_t StartHolder(const std::string& path) {
@@ -42,7 +39,8 @@ pid_t StartHolder(const std::string& path) {
 }
 
 TEST(SingleInstanceLockTest, SecondProcessIsRefusedWhileTheFirstRuns) {
-  const std::string path = LockPath();
+  const TempDir folder("corvane-lock");
+  const std::string path = folder.PathOf("CorvaneNotification.lock");
   const pid_t holder = StartHolder(path);
   ASSERT_GT(holder, 0);
 
@@ -56,7 +54,6 @@ TEST(SingleInstanceLockTest, SecondProcessIsRefusedWhileTheFirstRuns) {
   ASSERT_TRUE(std::filesystem::exists(path));
   SingleInstanceLock third("CorvaneNotification", path);
   EXPECT_EQ(third.Acquire(), SingleInstanceLock::Result::Acquired);
-  std::filesystem::remove(path);
 }
 
 TEST(SingleInstanceLockTest, UnopenableLockFileIsUnavailable) {
@@ -82,8 +79,8 @@ TEST(SingleInstanceLockTest, DefaultPathIsInTheRuntimeFolder) {
 // write to, and whether the lock is taken there.
 TEST(SingleInstanceLockTest, UsesOnlyAPrivateFileOfTheUsersOwn) {
   using Result = SingleInstanceLock::Result;
-  char pattern[] = "/tmp/corvane-lock-folder-XXXXXX";
-  const std::string folder = mkdtemp(pattern);
+  const TempDir temp("corvane-lock-folder");
+  const std::string folder = temp.Folder();
   const std::string path = folder + "/CorvaneNotification-1000.lock";
   const std::string elsewhere = folder + "/victim";
   const auto plantFile = [&](mode_t mode, uid_t owner) {
@@ -140,7 +137,6 @@ TEST(SingleInstanceLockTest, UsesOnlyAPrivateFileOfTheUsersOwn) {
       EXPECT_EQ(std::string(std::istreambuf_iterator<char>(target), {}), "keep");
     }
   }
-  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

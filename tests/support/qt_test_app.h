@@ -1,4 +1,6 @@
-// One QApplication for a test executable's widget tests (offscreen).
+// One QApplication for a test executable (offscreen under ctest, or the X
+// server of the session the test runs in), made on first use and kept to
+// the end: Qt allows one per process.
 #pragma once
 
 #include <QApplication>
