@@ -137,13 +137,16 @@ if wants fuzz; then
     work=$(mktemp -d)
     trap 'rm -rf "$work"' EXIT
     for name in "${fuzzers[@]}"; do
-      args=(-max_total_time=20 -max_len=4096 -print_final_stats=1)
+      # A finding is kept in the build tree, out of the sources.
+      mkdir -p "$root/build-fuzz/findings"
+      args=(-max_total_time=20 -max_len=4096 -print_final_stats=1
+        "-artifact_prefix=$root/build-fuzz/findings/$name-")
       [[ -f $root/tests/fuzz/$name.dict ]] && args+=("-dict=$root/tests/fuzz/$name.dict")
       mkdir "$work/$name"
       echo "-- $name" >&2
       if "$root/build-fuzz/tests/fuzz/${name}_fuzz" "${args[@]}" "$work/$name" \
         "$root/tests/fuzz/corpus/$name" >"$work/$name.log" 2>&1; then
-        tail -n 3 "$work/$name.log"
+        tail -n 5 "$work/$name.log"
         passed=$((passed + 1))
       else
         cat "$work/$name.log"
