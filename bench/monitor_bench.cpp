@@ -31,57 +31,57 @@ long MaxRssKiB() {
 // a handler thread takes them off and counts them.
 class CountingWindow : public MessagePoster {
  public:
-  CountingWindow() : handler_([this] { Handle(); }) {}
+  CountingWindow() : m_Handler([this] { Handle(); }) {}
   ~CountingWindow() override {
     {
-      std::lock_guard lock(mutex_);
-      closing_ = true;
+      std::lock_guard lock(m_Mutex);
+      m_Closing = true;
     }
-    posted_.notify_all();
-    handler_.join();
+    m_Posted.notify_all();
+    m_Handler.join();
   }
 
   void Post(Message message) override {
     {
-      std::lock_guard lock(mutex_);
-      queue_.push_back(message);
+      std::lock_guard lock(m_Mutex);
+      m_Queue.push_back(message);
     }
-    posted_.notify_one();
+    m_Posted.notify_one();
   }
 
   uint64_t Handled() const {
-    std::lock_guard lock(mutex_);
-    return handled_;
+    std::lock_guard lock(m_Mutex);
+    return m_Handled;
   }
 
   // Blocks until at least `count` messages have been handled.
   void WaitForHandled(uint64_t count) {
-    std::unique_lock lock(mutex_);
-    handledChanged_.wait(lock, [&] { return handled_ >= count; });
+    std::unique_lock lock(m_Mutex);
+    m_HandledChanged.wait(lock, [&] { return m_Handled >= count; });
   }
 
  private:
   void Handle() {
-    std::unique_lock lock(mutex_);
+    std::unique_lock lock(m_Mutex);
     for (;;) {
-      posted_.wait(lock, [this] { return closing_ || !queue_.empty(); });
-      if (queue_.empty()) return;
-      while (!queue_.empty()) {
-        benchmark::DoNotOptimize(queue_.front().wParam);
-        queue_.pop_front();
-        ++handled_;
+      m_Posted.wait(lock, [this] { return m_Closing || !m_Queue.empty(); });
+      if (m_Queue.empty()) return;
+      while (!m_Queue.empty()) {
+        benchmark::DoNotOptimize(m_Queue.front().wParam);
+        m_Queue.pop_front();
+        ++m_Handled;
       }
-      handledChanged_.notify_all();
+      m_HandledChanged.notify_all();
     }
   }
 
-  mutable std::mutex mutex_;
-  std::condition_variable posted_;
-  std::condition_variable handledChanged_;
-  std::deque<Message> queue_;
-  uint64_t handled_ = 0;
-  bool closing_ = false;
-  std::thread handler_;
+  mutable std::mutex m_Mutex;
+  std::condition_variable m_Posted;
+  std::condition_variable m_HandledChanged;
+  std::deque<Message> m_Queue;
+  uint64_t m_Handled = 0;
+  bool m_Closing = false;
+  std::thread m_Handler;
 };
 
 class AtomicCountingPoster : public MessagePoster {

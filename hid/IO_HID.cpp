@@ -195,13 +195,13 @@ bool HidReadFeature(const std::string& path, uint8_t* buffer, size_t capacity,
 
 HidExchangeSession::HidExchangeSession(std::function<bool()> stopRequested) {
   if (t_session != nullptr) return;
-  owned_ = std::make_unique<State>();
-  owned_->stopRequested = std::move(stopRequested);
-  t_session = owned_.get();
+  m_Owned = std::make_unique<State>();
+  m_Owned->stopRequested = std::move(stopRequested);
+  t_session = m_Owned.get();
 }
 
 HidExchangeSession::~HidExchangeSession() {
-  if (owned_ && t_session == owned_.get()) t_session = nullptr;
+  if (m_Owned && t_session == m_Owned.get()) t_session = nullptr;
 }
 
 bool HidExchangeSession::Stopped() const {

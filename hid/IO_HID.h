@@ -89,7 +89,7 @@ class HidExchangeSession {
   struct State;
 
  private:
-  std::unique_ptr<State> owned_;  // null for a session that joined another
+  std::unique_ptr<State> m_Owned;  // null for a session that joined another
 };
 
 // Reads the device string `index` as zero-terminated UTF-16 into

@@ -4,7 +4,7 @@
 #include "monitors/report_decoders.h"
 
 TiomHidThreadId7M::TiomHidThreadId7M(MonitorSlots& slots, MessagePoster& mainWindow)
-    : slots_(slots), mainWindow_(mainWindow) {}
+    : m_Slots(slots), m_MainWindow(mainWindow) {}
 
 void TiomHidThreadId7M::Execute() {
   const Id7mKind kind = Id7mKindFromText(DeviceKind);
@@ -13,23 +13,23 @@ void TiomHidThreadId7M::Execute() {
 
   std::unique_ptr<HidOpenDevice> device = HidOpenForReports(DevicePath);
   if (!device) {
-    if (slot) slots_.Empty(*slot);
+    if (slot) m_Slots.Empty(*slot);
     return;
   }
 
   const uint32_t inputLength = HidInputReportLength(*device);
   if (inputLength == 0) {
     device.reset();
-    slots_.Empty(MonitorKind::Mouse);
-    slots_.Empty(MonitorKind::Keyboard);
+    m_Slots.Empty(MonitorKind::Mouse);
+    m_Slots.Empty(MonitorKind::Keyboard);
     return;
   }
 
   ReadAndPostReports(
-      *device, inputLength, mainWindow_, [&] { return !slot || slots_.Holds(*slot); },
+      *device, inputLength, m_MainWindow, [&] { return !slot || m_Slots.Holds(*slot); },
       [kind](std::span<const uint8_t> report) { return DecodeId7mReport(kind, report); });
 
   // Either ID7M monitor ending takes the other kind's permission too.
-  slots_.Empty(MonitorKind::Mouse);
-  slots_.Empty(MonitorKind::Keyboard);
+  m_Slots.Empty(MonitorKind::Mouse);
+  m_Slots.Empty(MonitorKind::Keyboard);
 }

@@ -25,6 +25,6 @@ class TiomHidThreadId7M : public MonitorThread {
   void Execute() override;
 
  private:
-  MonitorSlots& slots_;
-  MessagePoster& mainWindow_;
+  MonitorSlots& m_Slots;
+  MessagePoster& m_MainWindow;
 };

@@ -4,7 +4,7 @@
 #include "monitors/report_decoders.h"
 
 TiomHidThreadIdEs2862::TiomHidThreadIdEs2862(MonitorSlots& slots, MessagePoster& mainWindow)
-    : slots_(slots), mainWindow_(mainWindow) {}
+    : m_Slots(slots), m_MainWindow(mainWindow) {}
 
 void TiomHidThreadIdEs2862::Execute() {
   // The early returns leave m_Es2862Monitor as it is: it may hold another
@@ -15,8 +15,8 @@ void TiomHidThreadIdEs2862::Execute() {
   if (inputLength == 0) return;
 
   ReadAndPostReports(
-      *device, inputLength, mainWindow_, [this] { return slots_.Holds(MonitorKind::Es2862); },
+      *device, inputLength, m_MainWindow, [this] { return m_Slots.Holds(MonitorKind::Es2862); },
       DecodeEs2862Report);
 
-  slots_.Empty(MonitorKind::Es2862);
+  m_Slots.Empty(MonitorKind::Es2862);
 }

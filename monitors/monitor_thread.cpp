@@ -41,55 +41,55 @@ void CountThreadOut() {
 }  // namespace
 
 void MonitorStop::Terminate() {
-  std::lock_guard lock(mutex_);
-  terminated_ = true;
-  if (device_) device_->Cancel();
+  std::lock_guard lock(m_Mutex);
+  m_Terminated = true;
+  if (m_Device) m_Device->Cancel();
 }
 
 bool MonitorStop::Terminated() const {
-  std::lock_guard lock(mutex_);
-  return terminated_;
+  std::lock_guard lock(m_Mutex);
+  return m_Terminated;
 }
 
 void MonitorStop::AttachDevice(HidOpenDevice* device) {
-  std::lock_guard lock(mutex_);
-  device_ = device;
-  if (terminated_ && device_) device_->Cancel();
+  std::lock_guard lock(m_Mutex);
+  m_Device = device;
+  if (m_Terminated && m_Device) m_Device->Cancel();
 }
 
 void MonitorStop::DetachDevice() {
-  std::lock_guard lock(mutex_);
-  device_ = nullptr;
+  std::lock_guard lock(m_Mutex);
+  m_Device = nullptr;
 }
 
 bool MonitorStop::Ended() const {
-  std::lock_guard lock(mutex_);
-  return ended_;
+  std::lock_guard lock(m_Mutex);
+  return m_Ended;
 }
 
 bool MonitorStop::WaitUntilEnded(std::chrono::milliseconds timeout) const {
-  std::unique_lock lock(mutex_);
-  return endedChanged_.wait_for(lock, timeout, [this] { return ended_; });
+  std::unique_lock lock(m_Mutex);
+  return m_EndedChanged.wait_for(lock, timeout, [this] { return m_Ended; });
 }
 
 void MonitorStop::MarkEnded() {
   {
-    std::lock_guard lock(mutex_);
-    ended_ = true;
+    std::lock_guard lock(m_Mutex);
+    m_Ended = true;
   }
-  endedChanged_.notify_all();
+  m_EndedChanged.notify_all();
 }
 
-MonitorThread::MonitorThread() : stop_(std::make_shared<MonitorStop>()) {}
+MonitorThread::MonitorThread() : m_Stop(std::make_shared<MonitorStop>()) {}
 
 MonitorThread::~MonitorThread() = default;
 
 void MonitorThread::Start() {
-  if (started_) return;
-  started_ = true;
+  if (m_Started) return;
+  m_Started = true;
   CountThreadIn();
   // Kept apart from the object, which is gone when the end is marked.
-  const std::shared_ptr<MonitorStop> stop = stop_;
+  const std::shared_ptr<MonitorStop> stop = m_Stop;
   try {
     std::thread([this, stop] {
       RaiseCurrentThreadPriority();

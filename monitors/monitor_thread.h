@@ -39,11 +39,11 @@ class MonitorStop {
   void MarkEnded();
 
  private:
-  mutable std::mutex mutex_;
-  mutable std::condition_variable endedChanged_;
-  bool terminated_ = false;
-  bool ended_ = false;
-  HidOpenDevice* device_ = nullptr;
+  mutable std::mutex m_Mutex;
+  mutable std::condition_variable m_EndedChanged;
+  bool m_Terminated = false;
+  bool m_Ended = false;
+  HidOpenDevice* m_Device = nullptr;
 };
 
 class MonitorThread {
@@ -59,14 +59,14 @@ class MonitorThread {
 
   // Asks the body to end: sets the Terminated flag and wakes a pending read.
   // Only while the monitor is known to be running; otherwise use StopHandle.
-  void Terminate() { stop_->Terminate(); }
-  bool Terminated() const { return stop_->Terminated(); }
-  std::shared_ptr<MonitorStop> StopHandle() const { return stop_; }
+  void Terminate() { m_Stop->Terminate(); }
+  bool Terminated() const { return m_Stop->Terminated(); }
+  std::shared_ptr<MonitorStop> StopHandle() const { return m_Stop; }
 
  protected:
   MonitorThread();
   virtual void Execute() = 0;
-  MonitorStop& Stop() { return *stop_; }
+  MonitorStop& Stop() { return *m_Stop; }
 
   using ReportDecoder = std::function<DecodedEvents(std::span<const uint8_t>)>;
   // The read loop of every monitor: one read outstanding until the device
@@ -78,8 +78,8 @@ class MonitorThread {
                           const ReportDecoder& decode);
 
  private:
-  std::shared_ptr<MonitorStop> stop_;
-  bool started_ = false;
+  std::shared_ptr<MonitorStop> m_Stop;
+  bool m_Started = false;
 };
 
 // The number of monitor threads that have been started and whose body has

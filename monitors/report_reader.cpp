@@ -3,17 +3,17 @@
 #include <algorithm>
 
 ReportReader::ReportReader(HidOpenDevice& device, uint32_t inputReportLength)
-    : device_(device),
-      readLength_(inputReportLength),
-      buffer_(std::max<size_t>(kMinimumReportBuffer, inputReportLength)) {}
+    : m_Device(device),
+      m_ReadLength(inputReportLength),
+      m_Buffer(std::max<size_t>(kMinimumReportBuffer, inputReportLength)) {}
 
 ReportReader::Outcome ReportReader::ReadNext() {
-  buffer_[0] = 0;
-  received_ = 0;
-  switch (device_.ReadInputReport(buffer_.data(), readLength_, &received_)) {
+  m_Buffer[0] = 0;
+  m_Received = 0;
+  switch (m_Device.ReadInputReport(m_Buffer.data(), m_ReadLength, &m_Received)) {
     case HidOpenDevice::ReadStatus::Report:
-      received_ = std::min(received_, readLength_);
-      return (received_ > 0 && buffer_[0] != 0) ? Outcome::Report : Outcome::Empty;
+      m_Received = std::min(m_Received, m_ReadLength);
+      return (m_Received > 0 && m_Buffer[0] != 0) ? Outcome::Report : Outcome::Empty;
     case HidOpenDevice::ReadStatus::Cancelled:
     case HidOpenDevice::ReadStatus::Gone:
     case HidOpenDevice::ReadStatus::Failed:

@@ -27,11 +27,11 @@ class ReportReader {
   Outcome ReadNext();
 
   // The bytes the last read delivered.
-  std::span<const uint8_t> Report() const { return {buffer_.data(), received_}; }
+  std::span<const uint8_t> Report() const { return {m_Buffer.data(), m_Received}; }
 
  private:
-  HidOpenDevice& device_;
-  size_t readLength_;
-  std::vector<uint8_t> buffer_;
-  size_t received_ = 0;
+  HidOpenDevice& m_Device;
+  size_t m_ReadLength;
+  std::vector<uint8_t> m_Buffer;
+  size_t m_Received = 0;
 };

@@ -171,22 +171,22 @@ struct NodeDescription {
 class SysfsNode {
  public:
   SysfsNode(const std::string& sysRoot, const std::string& nodeName)
-      : sysRoot_(sysRoot), hidDevice_(sysRoot + "/class/hidraw/" + nodeName + "/device") {}
+      : m_SysRoot(sysRoot), m_HidDevice(sysRoot + "/class/hidraw/" + nodeName + "/device") {}
 
   // The sysfs name of the node's HID device ("0003:1A2C:1A20.0007").
   std::optional<std::string> Instance() const {
-    const auto directory = RealPath(hidDevice_);
+    const auto directory = RealPath(m_HidDevice);
     if (!directory) return std::nullopt;
     return std::string(BaseName(*directory));
   }
 
   std::optional<std::string> ReportDescriptorBytes() const {
-    return ReadSmallFile(hidDevice_ + "/report_descriptor");
+    return ReadSmallFile(m_HidDevice + "/report_descriptor");
   }
 
   std::optional<NodeDescription> Describe() const {
     const auto bytes = ReportDescriptorBytes();
-    const auto uevent = ReadSmallFile(hidDevice_ + "/uevent");
+    const auto uevent = ReadSmallFile(m_HidDevice + "/uevent");
     if (!bytes || !uevent) return std::nullopt;
     // HID_ID=bus:vendor:product, each in hex (8 digits for vendor/product).
     const auto hidId = UeventValue(*uevent, "HID_ID");
@@ -220,8 +220,8 @@ class SysfsNode {
   // a USB adapter hangs from the adapter, whose strings are not its own.
   std::optional<std::string> UsbDeviceDirectory(uint32_t bus) const {
     if (bus != kBusUsb) return std::nullopt;
-    const auto root = RealPath(sysRoot_);
-    auto directory = RealPath(hidDevice_);
+    const auto root = RealPath(m_SysRoot);
+    auto directory = RealPath(m_HidDevice);
     if (!root || !directory) return std::nullopt;
     for (int step = 0; step < kMaxAncestorSteps; ++step) {
       *directory = ParentDirectory(*directory);
@@ -235,8 +235,8 @@ class SysfsNode {
   }
 
  private:
-  const std::string& sysRoot_;
-  const std::string hidDevice_;
+  const std::string& m_SysRoot;
+  const std::string m_HidDevice;
 };
 
 HidInterfaceInfo InfoOf(const NodeDescription& node, const HidCollectionSummary& collection) {
@@ -283,18 +283,18 @@ std::unique_ptr<HidrawOpenDevice> HidrawOpenDevice::Adopt(
 HidrawOpenDevice::HidrawOpenDevice(int fd, int wakeFd,
                                    std::optional<HidInterfaceInfo> capabilities,
                                    ReportRouting routing)
-    : fd_(fd),
-      wakeFd_(wakeFd),
-      capabilities_(std::move(capabilities)),
-      routing_(routing),
-      scratch_(kMaxRawReportBytes) {}
+    : m_Fd(fd),
+      m_WakeFd(wakeFd),
+      m_Capabilities(std::move(capabilities)),
+      m_Routing(routing),
+      m_Scratch(kMaxRawReportBytes) {}
 
 HidrawOpenDevice::~HidrawOpenDevice() {
-  ::close(fd_);
-  ::close(wakeFd_);
+  ::close(m_Fd);
+  ::close(m_WakeFd);
 }
 
-std::optional<HidInterfaceInfo> HidrawOpenDevice::Capabilities() const { return capabilities_; }
+std::optional<HidInterfaceInfo> HidrawOpenDevice::Capabilities() const { return m_Capabilities; }
 
 namespace {
 
@@ -334,13 +334,13 @@ HidOpenDevice::FeatureTransfer FeatureIoctl(int fd, unsigned long request, uint8
 HidOpenDevice::FeatureTransfer HidrawOpenDevice::SetFeature(const uint8_t* buffer,
                                                             size_t length) {
   if (buffer == nullptr || length == 0 || length > kMaxIoctlLength) return {};
-  return FeatureIoctl(fd_, HIDIOCSFEATURE(length), const_cast<uint8_t*>(buffer),
+  return FeatureIoctl(m_Fd, HIDIOCSFEATURE(length), const_cast<uint8_t*>(buffer),
                       "ioctl (SFEATURE)");
 }
 
 HidOpenDevice::FeatureTransfer HidrawOpenDevice::GetFeature(uint8_t* buffer, size_t length) {
   if (buffer == nullptr || length == 0 || length > kMaxIoctlLength) return {};
-  HidOpenDevice::FeatureTransfer transfer = FeatureIoctl(fd_, HIDIOCGFEATURE(length), buffer,
+  HidOpenDevice::FeatureTransfer transfer = FeatureIoctl(m_Fd, HIDIOCGFEATURE(length), buffer,
                                                               "ioctl (GFEATURE)");
   transfer.bytes = std::min(transfer.bytes, length);
   return transfer;
@@ -351,15 +351,15 @@ HidOpenDevice::ReadStatus HidrawOpenDevice::ReadInputReport(uint8_t* buffer, siz
   if (received != nullptr) *received = 0;
   if (buffer == nullptr && capacity != 0) return ReadStatus::Failed;
   for (;;) {
-    if (cancelled_.load()) return ReadStatus::Cancelled;
-    pollfd fds[2] = {{fd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+    if (m_Cancelled.load()) return ReadStatus::Cancelled;
+    pollfd fds[2] = {{m_Fd, POLLIN, 0}, {m_WakeFd, POLLIN, 0}};
     const int ready = ::poll(fds, 2, -1);
     if (ready < 0) {
       if (errno == EINTR) continue;
       LogDeviceFailure("poll", "", errno);
       return ReadStatus::Failed;
     }
-    if (fds[1].revents != 0 || cancelled_.load()) return ReadStatus::Cancelled;
+    if (fds[1].revents != 0 || m_Cancelled.load()) return ReadStatus::Cancelled;
     const short events = fds[0].revents;
     if (events & POLLNVAL) return ReadStatus::Gone;
     if (!(events & POLLIN)) {
@@ -367,7 +367,7 @@ HidOpenDevice::ReadStatus HidrawOpenDevice::ReadInputReport(uint8_t* buffer, siz
       continue;
     }
 
-    const ssize_t n = ::read(fd_, scratch_.data(), scratch_.size());
+    const ssize_t n = ::read(m_Fd, m_Scratch.data(), m_Scratch.size());
     if (n < 0) {
       if (errno == EINTR || errno == EAGAIN) continue;
       LogDeviceFailure("read", "", errno);
@@ -377,12 +377,12 @@ HidOpenDevice::ReadStatus HidrawOpenDevice::ReadInputReport(uint8_t* buffer, siz
     // End of file: nothing will ever come from this descriptor again.
     if (n == 0) return ReadStatus::Gone;
 
-    const std::span<const uint8_t> raw(scratch_.data(), static_cast<size_t>(n));
-    const uint8_t reportId = routing_.numbered ? raw[0] : 0;
-    if (routing_.onlyListedIds && !routing_.ids.test(reportId)) continue;
+    const std::span<const uint8_t> raw(m_Scratch.data(), static_cast<size_t>(n));
+    const uint8_t reportId = m_Routing.numbered ? raw[0] : 0;
+    if (m_Routing.onlyListedIds && !m_Routing.ids.test(reportId)) continue;
 
     size_t written = 0;
-    if (!routing_.numbered && capacity > 0) buffer[written++] = 0;
+    if (!m_Routing.numbered && capacity > 0) buffer[written++] = 0;
     const size_t bodyBytes = std::min(raw.size(), capacity - written);
     std::memcpy(buffer + written, raw.data(), bodyBytes);
     written += bodyBytes;
@@ -392,48 +392,48 @@ HidOpenDevice::ReadStatus HidrawOpenDevice::ReadInputReport(uint8_t* buffer, siz
 }
 
 void HidrawOpenDevice::Cancel() {
-  cancelled_.store(true);
+  m_Cancelled.store(true);
   const uint64_t one = 1;
   // The counter only has to become nonzero; a full counter is already awake.
-  [[maybe_unused]] const ssize_t n = ::write(wakeFd_, &one, sizeof one);
+  [[maybe_unused]] const ssize_t n = ::write(m_WakeFd, &one, sizeof one);
 }
 
 // ---------------------------------------------------------------------------
 // HidrawBackend
 
 HidrawBackend::HidrawBackend(std::string sysRoot, std::string devRoot, bool useUdev)
-    : sysRoot_(std::move(sysRoot)), devRoot_(std::move(devRoot)) {
+    : m_SysRoot(std::move(sysRoot)), m_DevRoot(std::move(devRoot)) {
   if (!useUdev) return;
-  udev_ = udev_new();
-  if (udev_ == nullptr) {
+  m_Udev = udev_new();
+  if (m_Udev == nullptr) {
     LogDeviceFailure("udev_new", "", errno);
     return;
   }
   // Without udevd nothing is sent on the "udev" group; the kernel's own
   // uevents are all there is (containers, minimal systems).
   const bool udevdRuns = ::access("/run/udev/control", F_OK) == 0;
-  monitor_ = udev_monitor_new_from_netlink(udev_, udevdRuns ? "udev" : "kernel");
-  if (monitor_ == nullptr) {
+  m_Monitor = udev_monitor_new_from_netlink(m_Udev, udevdRuns ? "udev" : "kernel");
+  if (m_Monitor == nullptr) {
     LogDeviceFailure("udev monitor", udevdRuns ? "udev" : "kernel", errno);
     return;
   }
-  if (udev_monitor_filter_add_match_subsystem_devtype(monitor_, "hidraw", nullptr) < 0 ||
-      udev_monitor_enable_receiving(monitor_) < 0) {
+  if (udev_monitor_filter_add_match_subsystem_devtype(m_Monitor, "hidraw", nullptr) < 0 ||
+      udev_monitor_enable_receiving(m_Monitor) < 0) {
     LogDeviceFailure("udev monitor", "hidraw", errno);
-    udev_monitor_unref(monitor_);
-    monitor_ = nullptr;
+    udev_monitor_unref(m_Monitor);
+    m_Monitor = nullptr;
   }
 }
 
 HidrawBackend::~HidrawBackend() {
-  if (monitor_ != nullptr) udev_monitor_unref(monitor_);
-  if (udev_ != nullptr) udev_unref(udev_);
+  if (m_Monitor != nullptr) udev_monitor_unref(m_Monitor);
+  if (m_Udev != nullptr) udev_unref(m_Udev);
 }
 
 std::vector<std::string> HidrawBackend::ListNodeNames() {
   std::vector<std::string> names;
-  if (udev_ != nullptr) {
-    udev_enumerate* enumerate = udev_enumerate_new(udev_);
+  if (m_Udev != nullptr) {
+    udev_enumerate* enumerate = udev_enumerate_new(m_Udev);
     if (enumerate == nullptr) return names;
     if (udev_enumerate_add_match_subsystem(enumerate, "hidraw") >= 0 &&
         udev_enumerate_scan_devices(enumerate) >= 0) {
@@ -448,7 +448,7 @@ std::vector<std::string> HidrawBackend::ListNodeNames() {
     return names;
   }
 
-  DIR* directory = ::opendir((sysRoot_ + "/class/hidraw").c_str());
+  DIR* directory = ::opendir((m_SysRoot + "/class/hidraw").c_str());
   if (directory == nullptr) return names;
   while (const dirent* entry = ::readdir(directory)) {
     if (IsNodeName(entry->d_name)) names.emplace_back(entry->d_name);
@@ -463,7 +463,7 @@ std::vector<std::string> HidrawBackend::ListNodeNames() {
 std::vector<std::string> HidrawBackend::PathsOfNode(const std::string& nodeName,
                                                     size_t collections,
                                                     const std::string& instance) const {
-  const std::string node = devRoot_ + "/" + nodeName;
+  const std::string node = m_DevRoot + "/" + nodeName;
   if (collections <= 1) return {FormatInterfacePath(node, 0, instance)};
   std::vector<std::string> paths;
   paths.reserve(collections);
@@ -474,14 +474,14 @@ std::vector<std::string> HidrawBackend::PathsOfNode(const std::string& nodeName,
 }
 
 void HidrawBackend::RememberCollectionCount(const std::string& nodeName, size_t collections) {
-  std::lock_guard lock(countsMutex_);
-  collectionCounts_[nodeName] = collections;
+  std::lock_guard lock(m_CountsMutex);
+  m_CollectionCounts[nodeName] = collections;
 }
 
 std::vector<std::string> HidrawBackend::EnumeratePaths() {
   std::vector<std::string> paths;
   for (const std::string& name : ListNodeNames()) {
-    const SysfsNode node(sysRoot_, name);
+    const SysfsNode node(m_SysRoot, name);
     const auto description = node.Describe();
     const auto instance = node.Instance();
     // A node we cannot describe has no collection to offer.
@@ -494,9 +494,9 @@ std::vector<std::string> HidrawBackend::EnumeratePaths() {
 }
 
 std::optional<HidrawBackend::NodeOfPath> HidrawBackend::Resolve(const std::string& path) const {
-  const auto parsed = ParseInterfacePath(path, devRoot_);
+  const auto parsed = ParseInterfacePath(path, m_DevRoot);
   if (!parsed) return std::nullopt;
-  const SysfsNode node(sysRoot_, parsed->nodeName);
+  const SysfsNode node(m_SysRoot, parsed->nodeName);
   // The node number may have been handed to another device since.
   const auto instance = node.Instance();
   if (!instance || !SameInstance(*instance, parsed->instance)) return std::nullopt;
@@ -523,7 +523,7 @@ std::optional<std::u16string> HidrawBackend::ReadIndexedString(const std::string
   // strings.
   const auto resolved = Resolve(path);
   if (!resolved) return std::nullopt;
-  const SysfsNode node(sysRoot_, resolved->nodeName);
+  const SysfsNode node(m_SysRoot, resolved->nodeName);
   const auto usb = node.UsbDeviceDirectory(resolved->bus);
   if (!usb) return std::nullopt;
   const auto text = ReadSmallFile(*usb + "/" + attribute);
@@ -543,7 +543,7 @@ std::optional<HidrawBackend::OpenNodeFacts> HidrawBackend::DescribeOpenNode(int 
   }
   if (!S_ISCHR(status.st_mode)) return std::nullopt;
   OpenNodeFacts facts;
-  const std::string entry = sysRoot_ + "/dev/char/" + std::to_string(major(status.st_rdev)) +
+  const std::string entry = m_SysRoot + "/dev/char/" + std::to_string(major(status.st_rdev)) +
                             ":" + std::to_string(minor(status.st_rdev)) + "/device";
   const auto hidDevice = RealPath(entry);
   if (!hidDevice) return std::nullopt;
@@ -569,7 +569,7 @@ std::unique_ptr<HidOpenDevice> HidrawBackend::Open(const std::string& path) {
   const auto resolved = Resolve(path);
   if (!resolved) return nullptr;
 
-  const std::string node = devRoot_ + "/" + resolved->nodeName;
+  const std::string node = m_DevRoot + "/" + resolved->nodeName;
   const int fd = ::open(node.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     LogDeviceFailure("open", node, errno);
@@ -609,14 +609,14 @@ std::string HidrawBackend::DeviceKeyOf(const std::string& path) const {
 }
 
 int HidrawBackend::ChangeFd() {
-  return monitor_ != nullptr ? udev_monitor_get_fd(monitor_) : -1;
+  return m_Monitor != nullptr ? udev_monitor_get_fd(m_Monitor) : -1;
 }
 
 std::vector<HidDeviceChange> HidrawBackend::TakeChanges() {
   std::vector<HidDeviceChange> changes;
-  if (monitor_ == nullptr) return changes;
+  if (m_Monitor == nullptr) return changes;
   // The monitor socket is non-blocking: this drains what is pending.
-  while (udev_device* device = udev_monitor_receive_device(monitor_)) {
+  while (udev_device* device = udev_monitor_receive_device(m_Monitor)) {
     const char* action = udev_device_get_action(device);
     const char* name = udev_device_get_sysname(device);
     const char* devpath = udev_device_get_devpath(device);
@@ -650,7 +650,7 @@ std::vector<HidDeviceChange> HidrawBackend::ChangesForUevent(std::string_view ac
   bool arrived;
   if (action == "add") {
     arrived = true;
-    const auto description = SysfsNode(sysRoot_, name).Describe();
+    const auto description = SysfsNode(m_SysRoot, name).Describe();
     // Announce even a node we cannot describe yet: whoever listens looks
     // at it again and skips what it cannot read.
     if (description && !description->descriptor.collections.empty()) {
@@ -659,10 +659,10 @@ std::vector<HidDeviceChange> HidrawBackend::ChangesForUevent(std::string_view ac
     RememberCollectionCount(name, collections);
   } else if (action == "remove") {
     arrived = false;
-    std::lock_guard lock(countsMutex_);
-    if (const auto known = collectionCounts_.find(name); known != collectionCounts_.end()) {
+    std::lock_guard lock(m_CountsMutex);
+    if (const auto known = m_CollectionCounts.find(name); known != m_CollectionCounts.end()) {
       collections = known->second;
-      collectionCounts_.erase(known);
+      m_CollectionCounts.erase(known);
     }
   } else {
     return changes;

@@ -62,12 +62,12 @@ class HidrawOpenDevice : public HidOpenDevice {
   HidrawOpenDevice(int fd, int wakeFd, std::optional<HidInterfaceInfo> capabilities,
                    ReportRouting routing);
 
-  const int fd_;
-  const int wakeFd_;
-  const std::optional<HidInterfaceInfo> capabilities_;
-  const ReportRouting routing_;
-  std::atomic<bool> cancelled_{false};
-  std::vector<uint8_t> scratch_;  // one raw report, allocated once
+  const int m_Fd;
+  const int m_WakeFd;
+  const std::optional<HidInterfaceInfo> m_Capabilities;
+  const ReportRouting m_Routing;
+  std::atomic<bool> m_Cancelled{false};
+  std::vector<uint8_t> m_Scratch;  // one raw report, allocated once
 };
 
 class HidrawBackend : public HidBackend {
@@ -104,7 +104,7 @@ class HidrawBackend : public HidBackend {
   };
   virtual std::optional<OpenNodeFacts> DescribeOpenNode(int fd) const;
 
-  const std::string& SysRoot() const { return sysRoot_; }
+  const std::string& SysRoot() const { return m_SysRoot; }
 
  private:
   // An interface path checked against sysfs: its node still belongs to the
@@ -123,11 +123,11 @@ class HidrawBackend : public HidBackend {
                                        const std::string& instance) const;
   void RememberCollectionCount(const std::string& nodeName, size_t collections);
 
-  const std::string sysRoot_;
-  const std::string devRoot_;
-  struct udev* udev_ = nullptr;
-  struct udev_monitor* monitor_ = nullptr;
+  const std::string m_SysRoot;
+  const std::string m_DevRoot;
+  struct udev* m_Udev = nullptr;
+  struct udev_monitor* m_Monitor = nullptr;
 
-  std::mutex countsMutex_;
-  std::map<std::string, size_t> collectionCounts_;  // node name → collections
+  std::mutex m_CountsMutex;
+  std::map<std::string, size_t> m_CollectionCounts;  // node name → collections
 };

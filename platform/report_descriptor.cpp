@@ -63,26 +63,26 @@ struct CollectionTotals {
 
 class Parser {
  public:
-  explicit Parser(std::span<const uint8_t> bytes) : bytes_(bytes) {}
+  explicit Parser(std::span<const uint8_t> bytes) : m_Bytes(bytes) {}
 
   ReportDescriptorSummary Run() {
     size_t pos = 0;
-    while (pos < bytes_.size()) {
-      const uint8_t prefix = bytes_[pos];
+    while (pos < m_Bytes.size()) {
+      const uint8_t prefix = m_Bytes[pos];
       if (prefix == kLongItemPrefix) {
         // Long items carry no information we use; skip them whole.
-        if (bytes_.size() - pos < 3) return Fail();
-        const size_t dataSize = bytes_[pos + 1];
-        if (bytes_.size() - pos - 3 < dataSize) return Fail();
+        if (m_Bytes.size() - pos < 3) return Fail();
+        const size_t dataSize = m_Bytes[pos + 1];
+        if (m_Bytes.size() - pos - 3 < dataSize) return Fail();
         pos += 3 + dataSize;
         continue;
       }
       static constexpr size_t kDataSizes[4] = {0, 1, 2, 4};
       const size_t dataSize = kDataSizes[prefix & 0x3];
-      if (bytes_.size() - pos - 1 < dataSize) return Fail();
+      if (m_Bytes.size() - pos - 1 < dataSize) return Fail();
       uint32_t value = 0;
       for (size_t i = 0; i < dataSize; ++i) {
-        value |= static_cast<uint32_t>(bytes_[pos + 1 + i]) << (8 * i);
+        value |= static_cast<uint32_t>(m_Bytes[pos + 1 + i]) << (8 * i);
       }
       pos += 1 + dataSize;
 
@@ -99,14 +99,14 @@ class Parser {
     }
     // A collection left open at the end makes the descriptor unusable for it;
     // what was closed before stands.
-    if (depth_ != 0) return Fail();
-    return std::move(summary_);
+    if (m_Depth != 0) return Fail();
+    return std::move(m_Summary);
   }
 
  private:
   ReportDescriptorSummary Fail() {
-    summary_.complete = false;
-    return std::move(summary_);
+    m_Summary.complete = false;
+    return std::move(m_Summary);
   }
 
   bool Main(uint8_t tag) {
@@ -119,33 +119,33 @@ class Parser {
       case kEndCollection: ok = CloseCollection(); break;
       default: break;
     }
-    local_ = LocalState{};
+    m_Local = LocalState{};
     return ok;
   }
 
   bool Global(uint8_t tag, uint32_t value, size_t dataSize) {
     switch (tag) {
       case kUsagePage:
-        global_.usagePage = static_cast<uint16_t>(value);
+        m_Global.usagePage = static_cast<uint16_t>(value);
         return true;
       case kReportSize:
-        global_.reportSize = value;
+        m_Global.reportSize = value;
         return true;
       case kReportCount:
-        global_.reportCount = value;
+        m_Global.reportCount = value;
         return true;
       case kReportId:
         // ID 0 is reserved for "no report IDs" and IDs are one byte long.
         if (dataSize == 0 || value == 0 || value > 0xFF) return false;
-        global_.reportId = static_cast<uint8_t>(value);
+        m_Global.reportId = static_cast<uint8_t>(value);
         return true;
       case kPush:
-        if (stackDepth_ == stack_.size()) return false;
-        stack_[stackDepth_++] = global_;
+        if (m_StackDepth == m_Stack.size()) return false;
+        m_Stack[m_StackDepth++] = m_Global;
         return true;
       case kPop:
-        if (stackDepth_ == 0) return false;
-        global_ = stack_[--stackDepth_];
+        if (m_StackDepth == 0) return false;
+        m_Global = m_Stack[--m_StackDepth];
         return true;
       default:
         return true;
@@ -154,49 +154,49 @@ class Parser {
 
   void Local(uint8_t tag, uint32_t value, size_t dataSize) {
     // A collection is named by its first usage.
-    if (tag != kUsage || local_.hasUsage) return;
-    local_.hasUsage = true;
-    local_.usage = value;
-    local_.usageIsExtended = dataSize == 4;
+    if (tag != kUsage || m_Local.hasUsage) return;
+    m_Local.hasUsage = true;
+    m_Local.usage = value;
+    m_Local.usageIsExtended = dataSize == 4;
   }
 
   void AddReportItem(ReportKind kind) {
-    if (depth_ == 0) return;  // belongs to no collection
+    if (m_Depth == 0) return;  // belongs to no collection
     const uint64_t itemBits =
-        static_cast<uint64_t>(global_.reportSize) * global_.reportCount;
+        static_cast<uint64_t>(m_Global.reportSize) * m_Global.reportCount;
     if (itemBits == 0) return;
-    const uint8_t id = global_.reportId;
-    uint32_t& total = totals_.bits[kind][id];
+    const uint8_t id = m_Global.reportId;
+    uint32_t& total = m_Totals.bits[kind][id];
     total = static_cast<uint32_t>(std::min<uint64_t>(total + itemBits, kMaxReportBits));
-    totals_.ids.set(id);
-    if (id != 0) summary_.usesReportIds = true;
+    m_Totals.ids.set(id);
+    if (id != 0) m_Summary.usesReportIds = true;
   }
 
   bool OpenCollection() {
-    if (depth_ == kMaxCollectionDepth) return false;
-    if (depth_ == 0) {
-      if (summary_.collections.size() == kMaxTopLevelCollections) return false;
-      current_ = HidCollectionSummary{};
-      if (local_.usageIsExtended) {
-        current_.usagePage = static_cast<uint16_t>(local_.usage >> 16);
+    if (m_Depth == kMaxCollectionDepth) return false;
+    if (m_Depth == 0) {
+      if (m_Summary.collections.size() == kMaxTopLevelCollections) return false;
+      m_Current = HidCollectionSummary{};
+      if (m_Local.usageIsExtended) {
+        m_Current.usagePage = static_cast<uint16_t>(m_Local.usage >> 16);
       } else {
-        current_.usagePage = global_.usagePage;
+        m_Current.usagePage = m_Global.usagePage;
       }
-      current_.usage = static_cast<uint16_t>(local_.usage);
-      totals_.Clear();
+      m_Current.usage = static_cast<uint16_t>(m_Local.usage);
+      m_Totals.Clear();
     }
-    ++depth_;
+    ++m_Depth;
     return true;
   }
 
   bool CloseCollection() {
-    if (depth_ == 0) return false;
-    if (--depth_ == 0) {
-      current_.inputReportByteLength = LongestReport(kInputKind);
-      current_.outputReportByteLength = LongestReport(kOutputKind);
-      current_.featureReportByteLength = LongestReport(kFeatureKind);
-      current_.reportIds = totals_.ids;
-      summary_.collections.push_back(current_);
+    if (m_Depth == 0) return false;
+    if (--m_Depth == 0) {
+      m_Current.inputReportByteLength = LongestReport(kInputKind);
+      m_Current.outputReportByteLength = LongestReport(kOutputKind);
+      m_Current.featureReportByteLength = LongestReport(kFeatureKind);
+      m_Current.reportIds = m_Totals.ids;
+      m_Summary.collections.push_back(m_Current);
     }
     return true;
   }
@@ -204,7 +204,7 @@ class Parser {
   uint16_t LongestReport(ReportKind kind) const {
     uint32_t longestBits = 0;
     bool any = false;
-    for (uint32_t bits : totals_.bits[kind]) {
+    for (uint32_t bits : m_Totals.bits[kind]) {
       if (bits == 0) continue;
       any = true;
       longestBits = std::max(longestBits, bits);
@@ -213,15 +213,15 @@ class Parser {
     return static_cast<uint16_t>((longestBits + 7) / 8 + 1);
   }
 
-  std::span<const uint8_t> bytes_;
-  ReportDescriptorSummary summary_;
-  GlobalState global_;
-  LocalState local_;
-  std::array<GlobalState, kMaxGlobalStackDepth> stack_{};
-  size_t stackDepth_ = 0;
-  size_t depth_ = 0;
-  HidCollectionSummary current_;
-  CollectionTotals totals_;
+  std::span<const uint8_t> m_Bytes;
+  ReportDescriptorSummary m_Summary;
+  GlobalState m_Global;
+  LocalState m_Local;
+  std::array<GlobalState, kMaxGlobalStackDepth> m_Stack{};
+  size_t m_StackDepth = 0;
+  size_t m_Depth = 0;
+  HidCollectionSummary m_Current;
+  CollectionTotals m_Totals;
 };
 
 }  // namespace

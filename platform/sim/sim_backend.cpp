@@ -135,30 +135,30 @@ class SimOpenDevice : public HidOpenDevice {
  public:
   SimOpenDevice(std::shared_ptr<SimBackend::Core> core, std::shared_ptr<Device> device,
                 size_t collection)
-      : core_(std::move(core)), device_(std::move(device)), collection_(collection) {
-    const SimCollection& c = device_->spec.collections[collection_];
+      : m_Core(std::move(core)), m_Device(std::move(device)), m_Collection(collection) {
+    const SimCollection& c = m_Device->spec.collections[m_Collection];
     if (c.capabilitiesReadable) {
-      capabilities_ = HidInterfaceInfo{device_->spec.vendorId, device_->spec.productId,
-                                       device_->spec.versionNumber, c.usagePage, c.usage,
+      m_Capabilities = HidInterfaceInfo{m_Device->spec.vendorId, m_Device->spec.productId,
+                                       m_Device->spec.versionNumber, c.usagePage, c.usage,
                                        c.inputReportLength, c.featureReportLength};
     }
     // Registered by the caller, which holds the lock.
-    device_->handles.push_back(this);
-    ++core_->openHandles;
+    m_Device->handles.push_back(this);
+    ++m_Core->openHandles;
   }
 
   // Whether the handle holds a descriptor, as an open node does.
-  bool valid() const { return node_ >= 0; }
+  bool valid() const { return m_Node >= 0; }
 
   ~SimOpenDevice() override {
-    if (node_ >= 0) close(node_);
-    std::lock_guard lock(core_->mutex);
-    auto& handles = device_->handles;
+    if (m_Node >= 0) close(m_Node);
+    std::lock_guard lock(m_Core->mutex);
+    auto& handles = m_Device->handles;
     handles.erase(std::remove(handles.begin(), handles.end(), this), handles.end());
-    --core_->openHandles;
+    --m_Core->openHandles;
   }
 
-  std::optional<HidInterfaceInfo> Capabilities() const override { return capabilities_; }
+  std::optional<HidInterfaceInfo> Capabilities() const override { return m_Capabilities; }
 
   FeatureTransfer SetFeature(const uint8_t* buffer, size_t length) override {
     return Exchange(buffer, nullptr, length);
@@ -170,111 +170,111 @@ class SimOpenDevice : public HidOpenDevice {
 
   ReadStatus ReadInputReport(uint8_t* buffer, size_t capacity, size_t* received) override {
     if (received != nullptr) *received = 0;
-    std::unique_lock lock(core_->mutex);
-    if (!cancelled_ && device_->present && device_->HasFault(SimFault::UnplugOnNextRead)) {
-      core_->UnplugLocked(device_, true);
-      queue_.clear();  // this read is the one that finds the device gone
+    std::unique_lock lock(m_Core->mutex);
+    if (!m_Cancelled && m_Device->present && m_Device->HasFault(SimFault::UnplugOnNextRead)) {
+      m_Core->UnplugLocked(m_Device, true);
+      m_Queue.clear();  // this read is the one that finds the device gone
     }
-    reading_ = true;
-    core_->readersChanged.notify_all();
-    wake_.wait(lock, [this] { return cancelled_ || gone_ || !queue_.empty(); });
-    reading_ = false;
-    core_->readersChanged.notify_all();
-    if (cancelled_) return ReadStatus::Cancelled;
+    m_Reading = true;
+    m_Core->readersChanged.notify_all();
+    m_Wake.wait(lock, [this] { return m_Cancelled || m_Gone || !m_Queue.empty(); });
+    m_Reading = false;
+    m_Core->readersChanged.notify_all();
+    if (m_Cancelled) return ReadStatus::Cancelled;
     // Reports queued before the device went are read first, as from hidraw.
-    if (queue_.empty()) return ReadStatus::Gone;
+    if (m_Queue.empty()) return ReadStatus::Gone;
     if (buffer == nullptr) return ReadStatus::Failed;
 
-    const std::vector<uint8_t>& report = queue_.front();
+    const std::vector<uint8_t>& report = m_Queue.front();
     const size_t n = std::min(capacity, report.size());
     std::memcpy(buffer, report.data(), n);
-    queue_.pop_front();
+    m_Queue.pop_front();
     if (received != nullptr) *received = n;
     return ReadStatus::Report;
   }
 
   void Cancel() override {
-    std::lock_guard lock(core_->mutex);
-    cancelled_ = true;
-    wake_.notify_all();
+    std::lock_guard lock(m_Core->mutex);
+    m_Cancelled = true;
+    m_Wake.notify_all();
   }
 
   // Called with the lock held.
   void Deliver(const std::vector<uint8_t>& report, uint64_t& dropped) {
-    if (queue_.size() >= SimBackend::kReportQueueDepth) {
-      queue_.pop_front();
+    if (m_Queue.size() >= SimBackend::kReportQueueDepth) {
+      m_Queue.pop_front();
       ++dropped;
     }
-    queue_.push_back(report);
-    wake_.notify_all();
+    m_Queue.push_back(report);
+    m_Wake.notify_all();
   }
 
   void MarkGone() {
-    gone_ = true;
-    wake_.notify_all();
+    m_Gone = true;
+    m_Wake.notify_all();
   }
 
-  size_t collection() const { return collection_; }
-  bool reading() const { return reading_; }
+  size_t collection() const { return m_Collection; }
+  bool reading() const { return m_Reading; }
   // Blocked with nothing to pick up: the next report is the one it gets.
-  bool waitingForReport() const { return reading_ && queue_.empty() && !cancelled_ && !gone_; }
+  bool waitingForReport() const { return m_Reading && m_Queue.empty() && !m_Cancelled && !m_Gone; }
 
  private:
   // A write when `answer` is null, else a read into `answer` (== request).
   FeatureTransfer Exchange(const uint8_t* request, uint8_t* answer, size_t length) {
     if (request == nullptr || length == 0) return {};
-    std::unique_lock lock(core_->mutex);
-    if (gone_ || !device_->present) return {FeatureStatus::Gone, 0};
-    if (device_->HasFault(SimFault::UnplugOnNextFeature)) {
-      core_->UnplugLocked(device_, true);
+    std::unique_lock lock(m_Core->mutex);
+    if (m_Gone || !m_Device->present) return {FeatureStatus::Gone, 0};
+    if (m_Device->HasFault(SimFault::UnplugOnNextFeature)) {
+      m_Core->UnplugLocked(m_Device, true);
       return {FeatureStatus::Gone, 0};
     }
 
     const bool isSet = answer == nullptr;
     SimFeatureRecord record =
-        core_->Record(isSet ? SimFeatureRecord::Kind::Set : SimFeatureRecord::Kind::Get,
-                      *device_, collection_, request, isSet ? length : 1);
+        m_Core->Record(isSet ? SimFeatureRecord::Kind::Set : SimFeatureRecord::Kind::Get,
+                      *m_Device, m_Collection, request, isSet ? length : 1);
 
-    const SimCollection& c = device_->spec.collections[collection_];
+    const SimCollection& c = m_Device->spec.collections[m_Collection];
     FeatureTransfer transfer{FeatureStatus::Refused, 0};
-    const bool taken = c.answersFeatures && !device_->HasFault(SimFault::RefuseFeatures) &&
+    const bool taken = c.answersFeatures && !m_Device->HasFault(SimFault::RefuseFeatures) &&
                        length == c.featureReportLength;
-    if (taken && device_->HasFault(SimFault::NoFeatureAnswer)) {
+    if (taken && m_Device->HasFault(SimFault::NoFeatureAnswer)) {
       transfer.status = FeatureStatus::TimedOut;
     } else if (taken && isSet) {
-      if (device_->firmware.Receive(request, length)) transfer = {FeatureStatus::Done, length};
+      if (m_Device->firmware.Receive(request, length)) transfer = {FeatureStatus::Done, length};
     } else if (taken) {
       // Byte 0 selects the report to read; the bytes the device sends
       // overwrite the start of the buffer and leave the rest as it was.
       std::vector<uint8_t> report(length);
-      if (device_->firmware.Answer(request[0], report.data(), length)) {
-        if (length > 1 && device_->HasFault(SimFault::WrongCommandEcho)) report[1] ^= 0x01;
-        if (length > 2 && device_->HasFault(SimFault::WrongArgumentEcho)) report[2] ^= 0x5A;
-        const size_t sent = device_->spec.featureAnswerBytes;
+      if (m_Device->firmware.Answer(request[0], report.data(), length)) {
+        if (length > 1 && m_Device->HasFault(SimFault::WrongCommandEcho)) report[1] ^= 0x01;
+        if (length > 2 && m_Device->HasFault(SimFault::WrongArgumentEcho)) report[2] ^= 0x5A;
+        const size_t sent = m_Device->spec.featureAnswerBytes;
         transfer = {FeatureStatus::Done, sent != 0 && sent < length ? sent : length};
         std::memcpy(answer, report.data(), transfer.bytes);
       }
     }
 
-    auto observer = core_->observer;
+    auto observer = m_Core->observer;
     lock.unlock();
     if (observer) observer(record);
     return transfer;
   }
 
-  std::shared_ptr<SimBackend::Core> core_;
-  std::shared_ptr<Device> device_;
-  size_t collection_;
+  std::shared_ptr<SimBackend::Core> m_Core;
+  std::shared_ptr<Device> m_Device;
+  size_t m_Collection;
   // Stands for the node's descriptor, so that a handle that is never
   // released shows in the process's descriptor table.
-  const int node_ = eventfd(0, EFD_CLOEXEC);
-  std::optional<HidInterfaceInfo> capabilities_;
-  // Guarded by core_->mutex.
-  std::condition_variable wake_;
-  std::deque<std::vector<uint8_t>> queue_;
-  bool cancelled_ = false;
-  bool gone_ = false;
-  bool reading_ = false;
+  const int m_Node = eventfd(0, EFD_CLOEXEC);
+  std::optional<HidInterfaceInfo> m_Capabilities;
+  // Guarded by m_Core->mutex.
+  std::condition_variable m_Wake;
+  std::deque<std::vector<uint8_t>> m_Queue;
+  bool m_Cancelled = false;
+  bool m_Gone = false;
+  bool m_Reading = false;
 };
 
 }  // namespace
@@ -289,59 +289,59 @@ void SimBackend::Core::UnplugLocked(std::shared_ptr<Device> device, bool queueCh
   }
 }
 
-SimBackend::SimBackend() : core_(std::make_shared<Core>()) {}
+SimBackend::SimBackend() : m_Core(std::make_shared<Core>()) {}
 
 SimBackend::~SimBackend() {
-  std::lock_guard lock(core_->mutex);
-  while (!core_->devices.empty()) core_->UnplugLocked(core_->devices.front(), false);
+  std::lock_guard lock(m_Core->mutex);
+  while (!m_Core->devices.empty()) m_Core->UnplugLocked(m_Core->devices.front(), false);
 }
 
 std::vector<std::string> SimBackend::Plug(const SimDeviceSpec& spec) {
-  std::lock_guard lock(core_->mutex);
-  if (spec.collections.empty() || core_->FindDevice(spec.name)) return {};
+  std::lock_guard lock(m_Core->mutex);
+  if (spec.collections.empty() || m_Core->FindDevice(spec.name)) return {};
   auto device = std::make_shared<Device>(spec);
-  device->nodeNumber = core_->FreeNodeNumber();
-  const std::string instance = InstanceName(spec, ++core_->connections);
+  device->nodeNumber = m_Core->FreeNodeNumber();
+  const std::string instance = InstanceName(spec, ++m_Core->connections);
   for (size_t i = 0; i < spec.collections.size(); ++i) {
     device->paths.push_back(
         InterfacePath(device->nodeNumber, instance, i, spec.collections.size()));
   }
-  core_->devices.push_back(device);
-  core_->dropped.try_emplace(spec.name, 0);
-  for (const std::string& path : device->paths) core_->QueueChange(true, path);
+  m_Core->devices.push_back(device);
+  m_Core->dropped.try_emplace(spec.name, 0);
+  for (const std::string& path : device->paths) m_Core->QueueChange(true, path);
   return device->paths;
 }
 
 bool SimBackend::Unplug(const std::string& name) {
-  std::lock_guard lock(core_->mutex);
-  auto device = core_->FindDevice(name);
+  std::lock_guard lock(m_Core->mutex);
+  auto device = m_Core->FindDevice(name);
   if (!device) return false;
-  core_->UnplugLocked(device, true);
+  m_Core->UnplugLocked(device, true);
   return true;
 }
 
 bool SimBackend::IsPresent(const std::string& name) const {
-  std::lock_guard lock(core_->mutex);
-  return core_->FindDevice(name) != nullptr;
+  std::lock_guard lock(m_Core->mutex);
+  return m_Core->FindDevice(name) != nullptr;
 }
 
 std::vector<std::string> SimBackend::PathsOf(const std::string& name) const {
-  std::lock_guard lock(core_->mutex);
-  auto device = core_->FindDevice(name);
+  std::lock_guard lock(m_Core->mutex);
+  auto device = m_Core->FindDevice(name);
   return device ? device->paths : std::vector<std::string>{};
 }
 
 int SimBackend::SendInputReport(const std::string& name, const std::vector<uint8_t>& report) {
   if (report.empty()) return -1;
-  std::lock_guard lock(core_->mutex);
-  auto device = core_->FindDevice(name);
+  std::lock_guard lock(m_Core->mutex);
+  auto device = m_Core->FindDevice(name);
   if (!device) return -1;
   bool routed = false;
   for (const SimCollection& c : device->spec.collections) routed |= Carries(c, report[0]);
   if (!routed) return -1;
 
   int reached = 0;
-  uint64_t& dropped = core_->dropped[name];
+  uint64_t& dropped = m_Core->dropped[name];
   for (SimOpenDevice* handle : device->handles) {
     if (Carries(device->spec.collections[handle->collection()], report[0])) {
       handle->Deliver(report, dropped);
@@ -352,16 +352,16 @@ int SimBackend::SendInputReport(const std::string& name, const std::vector<uint8
 }
 
 uint64_t SimBackend::DroppedReports(const std::string& name) const {
-  std::lock_guard lock(core_->mutex);
-  auto it = core_->dropped.find(name);
-  return it == core_->dropped.end() ? 0 : it->second;
+  std::lock_guard lock(m_Core->mutex);
+  auto it = m_Core->dropped.find(name);
+  return it == m_Core->dropped.end() ? 0 : it->second;
 }
 
 bool SimBackend::WaitForReaders(const std::string& name, size_t readers,
                                 std::chrono::milliseconds timeout) const {
-  std::unique_lock lock(core_->mutex);
-  return core_->readersChanged.wait_for(lock, timeout, [&] {
-    auto device = core_->FindDevice(name);
+  std::unique_lock lock(m_Core->mutex);
+  return m_Core->readersChanged.wait_for(lock, timeout, [&] {
+    auto device = m_Core->FindDevice(name);
     if (!device) return false;
     size_t blocked = 0;
     for (const SimOpenDevice* handle : device->handles) {
@@ -372,14 +372,14 @@ bool SimBackend::WaitForReaders(const std::string& name, size_t readers,
 }
 
 void SimBackend::InjectFault(const std::string& name, SimFault fault) {
-  std::lock_guard lock(core_->mutex);
-  auto device = core_->FindDevice(name);
+  std::lock_guard lock(m_Core->mutex);
+  auto device = m_Core->FindDevice(name);
   if (!device) return;
   if (fault == SimFault::UnplugOnNextRead) {
     const bool readPending = std::any_of(device->handles.begin(), device->handles.end(),
                                          [](const SimOpenDevice* h) { return h->reading(); });
     if (readPending) {
-      core_->UnplugLocked(device, true);
+      m_Core->UnplugLocked(device, true);
       return;
     }
   }
@@ -387,57 +387,57 @@ void SimBackend::InjectFault(const std::string& name, SimFault fault) {
 }
 
 void SimBackend::ClearFaults(const std::string& name) {
-  std::lock_guard lock(core_->mutex);
-  if (auto device = core_->FindDevice(name)) device->faults = 0;
+  std::lock_guard lock(m_Core->mutex);
+  if (auto device = m_Core->FindDevice(name)) device->faults = 0;
 }
 
 bool SimBackend::InNotificationMode(const std::string& name) const {
-  std::lock_guard lock(core_->mutex);
-  auto device = core_->FindDevice(name);
+  std::lock_guard lock(m_Core->mutex);
+  auto device = m_Core->FindDevice(name);
   return device && device->firmware.notificationMode();
 }
 
 std::vector<SimFeatureRecord> SimBackend::FeatureLog() const {
-  std::lock_guard lock(core_->mutex);
-  return core_->featureLog;
+  std::lock_guard lock(m_Core->mutex);
+  return m_Core->featureLog;
 }
 
 std::vector<SimFeatureRecord> SimBackend::FeatureLog(const std::string& name) const {
-  std::lock_guard lock(core_->mutex);
+  std::lock_guard lock(m_Core->mutex);
   std::vector<SimFeatureRecord> records;
-  for (const SimFeatureRecord& r : core_->featureLog) {
+  for (const SimFeatureRecord& r : m_Core->featureLog) {
     if (r.device == name) records.push_back(r);
   }
   return records;
 }
 
 void SimBackend::ClearFeatureLog() {
-  std::lock_guard lock(core_->mutex);
-  core_->featureLog.clear();
+  std::lock_guard lock(m_Core->mutex);
+  m_Core->featureLog.clear();
 }
 
 void SimBackend::SetFeatureObserver(std::function<void(const SimFeatureRecord&)> observer) {
-  std::lock_guard lock(core_->mutex);
-  core_->observer = std::move(observer);
+  std::lock_guard lock(m_Core->mutex);
+  m_Core->observer = std::move(observer);
 }
 
 size_t SimBackend::OpenHandleCount() const {
-  std::lock_guard lock(core_->mutex);
-  return core_->openHandles;
+  std::lock_guard lock(m_Core->mutex);
+  return m_Core->openHandles;
 }
 
 std::vector<std::string> SimBackend::EnumeratePaths() {
-  std::lock_guard lock(core_->mutex);
+  std::lock_guard lock(m_Core->mutex);
   std::vector<std::string> paths;
-  for (const auto& device : core_->devices) {
+  for (const auto& device : m_Core->devices) {
     paths.insert(paths.end(), device->paths.begin(), device->paths.end());
   }
   return paths;
 }
 
 std::optional<HidInterfaceInfo> SimBackend::QueryInterface(const std::string& path) {
-  std::lock_guard lock(core_->mutex);
-  auto [device, index] = core_->FindPath(path);
+  std::lock_guard lock(m_Core->mutex);
+  auto [device, index] = m_Core->FindPath(path);
   if (!device) return std::nullopt;
   const SimCollection& c = device->spec.collections[index];
   if (!c.capabilitiesReadable) return std::nullopt;
@@ -447,8 +447,8 @@ std::optional<HidInterfaceInfo> SimBackend::QueryInterface(const std::string& pa
 }
 
 std::optional<std::u16string> SimBackend::ReadIndexedString(const std::string& path, int index) {
-  std::lock_guard lock(core_->mutex);
-  auto [device, collection] = core_->FindPath(path);
+  std::lock_guard lock(m_Core->mutex);
+  auto [device, collection] = m_Core->FindPath(path);
   if (!device) return std::nullopt;
   if (index == 1) return device->spec.manufacturer;
   if (index == 2) return device->spec.product;
@@ -458,10 +458,10 @@ std::optional<std::u16string> SimBackend::ReadIndexedString(const std::string& p
 std::unique_ptr<HidOpenDevice> SimBackend::Open(const std::string& path) {
   std::unique_ptr<SimOpenDevice> handle;
   {
-    std::lock_guard lock(core_->mutex);
-    auto [device, collection] = core_->FindPath(path);
+    std::lock_guard lock(m_Core->mutex);
+    auto [device, collection] = m_Core->FindPath(path);
     if (!device) return nullptr;
-    handle = std::make_unique<SimOpenDevice>(core_, device, collection);
+    handle = std::make_unique<SimOpenDevice>(m_Core, device, collection);
   }
   if (!handle->valid()) return nullptr;  // out of descriptors, as open() would fail
   return handle;
@@ -471,15 +471,15 @@ std::string SimBackend::DeviceKeyOf(const std::string& path) const {
   return DeviceKeyOfPath(path);
 }
 
-int SimBackend::ChangeFd() { return core_->changeFd; }
+int SimBackend::ChangeFd() { return m_Core->changeFd; }
 
 std::vector<HidDeviceChange> SimBackend::TakeChanges() {
-  std::lock_guard lock(core_->mutex);
+  std::lock_guard lock(m_Core->mutex);
   uint64_t counter = 0;
   // Reset the descriptor together with the queue, so it is readable exactly
   // while changes are pending.
-  [[maybe_unused]] ssize_t n = read(core_->changeFd, &counter, sizeof counter);
-  std::vector<HidDeviceChange> taken(core_->changes.begin(), core_->changes.end());
-  core_->changes.clear();
+  [[maybe_unused]] ssize_t n = read(m_Core->changeFd, &counter, sizeof counter);
+  std::vector<HidDeviceChange> taken(m_Core->changes.begin(), m_Core->changes.end());
+  m_Core->changes.clear();
   return taken;
 }

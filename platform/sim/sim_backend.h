@@ -110,5 +110,5 @@ class SimBackend : public HidBackend {
   struct Core;  // shared with the open handles, which may outlive the backend
 
  private:
-  std::shared_ptr<Core> core_;
+  std::shared_ptr<Core> m_Core;
 };

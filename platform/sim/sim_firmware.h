@@ -29,7 +29,7 @@ class SimFirmware {
   // the last command taken. False when the device has no such report.
   bool Answer(uint8_t reportId, uint8_t* buffer, size_t length) const;
 
-  bool notificationMode() const { return notificationMode_; }
+  bool notificationMode() const { return m_NotificationMode; }
 
  private:
   static constexpr size_t kAnswerBytes = 72;
@@ -38,10 +38,10 @@ class SimFirmware {
   void AnswerModelInfo();
   void AnswerFlashInfo();
 
-  bool speaksId7m_;
-  uint16_t modelWord_;
-  uint8_t qualificationByte_;
-  uint32_t flashWord_;
-  bool notificationMode_ = false;
-  std::array<uint8_t, kAnswerBytes> answer_{};
+  bool m_SpeaksId7m;
+  uint16_t m_ModelWord;
+  uint8_t m_QualificationByte;
+  uint32_t m_FlashWord;
+  bool m_NotificationMode = false;
+  std::array<uint8_t, kAnswerBytes> m_Answer{};
 };

@@ -59,36 +59,36 @@ class MainFormTest : public testing::Test {
  protected:
   void SetUp() override {
     TestApplication();
-    dataFolder_ = root_ + "/Data/";
-    fs::create_directories(dataFolder_);
-    setenv("XDG_CONFIG_HOME", (root_ + "/config").c_str(), 1);
+    m_DataFolder = m_Root + "/Data/";
+    fs::create_directories(m_DataFolder);
+    setenv("XDG_CONFIG_HOME", (m_Root + "/config").c_str(), 1);
     SetSystemLanguageIdSource([] { return uint16_t{1033}; });
   }
   void TearDown() override {
-    form_.reset();
+    m_Form.reset();
     SetSystemLanguageIdSource({});
   }
   void WriteSettings(const std::string& content) {
-    std::ofstream(dataFolder_ + "Settings.ini") << content;
+    std::ofstream(m_DataFolder + "Settings.ini") << content;
   }
   TMainForm& Create() {
-    form_ = std::make_unique<TMainForm>(nullptr, dataFolder_);
-    form_->SetHintPopups(
-        {[this](const QString& title, const QString& text) { shown_.push_back("LT " + title + " / " + text); },
+    m_Form = std::make_unique<TMainForm>(nullptr, m_DataFolder);
+    m_Form->SetHintPopups(
+        {[this](const QString& title, const QString& text) { m_Shown.push_back("LT " + title + " / " + text); },
          [this](uint32_t mode, const QString& title, const QString& text) {
-           shown_.push_back("RT" + QString::number(mode) + " " + title + " / " + text);
+           m_Shown.push_back("RT" + QString::number(mode) + " " + title + " / " + text);
          }});
-    return *form_;
+    return *m_Form;
   }
   static void ProcessEvents() {
     for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
   }
 
   TempDir m_Temp{"corvane-mainform"};
-  const std::string root_ = m_Temp.Folder();
-  std::string dataFolder_;
-  std::unique_ptr<TMainForm> form_;
-  QStringList shown_;
+  const std::string m_Root = m_Temp.Folder();
+  std::string m_DataFolder;
+  std::unique_ptr<TMainForm> m_Form;
+  QStringList m_Shown;
 };
 
 TEST_F(MainFormTest, MenuIsCaptionedFromTheSystemLanguageSection) {
@@ -137,14 +137,14 @@ TEST_F(MainFormTest, WithoutSettingsEveryCaptionAndTextIsTheDefault) {
   EXPECT_EQ(form.N5->text(), "繁體中文");
   form.ShowCPIHint(0);
   form.ShowRTModeHint(0);
-  EXPECT_EQ(shown_, (QStringList{"LT @@ / @@", "RT1 @@ / @@"}));
+  EXPECT_EQ(m_Shown, (QStringList{"LT @@ / @@", "RT1 @@ / @@"}));
 }
 
 TEST_F(MainFormTest, SettingsFileCreatedAfterStartIsNotUsed) {
   TMainForm& form = Create();
   WriteSettings(kSettings);
   form.ShowLTKeyHint(0);
-  EXPECT_EQ(shown_, (QStringList{"LT @@ / @@"}));
+  EXPECT_EQ(m_Shown, (QStringList{"LT @@ / @@"}));
 }
 
 TEST_F(MainFormTest, NotificationTextsComeFromLanguageAndDefaultSections) {
@@ -156,15 +156,15 @@ TEST_F(MainFormTest, NotificationTextsComeFromLanguageAndDefaultSections) {
   form.ShowLTKeyHint(5);   // LT6 missing
   form.ShowLTKeyHint(6);   // out of range: nothing
   form.ShowRTModeHint(3);  // out of range: nothing
-  EXPECT_EQ(shown_, (QStringList{"LT Mouse CPI / CPI 400", "RT1 RT Mode / Standard",
+  EXPECT_EQ(m_Shown, (QStringList{"LT Mouse CPI / CPI 400", "RT1 RT Mode / Standard",
                                  "RT2 RT Mode / Rapid Trigger", "LT LT Key / @@"}));
 
   // A language without RT1 shows "@@", although "Default" has one.
   form.LanguageClick(form.N4);
-  shown_.clear();
+  m_Shown.clear();
   form.ShowRTModeHint(0);
   form.ShowCPIHint(2);
-  EXPECT_EQ(shown_, (QStringList{"RT1 RT 模式 / @@", "LT 鼠标 CPI / CPI 1600"}));
+  EXPECT_EQ(m_Shown, (QStringList{"RT1 RT 模式 / @@", "LT 鼠标 CPI / CPI 1600"}));
 }
 
 TEST_F(MainFormTest, LanguageClickRecaptionsAndChecksOneItem) {
@@ -188,7 +188,7 @@ TEST_F(MainFormTest, LanguageClickRecaptionsAndChecksOneItem) {
 
 TEST_F(MainFormTest, AutostartItemWritesAndRemovesTheEntry) {
   TMainForm& form = Create();
-  const fs::path entry = root_ + "/config/autostart/CorvaneNotification.desktop";
+  const fs::path entry = m_Root + "/config/autostart/CorvaneNotification.desktop";
   form.N2->trigger();
   EXPECT_TRUE(fs::exists(entry));
   EXPECT_TRUE(form.N2->isChecked());
@@ -200,8 +200,8 @@ TEST_F(MainFormTest, AutostartItemWritesAndRemovesTheEntry) {
 TEST_F(MainFormTest, FailedAutostartWriteIsReportedAndKeepsTheMark) {
   TMainForm& form = Create();
   // A file where the autostart folder belongs makes the write fail.
-  fs::create_directories(root_ + "/config");
-  std::ofstream(root_ + "/config/autostart") << "in the way";
+  fs::create_directories(m_Root + "/config");
+  std::ofstream(m_Root + "/config/autostart") << "in the way";
   testing::internal::CaptureStderr();
   form.N2->trigger();
   const std::string report = testing::internal::GetCapturedStderr();
@@ -213,7 +213,7 @@ TEST_F(MainFormTest, FailedAutostartWriteIsReportedAndKeepsTheMark) {
 // entry's name; one click then turns it the other way, writing the
 // program's own entry over one the desktop would not start.
 TEST_F(MainFormTest, AutostartMarkAtStartFollowsTheEntry) {
-  const std::string folder = root_ + "/config/autostart";
+  const std::string folder = m_Root + "/config/autostart";
   const std::string entry = folder + "/CorvaneNotification.desktop";
   const auto writeEntry = [&](const std::string& content) {
     fs::create_directories(folder);
@@ -255,7 +255,7 @@ TEST_F(MainFormTest, AutostartMarkAtStartFollowsTheEntry) {
       EXPECT_NE(content.find("X-GNOME-Autostart-enabled=true"), std::string::npos) << content;
       EXPECT_EQ(content.find("Hidden=true"), std::string::npos) << content;
     }
-    form_.reset();
+    m_Form.reset();
   }
 }
 
@@ -317,9 +317,9 @@ class MainFormDevicesTest : public MainFormTest {
  protected:
   void SetUp() override {
     MainFormTest::SetUp();
-    HidSetBackend(sim_);
-    fs::create_directories(dataFolder_ + "Product");
-    std::ofstream(dataFolder_ + "Product/Model.txt") << "[Cafe]\nKeyboard=0x1A20,0x1A24\n";
+    HidSetBackend(m_Sim);
+    fs::create_directories(m_DataFolder + "Product");
+    std::ofstream(m_DataFolder + "Product/Model.txt") << "[Cafe]\nKeyboard=0x1A20,0x1A24\n";
   }
   void TearDown() override {
     MainFormTest::TearDown();  // the window stops the monitors it started
@@ -334,20 +334,20 @@ class MainFormDevicesTest : public MainFormTest {
     form.MainWindowProc(message);
   }
   size_t Commands(uint8_t byte8) const {
-    const auto log = sim_->FeatureLog();
+    const auto log = m_Sim->FeatureLog();
     return std::count_if(log.begin(), log.end(), [&](const SimFeatureRecord& r) {
       return r.kind == SimFeatureRecord::Kind::Set && r.bytes.size() > 8 && r.bytes[1] == 0x09 &&
              r.bytes[8] == byte8;
     });
   }
   std::string VendorPath(const std::string& name) const {
-    for (const std::string& path : sim_->PathsOf(name)) {
-      if (sim_->QueryInterface(path)->usagePage >= 0xFF00) return path;
+    for (const std::string& path : m_Sim->PathsOf(name)) {
+      if (m_Sim->QueryInterface(path)->usagePage >= 0xFF00) return path;
     }
     return {};
   }
 
-  std::shared_ptr<SimBackend> sim_ = std::make_shared<SimBackend>();
+  std::shared_ptr<SimBackend> m_Sim = std::make_shared<SimBackend>();
 };
 
 TEST_F(MainFormDevicesTest, ArrivalsSetTheLabelAndRunAPassOnlyForSupportedDevices) {
@@ -371,31 +371,31 @@ TEST_F(MainFormDevicesTest, ArrivalsSetTheLabelAndRunAPassOnlyForSupportedDevice
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     TMainForm& form = Create();
-    sim_->Plug(c.device);
-    std::string path = c.vendorPath ? VendorPath("x") : sim_->PathsOf("x").front();
+    m_Sim->Plug(c.device);
+    std::string path = c.vendorPath ? VendorPath("x") : m_Sim->PathsOf("x").front();
     if (std::string(c.what) == "unknown path") path = "/dev/hidraw-sim/9#0003:6B21:0011.0099";
     if (c.closedBefore) form.close();
-    sim_->ClearFeatureLog();
+    m_Sim->ClearFeatureLog();
 
     Deliver(form, c.event, path);
     EXPECT_EQ(form.lb_Device->text(), c.labelSet ? QString::fromUtf8("裝置連線") : QString());
     EXPECT_EQ(Commands(0x01), c.enterCommands);
     EXPECT_EQ(form.ModeDevices().size(), c.enterCommands);
-    form_.reset();
-    sim_->Unplug("x");
+    m_Form.reset();
+    m_Sim->Unplug("x");
     ASSERT_TRUE(WaitForLiveMonitorThreadsAtMost(0, std::chrono::seconds(5)));
   }
 }
 
 TEST_F(MainFormDevicesTest, ClosingTwiceSwitchesEachDeviceBackOnce) {
-  sim_->Plug(SimKeyboard("kb1"));
+  m_Sim->Plug(SimKeyboard("kb1"));
   TMainForm& form = Create();
   Deliver(form, DBT_DEVICEARRIVAL, VendorPath("kb1"));
   ASSERT_EQ(Commands(0x01), 1u);
   form.close();
   form.close();
   EXPECT_EQ(Commands(0x00), 1u);
-  EXPECT_FALSE(sim_->InNotificationMode("kb1"));
+  EXPECT_FALSE(m_Sim->InNotificationMode("kb1"));
 }
 
 }  // namespace

@@ -33,16 +33,16 @@ class MessageDispatchTest : public testing::Test {
   intptr_t Send(uint32_t msg, uintptr_t wParam = 0, intptr_t lParam = 0,
                 std::shared_ptr<const DeviceBroadcast> broadcast = nullptr) {
     Message message{msg, wParam, lParam, -1, std::move(broadcast)};
-    actions_.MainWindowProc(message, [this](Message& m) {
-      passedOn_.push_back(m.msg);
+    m_Actions.MainWindowProc(message, [this](Message& m) {
+      m_PassedOn.push_back(m.msg);
       m.result = 1000 + static_cast<intptr_t>(m.msg);
     });
     return message.result;
   }
   void AppBar(uintptr_t code, intptr_t lParam) { Send(UM_APPBAR, code, lParam); }
 
-  RecordingWindow actions_;
-  std::vector<uint32_t> passedOn_;
+  RecordingWindow m_Actions;
+  std::vector<uint32_t> m_PassedOn;
 };
 
 TEST_F(MessageDispatchTest, SuppressionTruthTable) {
@@ -57,21 +57,21 @@ TEST_F(MessageDispatchTest, SuppressionTruthTable) {
       {false, false, true},
   };
   for (const auto& c : cases) {
-    actions_.calls.clear();
+    m_Actions.calls.clear();
     AppBar(ABN_FULLSCREENAPP, c.fullScreenReported ? 1 : 0);
-    actions_.foregroundTopMost = c.foregroundTopMost;
+    m_Actions.foregroundTopMost = c.foregroundTopMost;
     Send(UM_LT_KEY, 3);
     Send(UM_RT_MODE, 1, 1);
     Send(UM_CPI_LEVEL, 2);
     const std::vector<std::string> expected =
         c.shown ? std::vector<std::string>{"LT 3", "RT 1", "CPI 2"} : std::vector<std::string>{};
-    EXPECT_EQ(actions_.calls, expected)
+    EXPECT_EQ(m_Actions.calls, expected)
         << "full-screen reported " << c.fullScreenReported << ", topmost " << c.foregroundTopMost;
   }
 }
 
 TEST_F(MessageDispatchTest, FullScreenStateFollowsTheLastNotification) {
-  actions_.foregroundTopMost = true;
+  m_Actions.foregroundTopMost = true;
   struct Step {
     uintptr_t code;
     intptr_t lParam;
@@ -85,14 +85,14 @@ TEST_F(MessageDispatchTest, FullScreenStateFollowsTheLastNotification) {
   };
   for (const auto& step : steps) {
     AppBar(step.code, step.lParam);
-    EXPECT_EQ(actions_.FullScreenApp(), step.fullScreen) << step.code << "/" << step.lParam;
-    EXPECT_EQ(actions_.IsEventSuppressed(), step.fullScreen);
+    EXPECT_EQ(m_Actions.FullScreenApp(), step.fullScreen) << step.code << "/" << step.lParam;
+    EXPECT_EQ(m_Actions.IsEventSuppressed(), step.fullScreen);
   }
 }
 
 TEST_F(MessageDispatchTest, ForegroundIsNotAskedWithoutFullScreenApplication) {
   Send(UM_LT_KEY, 1);
-  EXPECT_EQ(actions_.foregroundQueries, 0);
+  EXPECT_EQ(m_Actions.foregroundQueries, 0);
 }
 
 TEST_F(MessageDispatchTest, EachMessageCallsOnlyItsOwnOperation) {
@@ -111,16 +111,16 @@ TEST_F(MessageDispatchTest, EachMessageCallsOnlyItsOwnOperation) {
       {15 /* paint */, 0, {}},
   };
   for (const auto& c : cases) {
-    actions_.calls.clear();
+    m_Actions.calls.clear();
     Send(c.msg, c.wParam);
-    EXPECT_EQ(actions_.calls, c.calls) << "message " << c.msg;
+    EXPECT_EQ(m_Actions.calls, c.calls) << "message " << c.msg;
   }
 }
 
 TEST_F(MessageDispatchTest, AlternativeCpiMessageShowsTheSameAsCpi) {
   Send(UM_CPI_LEVEL_ALT, 2);
   Send(UM_CPI_LEVEL, 2);
-  EXPECT_EQ(actions_.calls, (std::vector<std::string>{"CPI 2", "CPI 2"}));
+  EXPECT_EQ(m_Actions.calls, (std::vector<std::string>{"CPI 2", "CPI 2"}));
 }
 
 TEST_F(MessageDispatchTest, EveryMessageReachesTheReplacedHandlerWithItsResult) {
@@ -128,14 +128,14 @@ TEST_F(MessageDispatchTest, EveryMessageReachesTheReplacedHandlerWithItsResult) 
                              WM_SIZE, WM_DEVICECHANGE, uint32_t{15} /* paint */}) {
     EXPECT_EQ(Send(msg, 0, 0), 1000 + static_cast<intptr_t>(msg)) << msg;
   }
-  EXPECT_EQ(passedOn_.size(), 8u);
+  EXPECT_EQ(m_PassedOn.size(), 8u);
 }
 
 TEST_F(MessageDispatchTest, EverySizeMessageHidesTheWindow) {
   for (const uintptr_t kind : {0u, 1u, 2u}) {  // restored, minimized, maximized
     Send(WM_SIZE, kind);
   }
-  EXPECT_EQ(actions_.calls, (std::vector<std::string>(3, "hide")));
+  EXPECT_EQ(m_Actions.calls, (std::vector<std::string>(3, "hide")));
 }
 
 TEST_F(MessageDispatchTest, OnlyInterfaceArrivalsStartDiscovery) {
@@ -147,7 +147,7 @@ TEST_F(MessageDispatchTest, OnlyInterfaceArrivalsStartDiscovery) {
        broadcast(DBT_DEVTYP_DEVICEINTERFACE, "/dev/hidraw3"));
   Send(WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0, broadcast(DBT_DEVTYP_HANDLE, "/dev/hidraw3"));
   Send(WM_DEVICECHANGE, 0x0007 /* devnodes changed */, 0, nullptr);
-  EXPECT_EQ(actions_.calls, (std::vector<std::string>{"arrival /dev/hidraw3"}));
+  EXPECT_EQ(m_Actions.calls, (std::vector<std::string>{"arrival /dev/hidraw3"}));
 }
 
 }  // namespace

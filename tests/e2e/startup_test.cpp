@@ -31,9 +31,9 @@ class StartupTest : public testing::Test {
         {"WAYLAND_DISPLAY", std::nullopt},
         {"WAYLAND_SOCKET", std::nullopt},
         {"QT_QPA_PLATFORM", std::nullopt},
-        {"HOME", root_},
-        {"XDG_CONFIG_HOME", root_ + "/config"},
-        {"XDG_RUNTIME_DIR", root_},
+        {"HOME", m_Root},
+        {"XDG_CONFIG_HOME", m_Root + "/config"},
+        {"XDG_RUNTIME_DIR", m_Root},
         {"DBUS_SESSION_BUS_ADDRESS", std::nullopt},
         {"LANG", "en_US.UTF-8"},
     };
@@ -46,7 +46,7 @@ class StartupTest : public testing::Test {
   }
 
   TempDir m_Temp{"corvane-startup"};
-  const std::string root_ = m_Temp.Folder();
+  const std::string m_Root = m_Temp.Folder();
 };
 
 TEST_F(StartupTest, WithoutADisplayOneLineOnStderrAndAFailureCode) {
@@ -81,10 +81,10 @@ TEST_F(StartupTest, APlatformThatNeedsNoDisplayRuns) {
 
 TEST_F(StartupTest, ALinkPlantedAtTheFallbackLockRefusesTheStart) {
   const std::string lock =
-      root_ + "/CorvaneNotification-" + std::to_string(getuid()) + ".lock";
-  ASSERT_EQ(symlink((root_ + "/elsewhere").c_str(), lock.c_str()), 0);
+      m_Root + "/CorvaneNotification-" + std::to_string(getuid()) + ".lock";
+  ASSERT_EQ(symlink((m_Root + "/elsewhere").c_str(), lock.c_str()), 0);
   ChildProcess program({Program()}, Options({{"XDG_RUNTIME_DIR", std::nullopt},
-                                             {"TMPDIR", root_},
+                                             {"TMPDIR", m_Root},
                                              {"QT_QPA_PLATFORM", "offscreen"}}));
   const std::optional<int> code = program.WaitForExit(10s);
   ASSERT_TRUE(code.has_value()) << "it ran on a lock someone else controls";
@@ -92,12 +92,12 @@ TEST_F(StartupTest, ALinkPlantedAtTheFallbackLockRefusesTheStart) {
   const std::vector<OutputLine> lines = program.AllLines();
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_NE(lines[0].text.find(lock), std::string::npos) << lines[0].text;
-  EXPECT_FALSE(std::filesystem::exists(root_ + "/elsewhere"));
+  EXPECT_FALSE(std::filesystem::exists(m_Root + "/elsewhere"));
 }
 
 TEST_F(StartupTest, AFifoAsTheAutostartEntryNeitherHoldsUpTheStartNorTheEnd) {
-  const std::string entry = root_ + "/config/autostart/CorvaneNotification.desktop";
-  std::filesystem::create_directories(root_ + "/config/autostart");
+  const std::string entry = m_Root + "/config/autostart/CorvaneNotification.desktop";
+  std::filesystem::create_directories(m_Root + "/config/autostart");
   ASSERT_EQ(mkfifo(entry.c_str(), 0644), 0);
   ChildProcess program({Program()}, Options({{"QT_QPA_PLATFORM", "offscreen"}}));
   EXPECT_FALSE(program.WaitForExit(1500ms).has_value());

@@ -10,14 +10,14 @@
 
 class HidOnSim : public ::testing::Test {
  protected:
-  void SetUp() override { HidSetBackend(sim_); }
+  void SetUp() override { HidSetBackend(m_Sim); }
   void TearDown() override {
     HidSetBackend(nullptr);
     // IO_HID closes every handle it opens before returning.
-    EXPECT_EQ(sim_->OpenHandleCount(), 0u);
+    EXPECT_EQ(m_Sim->OpenHandleCount(), 0u);
   }
 
-  SimBackend& sim() { return *sim_; }
+  SimBackend& sim() { return *m_Sim; }
 
-  std::shared_ptr<SimBackend> sim_ = std::make_shared<SimBackend>();
+  std::shared_ptr<SimBackend> m_Sim = std::make_shared<SimBackend>();
 };

@@ -204,37 +204,37 @@ TEST(HidListContains, ComparesLowBitsUpToTheTerminator) {
 // returns and what happens right after it.
 class ScriptedEnumeration : public HidBackend {
  public:
-  explicit ScriptedEnumeration(std::shared_ptr<SimBackend> sim) : sim_(std::move(sim)) {}
+  explicit ScriptedEnumeration(std::shared_ptr<SimBackend> sim) : m_Sim(std::move(sim)) {}
 
   std::vector<std::string> EnumeratePaths() override {
-    std::vector<std::string> paths = sim_->EnumeratePaths();
-    if (gapAt_ && *gapAt_ <= paths.size()) paths.insert(paths.begin() + *gapAt_, "");
-    if (afterEnumeration_) afterEnumeration_();
+    std::vector<std::string> paths = m_Sim->EnumeratePaths();
+    if (m_GapAt && *m_GapAt <= paths.size()) paths.insert(paths.begin() + *m_GapAt, "");
+    if (m_AfterEnumeration) m_AfterEnumeration();
     return paths;
   }
   std::optional<HidInterfaceInfo> QueryInterface(const std::string& path) override {
-    return sim_->QueryInterface(path);
+    return m_Sim->QueryInterface(path);
   }
   std::optional<std::u16string> ReadIndexedString(const std::string& path, int index) override {
-    return sim_->ReadIndexedString(path, index);
+    return m_Sim->ReadIndexedString(path, index);
   }
   std::unique_ptr<HidOpenDevice> Open(const std::string& path) override {
-    return sim_->Open(path);
+    return m_Sim->Open(path);
   }
-  std::string DeviceKeyOf(const std::string& path) const override { return sim_->DeviceKeyOf(path); }
-  int ChangeFd() override { return sim_->ChangeFd(); }
-  std::vector<HidDeviceChange> TakeChanges() override { return sim_->TakeChanges(); }
+  std::string DeviceKeyOf(const std::string& path) const override { return m_Sim->DeviceKeyOf(path); }
+  int ChangeFd() override { return m_Sim->ChangeFd(); }
+  std::vector<HidDeviceChange> TakeChanges() override { return m_Sim->TakeChanges(); }
 
-  std::optional<size_t> gapAt_;
-  std::function<void()> afterEnumeration_;
+  std::optional<size_t> m_GapAt;
+  std::function<void()> m_AfterEnumeration;
 
  private:
-  std::shared_ptr<SimBackend> sim_;
+  std::shared_ptr<SimBackend> m_Sim;
 };
 
 TEST_F(HidEnumeration, EnumerationStopsAtTheFirstMissingPath) {
-  auto scripted = std::make_shared<ScriptedEnumeration>(sim_);
-  scripted->gapAt_ = 2;
+  auto scripted = std::make_shared<ScriptedEnumeration>(m_Sim);
+  scripted->m_GapAt = 2;
   HidSetBackend(scripted);
 
   HidPathList list;
@@ -243,8 +243,8 @@ TEST_F(HidEnumeration, EnumerationStopsAtTheFirstMissingPath) {
 }
 
 TEST_F(HidEnumeration, InterfaceGoneBetweenEnumerationAndQueryIsSkipped) {
-  auto scripted = std::make_shared<ScriptedEnumeration>(sim_);
-  scripted->afterEnumeration_ = [this] { sim().Unplug("mouse"); };
+  auto scripted = std::make_shared<ScriptedEnumeration>(m_Sim);
+  scripted->m_AfterEnumeration = [this] { sim().Unplug("mouse"); };
   HidSetBackend(scripted);
 
   HidPathList list;

@@ -34,9 +34,9 @@ class HidFeatureLength : public HidOnSim, public ::testing::WithParamInterface<u
     HidOnSim::SetUp();
     SimDeviceSpec kb = SimKeyboard("kb");
     SimVendorCollection(kb)->featureReportLength = GetParam();
-    path_ = sim().Plug(kb).at(3);
+    m_Path = sim().Plug(kb).at(3);
   }
-  std::string path_;
+  std::string m_Path;
 };
 
 TEST_P(HidFeatureLength, WriteSendsExactlyTheFeatureLength) {
@@ -44,22 +44,22 @@ TEST_P(HidFeatureLength, WriteSendsExactlyTheFeatureLength) {
   std::array<uint8_t, kCallerBuffer> buffer = ModelInfoQuery();
   for (size_t i = 2; i < buffer.size(); ++i) buffer[i] = static_cast<uint8_t>(i);
 
-  ASSERT_TRUE(HidWriteFeature(path_, buffer.data()));
+  ASSERT_TRUE(HidWriteFeature(m_Path, buffer.data()));
   const std::vector<SimFeatureRecord> log = sim().FeatureLog("kb");
   ASSERT_EQ(log.size(), 1u);
   EXPECT_EQ(log[0].kind, SimFeatureRecord::Kind::Set);
-  EXPECT_EQ(log[0].path, path_);
+  EXPECT_EQ(log[0].path, m_Path);
   EXPECT_THAT(log[0].bytes, ElementsAreArray(buffer.data(), length));
 }
 
 TEST_P(HidFeatureLength, ReadFillsExactlyTheFeatureLength) {
   const uint16_t length = GetParam();
   std::array<uint8_t, kCallerBuffer> buffer = ModelInfoQuery();
-  ASSERT_TRUE(HidWriteFeature(path_, buffer.data()));
+  ASSERT_TRUE(HidWriteFeature(m_Path, buffer.data()));
 
   buffer.fill(kCanary);
   buffer[0] = 0x07;  // the report to read
-  ASSERT_TRUE(HidReadFeature(path_, buffer.data()));
+  ASSERT_TRUE(HidReadFeature(m_Path, buffer.data()));
   EXPECT_EQ(buffer[0], 0x07);
   EXPECT_EQ(buffer[1], 0x1F);
   if (length > 11) {

@@ -11,8 +11,8 @@ using Events = std::vector<Message>;
 class Es2862MonitorTest : public MonitorTest {
  protected:
   // Stand-ins for running monitors; the slots only compare them with null.
-  TiomHidThreadIdEs2862 otherEs2862_{slots_, poster_};
-  TiomHidThreadId7M otherId7m_{slots_, poster_};
+  TiomHidThreadIdEs2862 m_OtherEs2862{m_Slots, m_Poster};
+  TiomHidThreadId7M m_OtherId7m{m_Slots, m_Poster};
 };
 
 TEST_F(Es2862MonitorTest, PostsCpiChangesWithTheWholeLevel) {
@@ -20,13 +20,13 @@ TEST_F(Es2862MonitorTest, PostsCpiChangesWithTheWholeLevel) {
   StartEs2862(path);
   ASSERT_TRUE(WaitUntilReading("es1"));
 
-  sim_->SendInputReport("es1", Es2862Report(0x87, 3));
-  sim_->SendInputReport("es1", Es2862Report(0x86, 4));
-  sim_->SendInputReport("es1", Es2862Report(0x87, 0xC8));
+  m_Sim->SendInputReport("es1", Es2862Report(0x87, 3));
+  m_Sim->SendInputReport("es1", Es2862Report(0x86, 4));
+  m_Sim->SendInputReport("es1", Es2862Report(0x87, 0xC8));
 
-  ASSERT_TRUE(poster_.WaitForCount(2));
+  ASSERT_TRUE(m_Poster.WaitForCount(2));
   ASSERT_TRUE(WaitUntilReading("es1"));
-  EXPECT_EQ(poster_.Messages(), (Events{PostedMessage(UM_CPI_LEVEL, 3, 0), PostedMessage(UM_CPI_LEVEL, 200, 0)}));
+  EXPECT_EQ(m_Poster.Messages(), (Events{PostedMessage(UM_CPI_LEVEL, 3, 0), PostedMessage(UM_CPI_LEVEL, 200, 0)}));
 }
 
 TEST_F(Es2862MonitorTest, EarlyEndsLeaveEverySlotAsItWas) {
@@ -48,38 +48,38 @@ TEST_F(Es2862MonitorTest, EarlyEndsLeaveEverySlotAsItWas) {
       SimVendorCollection(spec)->inputReportLength = c.inputLength;
       path = Plug(spec);
     }
-    slots_.m_KeyboardMonitor.store(&otherId7m_);
-    slots_.m_MouseMonitor.store(&otherId7m_);
-    auto* monitor = new TiomHidThreadIdEs2862(slots_, poster_);
+    m_Slots.m_KeyboardMonitor.store(&m_OtherId7m);
+    m_Slots.m_MouseMonitor.store(&m_OtherId7m);
+    auto* monitor = new TiomHidThreadIdEs2862(m_Slots, m_Poster);
     monitor->DevicePath = path;
-    slots_.m_Es2862Monitor.store(&otherEs2862_);  // as if a later one had been started
+    m_Slots.m_Es2862Monitor.store(&m_OtherEs2862);  // as if a later one had been started
     monitor->Start();
     ASSERT_TRUE(WaitForLiveMonitorThreadsAtMost(0, kDeadline));
-    EXPECT_EQ(slots_.m_Es2862Monitor.load(), &otherEs2862_);
-    EXPECT_EQ(slots_.m_KeyboardMonitor.load(), &otherId7m_);
-    EXPECT_EQ(slots_.m_MouseMonitor.load(), &otherId7m_);
-    EXPECT_EQ(sim_->OpenHandleCount(), 0u);
+    EXPECT_EQ(m_Slots.m_Es2862Monitor.load(), &m_OtherEs2862);
+    EXPECT_EQ(m_Slots.m_KeyboardMonitor.load(), &m_OtherId7m);
+    EXPECT_EQ(m_Slots.m_MouseMonitor.load(), &m_OtherId7m);
+    EXPECT_EQ(m_Sim->OpenHandleCount(), 0u);
   }
 }
 
 TEST_F(Es2862MonitorTest, UnpluggingOneStopsTheOtherAtItsNextReportUnposted) {
   const std::string first = Plug(SimEs2862("es1"));
   const std::string second = Plug(SimEs2862("es2"));
-  slots_.m_KeyboardMonitor.store(&otherId7m_);
+  m_Slots.m_KeyboardMonitor.store(&m_OtherId7m);
   StartEs2862(first);
   StartEs2862(second);
   ASSERT_TRUE(WaitUntilReading("es1"));
   ASSERT_TRUE(WaitUntilReading("es2"));
 
-  sim_->Unplug("es1");
+  m_Sim->Unplug("es1");
   ASSERT_TRUE(WaitForLiveMonitorThreadsAtMost(1, kDeadline));
-  EXPECT_EQ(slots_.m_Es2862Monitor.load(), nullptr);
-  EXPECT_EQ(slots_.m_KeyboardMonitor.load(), &otherId7m_);
+  EXPECT_EQ(m_Slots.m_Es2862Monitor.load(), nullptr);
+  EXPECT_EQ(m_Slots.m_KeyboardMonitor.load(), &m_OtherId7m);
 
-  sim_->SendInputReport("es2", Es2862Report(0x87, 5));
+  m_Sim->SendInputReport("es2", Es2862Report(0x87, 5));
   ASSERT_TRUE(WaitForLiveMonitorThreadsAtMost(0, kDeadline));
-  EXPECT_TRUE(poster_.Messages().empty());
-  EXPECT_EQ(sim_->OpenHandleCount(), 0u);
+  EXPECT_TRUE(m_Poster.Messages().empty());
+  EXPECT_EQ(m_Sim->OpenHandleCount(), 0u);
 }
 
 TEST_F(Es2862MonitorTest, ReportLongerThan64BytesIsReadWholeAndDecoded) {
@@ -91,21 +91,21 @@ TEST_F(Es2862MonitorTest, ReportLongerThan64BytesIsReadWholeAndDecoded) {
 
   std::vector<uint8_t> report = InputReport(kSimEs2862ReportId, {{1, 0x87}, {7, 9}}, 100);
   report.back() = 0x87;
-  sim_->SendInputReport("es1", report);
-  sim_->SendInputReport("es1", Es2862Report(0x87, 10));
-  ASSERT_TRUE(poster_.WaitForCount(2));
-  EXPECT_EQ(poster_.Messages(), (Events{PostedMessage(UM_CPI_LEVEL, 9, 0), PostedMessage(UM_CPI_LEVEL, 10, 0)}));
+  m_Sim->SendInputReport("es1", report);
+  m_Sim->SendInputReport("es1", Es2862Report(0x87, 10));
+  ASSERT_TRUE(m_Poster.WaitForCount(2));
+  EXPECT_EQ(m_Poster.Messages(), (Events{PostedMessage(UM_CPI_LEVEL, 9, 0), PostedMessage(UM_CPI_LEVEL, 10, 0)}));
 }
 
 TEST_F(Es2862MonitorTest, TerminateWakesABlockedReadAndEmptiesOnlyItsSlot) {
   const std::string path = Plug(SimEs2862("es1"));
-  slots_.m_MouseMonitor.store(&otherId7m_);
+  m_Slots.m_MouseMonitor.store(&m_OtherId7m);
   auto stop = StartEs2862(path);
   ASSERT_TRUE(WaitUntilReading("es1"));
   stop->Terminate();
   ASSERT_TRUE(WaitForLiveMonitorThreadsAtMost(0, kDeadline));
-  EXPECT_EQ(slots_.m_Es2862Monitor.load(), nullptr);
-  EXPECT_EQ(slots_.m_MouseMonitor.load(), &otherId7m_);
+  EXPECT_EQ(m_Slots.m_Es2862Monitor.load(), nullptr);
+  EXPECT_EQ(m_Slots.m_MouseMonitor.load(), &m_OtherId7m);
 }
 
 }  // namespace

@@ -24,57 +24,57 @@ inline constexpr std::chrono::milliseconds kDeadline{10000};
 class MonitorTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    sim_ = std::make_shared<SimBackend>();
-    HidSetBackend(sim_);
+    m_Sim = std::make_shared<SimBackend>();
+    HidSetBackend(m_Sim);
   }
 
   void TearDown() override {
     // Unplugging everything ends every monitor still reading; none may
     // outlive the slots and the poster it was given.
-    for (const std::string& name : plugged_) sim_->Unplug(name);
+    for (const std::string& name : m_Plugged) m_Sim->Unplug(name);
     EXPECT_TRUE(WaitForLiveMonitorThreadsAtMost(0, kDeadline)) << "a monitor did not end";
   }
 
   // Plugs the device and returns the path of its vendor collection.
   std::string Plug(SimDeviceSpec spec) {
-    plugged_.push_back(spec.name);
+    m_Plugged.push_back(spec.name);
     size_t vendor = 0;
     for (size_t i = 0; i < spec.collections.size(); ++i) {
       if (spec.collections[i].usagePage >= 0xFF00) vendor = i;
     }
-    const auto paths = sim_->Plug(spec);
+    const auto paths = m_Sim->Plug(spec);
     return vendor < paths.size() ? paths[vendor] : std::string();
   }
 
   // Creates a monitor, stores it in its slot, starts it. Returns its stop
   // handle; the monitor itself must not be touched after Start.
   std::shared_ptr<MonitorStop> StartId7m(const std::string& path, const std::string& kind) {
-    auto* monitor = new TiomHidThreadId7M(slots_, poster_);
+    auto* monitor = new TiomHidThreadId7M(m_Slots, m_Poster);
     monitor->DevicePath = path;
     monitor->DeviceKind = kind;
-    if (const auto slot = MonitorKindOf(Id7mKindFromText(kind))) slots_.Store(*slot, monitor);
+    if (const auto slot = MonitorKindOf(Id7mKindFromText(kind))) m_Slots.Store(*slot, monitor);
     auto stop = monitor->StopHandle();
     monitor->Start();
     return stop;
   }
 
   std::shared_ptr<MonitorStop> StartEs2862(const std::string& path) {
-    auto* monitor = new TiomHidThreadIdEs2862(slots_, poster_);
+    auto* monitor = new TiomHidThreadIdEs2862(m_Slots, m_Poster);
     monitor->DevicePath = path;
-    slots_.Store(monitor);
+    m_Slots.Store(monitor);
     auto stop = monitor->StopHandle();
     monitor->Start();
     return stop;
   }
 
   bool WaitUntilReading(const std::string& name, size_t readers = 1) {
-    return sim_->WaitForReaders(name, readers, kDeadline);
+    return m_Sim->WaitForReaders(name, readers, kDeadline);
   }
 
-  std::shared_ptr<SimBackend> sim_;
-  MonitorSlots slots_;
-  RecordingPoster poster_;  // its hook runs on the monitor's thread, before the next read
-  std::vector<std::string> plugged_;
+  std::shared_ptr<SimBackend> m_Sim;
+  MonitorSlots m_Slots;
+  RecordingPoster m_Poster;  // its hook runs on the monitor's thread, before the next read
+  std::vector<std::string> m_Plugged;
 };
 
 // An input report of `length` bytes with report ID `reportId` and the

@@ -62,7 +62,7 @@ TEST_F(UnplugSoakTest, TwoHundredPlugUnplugCyclesLeaveNothingBehind) {
     // reaches its interface, so it can be pulled out during one.
     SimVendorCollection(spec)->featureReportLength = 64;
     const std::string path = Plug(spec);
-    if (pull == Pull::OnNextRead) sim_->InjectFault(name, SimFault::UnplugOnNextRead);
+    if (pull == Pull::OnNextRead) m_Sim->InjectFault(name, SimFault::UnplugOnNextRead);
     if (es2862) {
       StartEs2862(path);
     } else {
@@ -72,27 +72,27 @@ TEST_F(UnplugSoakTest, TwoHundredPlugUnplugCyclesLeaveNothingBehind) {
     switch (pull) {
       case Pull::DuringRead:
         ASSERT_TRUE(WaitUntilReading(name));
-        sim_->Unplug(name);
+        m_Sim->Unplug(name);
         break;
       case Pull::OnNextRead:
         break;
       case Pull::DuringFeatureExchange:
         ASSERT_TRUE(WaitUntilReading(name));
-        sim_->InjectFault(name, SimFault::UnplugOnNextFeature);
+        m_Sim->InjectFault(name, SimFault::UnplugOnNextFeature);
         EXPECT_FALSE(EnterNotifyMode(path));
         EXPECT_FALSE(IsModelInfoDevice(path));
         break;
       case Pull::AfterReports:
         ASSERT_TRUE(WaitUntilReading(name));
         for (int i = 0; i < 10; ++i) {
-          sim_->SendInputReport(name, es2862 ? Es2862Report(0x87, 1) : KeyboardReport(0x81, 0));
+          m_Sim->SendInputReport(name, es2862 ? Es2862Report(0x87, 1) : KeyboardReport(0x81, 0));
         }
-        sim_->Unplug(name);
+        m_Sim->Unplug(name);
         break;
     }
     ASSERT_TRUE(WaitForLiveMonitorThreadsAtMost(0, kDeadline));
-    EXPECT_FALSE(sim_->IsPresent(name));
-    sim_->TakeChanges();
+    EXPECT_FALSE(m_Sim->IsPresent(name));
+    m_Sim->TakeChanges();
     if (cycle == 0) {
       // The ended monitor's thread leaves /proc/self/task a moment later.
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -101,7 +101,7 @@ TEST_F(UnplugSoakTest, TwoHundredPlugUnplugCyclesLeaveNothingBehind) {
     }
   }
 
-  EXPECT_EQ(sim_->OpenHandleCount(), 0u);
+  EXPECT_EQ(m_Sim->OpenHandleCount(), 0u);
   EXPECT_TRUE(WaitForThreadsAtMost(threadsBefore)) << Threads() << " threads, " << threadsBefore
                                              << " before";
   EXPECT_EQ(OpenDescriptors(), descriptorsBefore);

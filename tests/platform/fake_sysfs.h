@@ -39,8 +39,8 @@ class FakeSysfs {
   FakeSysfs(const FakeSysfs&) = delete;
   FakeSysfs& operator=(const FakeSysfs&) = delete;
 
-  std::string SysRoot() const { return root_ + "/sys"; }
-  std::string DevRoot() const { return root_ + "/dev"; }
+  std::string SysRoot() const { return m_Root + "/sys"; }
+  std::string DevRoot() const { return m_Root + "/dev"; }
   std::string NodePath(int number) const { return DevRoot() + "/hidraw" + std::to_string(number); }
 
   // Adds hidraw<number> for a HID device 0003:1A2B:3C4D; with `usb` unset
@@ -53,8 +53,8 @@ class FakeSysfs {
                const std::string& hidId = "0003:00001A2B:00003C4D", bool makeNode = false) {
     const std::string n = std::to_string(number);
     char hidName[32];
-    std::snprintf(hidName, sizeof hidName, "0003:1A2B:3C4D.%04X", ++connections_);
-    instances_[number] = hidName;
+    std::snprintf(hidName, sizeof hidName, "0003:1A2B:3C4D.%04X", ++m_Connections);
+    m_Instances[number] = hidName;
     std::string hidDevice;
     if (usb) {
       const std::string usbDevice = "devices/pci0000:00/usb1/1-" + n;
@@ -77,19 +77,19 @@ class FakeSysfs {
     std::filesystem::create_directories(classEntry);
     std::filesystem::create_directory_symlink("../../../" + hidDevice, classEntry + "/device");
     if (makeNode) ::mkfifo(NodePath(number).c_str(), 0600);
-    devpaths_[number] = "/" + hidDevice + "/hidraw/hidraw" + n;
+    m_Devpaths[number] = "/" + hidDevice + "/hidraw/hidraw" + n;
   }
 
   // The sysfs name of the HID device that hidraw<number> was last added
   // for; a made-up one for a number never added.
   std::string Instance(int number) const {
-    const auto it = instances_.find(number);
-    return it != instances_.end() ? it->second : "0003:1A2B:3C4D.FFFF";
+    const auto it = m_Instances.find(number);
+    return it != m_Instances.end() ? it->second : "0003:1A2B:3C4D.FFFF";
   }
   // The node's devpath as its uevents carry it.
   std::string DevPath(int number) const {
-    const auto it = devpaths_.find(number);
-    return it != devpaths_.end() ? it->second
+    const auto it = m_Devpaths.find(number);
+    return it != m_Devpaths.end() ? it->second
                                  : "/devices/virtual/misc/uhid/" + Instance(number) +
                                        "/hidraw/hidraw" + std::to_string(number);
   }
@@ -114,10 +114,10 @@ class FakeSysfs {
   }
 
   TempDir m_Temp{"corvane-sysfs"};
-  const std::string root_ = m_Temp.Folder();
-  unsigned connections_ = 0;
-  std::map<int, std::string> instances_;
-  std::map<int, std::string> devpaths_;
+  const std::string m_Root = m_Temp.Folder();
+  unsigned m_Connections = 0;
+  std::map<int, std::string> m_Instances;
+  std::map<int, std::string> m_Devpaths;
 };
 
 // The hidraw backend with the FIFOs of a FakeSysfs as its nodes: what an

@@ -31,29 +31,29 @@ class OpenDeviceOverSocket : public ::testing::Test {
   void SetUp() override {
     int fds[2];
     ASSERT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, fds), 0);
-    nodeEnd_ = fds[0];
-    deviceEnd_ = fds[1];
+    m_NodeEnd = fds[0];
+    m_DeviceEnd = fds[1];
   }
   void TearDown() override { CloseDeviceEnd(); }
 
   std::unique_ptr<HidrawOpenDevice> Adopt(HidrawOpenDevice::ReportRouting routing = {}) {
-    const int fd = nodeEnd_;
-    nodeEnd_ = -1;
+    const int fd = m_NodeEnd;
+    m_NodeEnd = -1;
     return HidrawOpenDevice::Adopt(fd, HidInterfaceInfo{}, routing);
   }
 
   void Send(const Bytes& report) {
-    ASSERT_EQ(::write(deviceEnd_, report.data(), report.size()),
+    ASSERT_EQ(::write(m_DeviceEnd, report.data(), report.size()),
               static_cast<ssize_t>(report.size()));
   }
 
   void CloseDeviceEnd() {
-    if (deviceEnd_ >= 0) ::close(deviceEnd_);
-    deviceEnd_ = -1;
+    if (m_DeviceEnd >= 0) ::close(m_DeviceEnd);
+    m_DeviceEnd = -1;
   }
 
-  int nodeEnd_ = -1;
-  int deviceEnd_ = -1;
+  int m_NodeEnd = -1;
+  int m_DeviceEnd = -1;
 };
 
 struct FramingCase {
@@ -203,7 +203,7 @@ class ScriptedFeatureIoctls : public OpenDeviceOverSocket {
  protected:
   void SetUp() override {
     OpenDeviceOverSocket::SetUp();
-    g_watchedFd = nodeEnd_;
+    g_watchedFd = m_NodeEnd;
     g_featureIoctls = 0;
   }
   void TearDown() override {

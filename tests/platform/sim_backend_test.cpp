@@ -93,37 +93,37 @@ TEST(SimBackendChanges, DescriptorIsReadableExactlyWhileChangesPend) {
 class SimReports : public ::testing::Test {
  protected:
   void SetUp() override {
-    paths_ = sim_.Plug(SimKeyboard("kb"));
-    ASSERT_EQ(paths_.size(), 4u);
-    boot_ = sim_.Open(paths_[0]);
-    vendor_ = sim_.Open(paths_[3]);
-    ASSERT_TRUE(boot_ && vendor_);
+    m_Paths = m_Sim.Plug(SimKeyboard("kb"));
+    ASSERT_EQ(m_Paths.size(), 4u);
+    m_Boot = m_Sim.Open(m_Paths[0]);
+    m_Vendor = m_Sim.Open(m_Paths[3]);
+    ASSERT_TRUE(m_Boot && m_Vendor);
   }
 
-  SimBackend sim_;
-  std::vector<std::string> paths_;
-  std::unique_ptr<HidOpenDevice> boot_, vendor_;
+  SimBackend m_Sim;
+  std::vector<std::string> m_Paths;
+  std::unique_ptr<HidOpenDevice> m_Boot, m_Vendor;
 };
 
 TEST_F(SimReports, ReportsReachOnlyTheCollectionCarryingTheirId) {
-  EXPECT_EQ(sim_.SendInputReport("kb", {0x07, 0x20, 0, 0, 0x83}), 1);
-  EXPECT_EQ(sim_.SendInputReport("kb", {0x01, 0, 0, 0x04}), 1);
-  EXPECT_EQ(sim_.SendInputReport("kb", {0x03, 0xE9, 0x00}), 0);  // nobody listens
-  EXPECT_EQ(sim_.SendInputReport("kb", {0x09, 0x00}), -1);       // no such report
-  EXPECT_EQ(sim_.SendInputReport("nobody", {0x07}), -1);
+  EXPECT_EQ(m_Sim.SendInputReport("kb", {0x07, 0x20, 0, 0, 0x83}), 1);
+  EXPECT_EQ(m_Sim.SendInputReport("kb", {0x01, 0, 0, 0x04}), 1);
+  EXPECT_EQ(m_Sim.SendInputReport("kb", {0x03, 0xE9, 0x00}), 0);  // nobody listens
+  EXPECT_EQ(m_Sim.SendInputReport("kb", {0x09, 0x00}), -1);       // no such report
+  EXPECT_EQ(m_Sim.SendInputReport("nobody", {0x07}), -1);
 
-  ReadResult vendor = Read(*vendor_);
+  ReadResult vendor = Read(*m_Vendor);
   EXPECT_EQ(vendor.status, Status::Report);
   EXPECT_THAT(vendor.bytes, ElementsAre(0x07, 0x20, 0, 0, 0x83));
-  ReadResult boot = Read(*boot_);
+  ReadResult boot = Read(*m_Boot);
   EXPECT_THAT(boot.bytes, ElementsAre(0x01, 0, 0, 0x04));
 }
 
 TEST_F(SimReports, LongReportIsCutToTheReadersCapacity) {
   std::vector<uint8_t> report(80);
   for (size_t i = 0; i < report.size(); ++i) report[i] = static_cast<uint8_t>(i == 0 ? 7 : i);
-  sim_.SendInputReport("kb", report);
-  ReadResult cut = Read(*vendor_, 10);
+  m_Sim.SendInputReport("kb", report);
+  ReadResult cut = Read(*m_Vendor, 10);
   EXPECT_EQ(cut.bytes.size(), 10u);
   EXPECT_EQ(cut.bytes[9], 9);
 }
@@ -131,71 +131,71 @@ TEST_F(SimReports, LongReportIsCutToTheReadersCapacity) {
 TEST_F(SimReports, FullQueueDropsTheOldestAndCountsIt) {
   const size_t extra = 5;
   for (size_t i = 0; i < SimBackend::kReportQueueDepth + extra; ++i) {
-    sim_.SendInputReport("kb", {0x07, static_cast<uint8_t>(i)});
+    m_Sim.SendInputReport("kb", {0x07, static_cast<uint8_t>(i)});
   }
-  EXPECT_EQ(sim_.DroppedReports("kb"), extra);
+  EXPECT_EQ(m_Sim.DroppedReports("kb"), extra);
   for (size_t i = extra; i < SimBackend::kReportQueueDepth + extra; ++i) {
-    ReadResult r = Read(*vendor_);
+    ReadResult r = Read(*m_Vendor);
     ASSERT_EQ(r.status, Status::Report);
     EXPECT_EQ(r.bytes[1], static_cast<uint8_t>(i));
   }
 }
 
 TEST_F(SimReports, CancelWakesABlockedReadAndEveryLaterOne) {
-  auto pending = BlockedRead(sim_, "kb", *vendor_);
-  vendor_->Cancel();
+  auto pending = BlockedRead(m_Sim, "kb", *m_Vendor);
+  m_Vendor->Cancel();
   ASSERT_EQ(pending.wait_for(kPatience), std::future_status::ready);
   EXPECT_EQ(pending.get().status, Status::Cancelled);
 
-  sim_.SendInputReport("kb", {0x07, 0x20});
-  EXPECT_EQ(Read(*vendor_).status, Status::Cancelled);
-  vendor_->Cancel();  // idempotent
+  m_Sim.SendInputReport("kb", {0x07, 0x20});
+  EXPECT_EQ(Read(*m_Vendor).status, Status::Cancelled);
+  m_Vendor->Cancel();  // idempotent
 }
 
 TEST_F(SimReports, ReportWakesABlockedRead) {
-  auto pending = BlockedRead(sim_, "kb", *vendor_);
-  sim_.SendInputReport("kb", {0x07, 0x01});
+  auto pending = BlockedRead(m_Sim, "kb", *m_Vendor);
+  m_Sim.SendInputReport("kb", {0x07, 0x01});
   ASSERT_EQ(pending.wait_for(kPatience), std::future_status::ready);
   EXPECT_THAT(pending.get().bytes, ElementsAre(0x07, 0x01));
 }
 
 TEST_F(SimReports, UnplugEndsBlockedReadsAndFailsEverythingAfter) {
-  sim_.SendInputReport("kb", {0x01, 0x00});
-  auto pending = BlockedRead(sim_, "kb", *vendor_);
-  ASSERT_TRUE(sim_.Unplug("kb"));
+  m_Sim.SendInputReport("kb", {0x01, 0x00});
+  auto pending = BlockedRead(m_Sim, "kb", *m_Vendor);
+  ASSERT_TRUE(m_Sim.Unplug("kb"));
   ASSERT_EQ(pending.wait_for(kPatience), std::future_status::ready);
   EXPECT_EQ(pending.get().status, Status::Gone);
 
   // A report queued before the unplug is still read, as from hidraw; then
   // the handle reads as gone.
-  EXPECT_EQ(Read(*boot_).status, Status::Report);
-  EXPECT_EQ(Read(*boot_).status, Status::Gone);
+  EXPECT_EQ(Read(*m_Boot).status, Status::Report);
+  EXPECT_EQ(Read(*m_Boot).status, Status::Gone);
   const std::vector<uint8_t> frame = Frame(0x1F);
-  EXPECT_FALSE(vendor_->SetFeature(frame.data(), frame.size()));
-  EXPECT_EQ(sim_.Open(paths_[3]), nullptr);
-  EXPECT_EQ(sim_.QueryInterface(paths_[3]), std::nullopt);
+  EXPECT_FALSE(m_Vendor->SetFeature(frame.data(), frame.size()));
+  EXPECT_EQ(m_Sim.Open(m_Paths[3]), nullptr);
+  EXPECT_EQ(m_Sim.QueryInterface(m_Paths[3]), std::nullopt);
 
   // A device plugged again under the same name does not revive old handles.
-  sim_.Plug(SimKeyboard("kb"));
-  sim_.SendInputReport("kb", {0x07, 0x20});
-  EXPECT_EQ(Read(*vendor_).status, Status::Gone);
+  m_Sim.Plug(SimKeyboard("kb"));
+  m_Sim.SendInputReport("kb", {0x07, 0x20});
+  EXPECT_EQ(Read(*m_Vendor).status, Status::Gone);
 }
 
 TEST_F(SimReports, UnplugOnNextReadEndsAPendingRead) {
-  auto pending = BlockedRead(sim_, "kb", *vendor_);
-  sim_.InjectFault("kb", SimFault::UnplugOnNextRead);
+  auto pending = BlockedRead(m_Sim, "kb", *m_Vendor);
+  m_Sim.InjectFault("kb", SimFault::UnplugOnNextRead);
   ASSERT_EQ(pending.wait_for(kPatience), std::future_status::ready);
   EXPECT_EQ(pending.get().status, Status::Gone);
-  EXPECT_FALSE(sim_.IsPresent("kb"));
+  EXPECT_FALSE(m_Sim.IsPresent("kb"));
 }
 
 TEST_F(SimReports, UnplugOnNextReadEndsTheNextRead) {
-  sim_.InjectFault("kb", SimFault::UnplugOnNextRead);
-  EXPECT_TRUE(sim_.IsPresent("kb"));
-  sim_.SendInputReport("kb", {0x07, 0x20});
-  EXPECT_EQ(Read(*vendor_).status, Status::Gone);
-  EXPECT_FALSE(sim_.IsPresent("kb"));
-  EXPECT_EQ(sim_.TakeChanges().size(), 8u);  // four arrivals, four removals
+  m_Sim.InjectFault("kb", SimFault::UnplugOnNextRead);
+  EXPECT_TRUE(m_Sim.IsPresent("kb"));
+  m_Sim.SendInputReport("kb", {0x07, 0x20});
+  EXPECT_EQ(Read(*m_Vendor).status, Status::Gone);
+  EXPECT_FALSE(m_Sim.IsPresent("kb"));
+  EXPECT_EQ(m_Sim.TakeChanges().size(), 8u);  // four arrivals, four removals
 }
 
 TEST_F(SimReports, DestroyingTheBackendEndsBlockedReads) {
@@ -211,18 +211,18 @@ TEST_F(SimReports, DestroyingTheBackendEndsBlockedReads) {
 TEST_F(SimReports, ConcurrentSenderLosesNothingUncounted) {
   constexpr int kReports = 20000;
   std::thread sender([this] {
-    for (int i = 0; i < kReports; ++i) sim_.SendInputReport("kb", {0x07, 0x20});
-    sim_.SendInputReport("kb", {0x07, 0xFF});  // the end marker
+    for (int i = 0; i < kReports; ++i) m_Sim.SendInputReport("kb", {0x07, 0x20});
+    m_Sim.SendInputReport("kb", {0x07, 0xFF});  // the end marker
   });
   uint64_t received = 0;
   for (;;) {
-    ReadResult r = Read(*vendor_);
+    ReadResult r = Read(*m_Vendor);
     ASSERT_EQ(r.status, Status::Report);
     if (r.bytes[1] == 0xFF) break;
     ++received;
   }
   sender.join();
-  EXPECT_EQ(received + sim_.DroppedReports("kb"), static_cast<uint64_t>(kReports));
+  EXPECT_EQ(received + m_Sim.DroppedReports("kb"), static_cast<uint64_t>(kReports));
 }
 
 // Feature exchanges through an open vendor handle, per injected fault.
@@ -243,13 +243,13 @@ class SimFeatureFaults : public SimReports, public ::testing::WithParamInterface
 
 TEST_P(SimFeatureFaults, ShapeTheExchange) {
   const FaultCase& c = GetParam();
-  if (c.fault) sim_.InjectFault("kb", *c.fault);
+  if (c.fault) m_Sim.InjectFault("kb", *c.fault);
 
   std::vector<uint8_t> frame = Frame(0x1F);
-  EXPECT_EQ(vendor_->SetFeature(frame.data(), frame.size()).status, c.write);
+  EXPECT_EQ(m_Vendor->SetFeature(frame.data(), frame.size()).status, c.write);
   std::fill(frame.begin(), frame.end(), 0xAB);
   frame[0] = 0x07;
-  const auto read = vendor_->GetFeature(frame.data(), frame.size());
+  const auto read = m_Vendor->GetFeature(frame.data(), frame.size());
   ASSERT_EQ(read.status, c.read);
   if (read) {
     EXPECT_EQ(read.bytes, frame.size());
@@ -257,7 +257,7 @@ TEST_P(SimFeatureFaults, ShapeTheExchange) {
     EXPECT_EQ(frame[2], c.echoedArgument);
   }
   // Every report that reached the device is on record, taken or not.
-  EXPECT_EQ(sim_.FeatureLog("kb").size(), c.write == FeatureStatus::Gone ? 0u : 2u);
+  EXPECT_EQ(m_Sim.FeatureLog("kb").size(), c.write == FeatureStatus::Gone ? 0u : 2u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -296,33 +296,33 @@ TEST(SimShortAnswers, OnlyTheBytesSentAreTheDevicesTheRestIsUntouched) {
 }
 
 TEST_F(SimReports, FaultsLastUntilCleared) {
-  sim_.InjectFault("kb", SimFault::RefuseFeatures);
+  m_Sim.InjectFault("kb", SimFault::RefuseFeatures);
   const std::vector<uint8_t> frame = Frame(0x1F);
-  EXPECT_FALSE(vendor_->SetFeature(frame.data(), frame.size()));
-  EXPECT_FALSE(vendor_->SetFeature(frame.data(), frame.size()));
-  sim_.ClearFaults("kb");
-  EXPECT_TRUE(vendor_->SetFeature(frame.data(), frame.size()));
+  EXPECT_FALSE(m_Vendor->SetFeature(frame.data(), frame.size()));
+  EXPECT_FALSE(m_Vendor->SetFeature(frame.data(), frame.size()));
+  m_Sim.ClearFaults("kb");
+  EXPECT_TRUE(m_Vendor->SetFeature(frame.data(), frame.size()));
 }
 
 TEST_F(SimReports, FeatureOfTheWrongLengthIsRefusedButRecorded) {
   std::vector<uint8_t> frame = Frame(0x1F);
   frame.resize(72);
-  EXPECT_FALSE(vendor_->SetFeature(frame.data(), frame.size()));
-  EXPECT_FALSE(boot_->SetFeature(frame.data(), 64));  // no feature report there
-  const std::vector<SimFeatureRecord> log = sim_.FeatureLog();
+  EXPECT_FALSE(m_Vendor->SetFeature(frame.data(), frame.size()));
+  EXPECT_FALSE(m_Boot->SetFeature(frame.data(), 64));  // no feature report there
+  const std::vector<SimFeatureRecord> log = m_Sim.FeatureLog();
   ASSERT_EQ(log.size(), 2u);
   EXPECT_EQ(log[0].bytes.size(), 72u);
-  EXPECT_EQ(log[1].path, paths_[0]);
+  EXPECT_EQ(log[1].path, m_Paths[0]);
 }
 
 TEST_F(SimReports, UnplugOnNextFeatureFailsTheExchangeAndRemovesTheDevice) {
-  auto pending = BlockedRead(sim_, "kb", *vendor_);
-  sim_.InjectFault("kb", SimFault::UnplugOnNextFeature);
-  std::unique_ptr<HidOpenDevice> command = sim_.Open(paths_[3]);
+  auto pending = BlockedRead(m_Sim, "kb", *m_Vendor);
+  m_Sim.InjectFault("kb", SimFault::UnplugOnNextFeature);
+  std::unique_ptr<HidOpenDevice> command = m_Sim.Open(m_Paths[3]);
   ASSERT_TRUE(command);
   const std::vector<uint8_t> frame = Frame(0x09);
   EXPECT_FALSE(command->SetFeature(frame.data(), frame.size()));
-  EXPECT_FALSE(sim_.IsPresent("kb"));
+  EXPECT_FALSE(m_Sim.IsPresent("kb"));
   ASSERT_EQ(pending.wait_for(kPatience), std::future_status::ready);
   EXPECT_EQ(pending.get().status, Status::Gone);
 }
@@ -330,29 +330,29 @@ TEST_F(SimReports, UnplugOnNextFeatureFailsTheExchangeAndRemovesTheDevice) {
 TEST_F(SimReports, NotificationModeIsTrackedPerDevice) {
   std::vector<uint8_t> enter = Frame(0x09);
   enter[8] = 1;
-  ASSERT_TRUE(vendor_->SetFeature(enter.data(), enter.size()));
-  EXPECT_TRUE(sim_.InNotificationMode("kb"));
+  ASSERT_TRUE(m_Vendor->SetFeature(enter.data(), enter.size()));
+  EXPECT_TRUE(m_Sim.InNotificationMode("kb"));
   const std::vector<uint8_t> leave = Frame(0x09);
-  ASSERT_TRUE(vendor_->SetFeature(leave.data(), leave.size()));
-  EXPECT_FALSE(sim_.InNotificationMode("kb"));
+  ASSERT_TRUE(m_Vendor->SetFeature(leave.data(), leave.size()));
+  EXPECT_FALSE(m_Sim.InNotificationMode("kb"));
 }
 
 TEST_F(SimReports, ObserverRunsOutsideTheLock) {
   std::vector<size_t> logSizesSeen;
   // Calling back into the backend would deadlock if the lock were held.
-  sim_.SetFeatureObserver([&](const SimFeatureRecord& record) {
+  m_Sim.SetFeatureObserver([&](const SimFeatureRecord& record) {
     EXPECT_EQ(record.device, "kb");
-    logSizesSeen.push_back(sim_.FeatureLog().size());
+    logSizesSeen.push_back(m_Sim.FeatureLog().size());
   });
   std::vector<uint8_t> frame = Frame(0x1F);
-  vendor_->SetFeature(frame.data(), frame.size());
-  vendor_->GetFeature(frame.data(), frame.size());
+  m_Vendor->SetFeature(frame.data(), frame.size());
+  m_Vendor->GetFeature(frame.data(), frame.size());
   EXPECT_THAT(logSizesSeen, ElementsAre(1u, 2u));
-  const std::vector<SimFeatureRecord> log = sim_.FeatureLog("kb");
+  const std::vector<SimFeatureRecord> log = m_Sim.FeatureLog("kb");
   EXPECT_EQ(log[1].kind, SimFeatureRecord::Kind::Get);
   EXPECT_THAT(log[1].bytes, ElementsAre(0x07));
-  sim_.ClearFeatureLog();
-  EXPECT_THAT(sim_.FeatureLog(), IsEmpty());
+  m_Sim.ClearFeatureLog();
+  EXPECT_THAT(m_Sim.FeatureLog(), IsEmpty());
 }
 
 }  // namespace

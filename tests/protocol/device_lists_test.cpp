@@ -34,13 +34,13 @@ class QualificationTest : public SimDeviceTest,
 TEST_P(QualificationTest, DecidesAndTouchesTheDeviceOnlyWhenNeeded) {
   const QualificationCase& c = GetParam();
   const SimDeviceSpec spec = c.device();
-  const auto paths = sim_->Plug(spec);
+  const auto paths = m_Sim->Plug(spec);
   ASSERT_LT(c.collection, paths.size());
   const std::string& path = paths[c.collection];
 
   EXPECT_EQ(IsModelInfoDevice(path), c.modelInfo);
   EXPECT_EQ(IsFlashInfoDevice(path), c.flashInfo);
-  EXPECT_EQ(!sim_->FeatureLog(spec.name).empty(), c.featureTraffic);
+  EXPECT_EQ(!m_Sim->FeatureLog(spec.name).empty(), c.featureTraffic);
 }
 
 // Keyboard interfaces: 0 boot keyboard, 1 consumer control, 2 system
@@ -125,7 +125,7 @@ TEST_F(DeviceListsTest, DeviceStringsAreLowercasedAsciiOnly) {
 
 TEST_F(DeviceListsTest, InterfaceThatVanishedDoesNotQualify) {
   const std::string path = PlugAndGetVendorPath(SimKeyboard("kb1"));
-  ASSERT_TRUE(sim_->Unplug("kb1"));
+  ASSERT_TRUE(m_Sim->Unplug("kb1"));
   EXPECT_FALSE(IsModelInfoDevice(path));
   EXPECT_FALSE(IsFlashInfoDevice(path));
 }
@@ -139,7 +139,7 @@ TEST_F(DeviceListsTest, ReadModelIdSplitsTheLittleEndianWord) {
   EXPECT_EQ(lowBits, 1);
   EXPECT_EQ(ReadModelId(path), 0x2710);
 
-  sim_->InjectFault("kb1", SimFault::NoFeatureAnswer);
+  m_Sim->InjectFault("kb1", SimFault::NoFeatureAnswer);
   lowBits = 0xFFFF;
   EXPECT_EQ(ReadModelId(path, &lowBits), 0);
   EXPECT_EQ(lowBits, 0xFFFF);
@@ -148,10 +148,10 @@ TEST_F(DeviceListsTest, ReadModelIdSplitsTheLittleEndianWord) {
 TEST_F(DeviceListsTest, CandidateListAppendsModelDevicesThenFlashDevices) {
   // Plugged flash-first, so only the check order can put the model devices first.
   const std::string flashKeyboard = PlugAndGetVendorPath(SimFlashKeyboard("fk1"));
-  sim_->Plug(SimForeign("f1"));
+  m_Sim->Plug(SimForeign("f1"));
   const std::string keyboard = PlugAndGetVendorPath(SimKeyboard("kb1"));
   const std::string mouse = PlugAndGetVendorPath(SimMouse("m1"));
-  sim_->Plug(SimEs2862("es1"));
+  m_Sim->Plug(SimEs2862("es1"));
 
   HidPathList list{"kept-1", "kept-2"};
   CollectNotifyDevices(list);
@@ -166,10 +166,10 @@ TEST_F(DeviceListsTest, CandidateListAppendsModelDevicesThenFlashDevices) {
 
 TEST_F(DeviceListsTest, Es2862SelectionListsOnlyTheVendorCollection) {
   const std::string es = PlugAndGetVendorPath(SimEs2862("es1"));
-  sim_->Plug(SimKeyboard("kb1"));
+  m_Sim->Plug(SimKeyboard("kb1"));
   SimDeviceSpec otherVendorSamePage = SimEs2862("es-other");
   otherVendorSamePage.vendorId = 0x1957;
-  sim_->Plug(otherVendorSamePage);
+  m_Sim->Plug(otherVendorSamePage);
 
   HidPathList list;
   EXPECT_EQ(HidCollectPathsIn(&list, kEs2862VendorIds, nullptr, kEs2862UsagePages, nullptr), 1);
@@ -210,17 +210,17 @@ TEST_F(DeviceListsTest, EachCheckSendsItsQueriesInOrderAndRejectedCollectionsNon
   } cases[] = {
       {"model check", "kb1", keyboard, IsModelInfoDevice, true, {"S1F", "G", "S1F", "G"}},
       {"flash check", "fk1", flashKeyboard, IsFlashInfoDevice, true, {"S1F", "G", "S2D", "G"}},
-      {"boot keyboard collection", "kb1", sim_->PathsOf("kb1").front(), IsModelInfoDevice, false,
+      {"boot keyboard collection", "kb1", m_Sim->PathsOf("kb1").front(), IsModelInfoDevice, false,
        {}},
-      {"flash keyboard's boot collection", "fk1", sim_->PathsOf("fk1").front(),
+      {"flash keyboard's boot collection", "fk1", m_Sim->PathsOf("fk1").front(),
        IsFlashInfoDevice, false, {}},
       {"flash keyboard by the model check", "fk1", flashKeyboard, IsModelInfoDevice, false, {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    sim_->ClearFeatureLog();
+    m_Sim->ClearFeatureLog();
     EXPECT_EQ(c.check(c.path), c.qualifies);
-    EXPECT_EQ(Traffic(*sim_, c.device), c.traffic);
+    EXPECT_EQ(Traffic(*m_Sim, c.device), c.traffic);
   }
 }
 

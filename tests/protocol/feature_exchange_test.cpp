@@ -19,7 +19,7 @@ using Bytes = std::vector<uint8_t>;
 class FeatureExchangeTest : public SimDeviceTest {
  protected:
   Bytes LastWritten() {
-    const auto log = sim_->FeatureLog("kb1");
+    const auto log = m_Sim->FeatureLog("kb1");
     for (auto it = log.rbegin(); it != log.rend(); ++it) {
       if (it->kind == SimFeatureRecord::Kind::Set) return it->bytes;
     }
@@ -41,7 +41,7 @@ TEST_F(FeatureExchangeTest, NotifyModeCommandsWriteTheWholeFeatureReport) {
     expected[1] = 0x09;
     expected[8] = c.modeByte;
     EXPECT_EQ(LastWritten(), expected);
-    EXPECT_EQ(sim_->InNotificationMode("kb1"), c.inNotificationMode);
+    EXPECT_EQ(m_Sim->InNotificationMode("kb1"), c.inNotificationMode);
   }
 }
 
@@ -96,14 +96,14 @@ class FailedQueryTest : public FeatureExchangeTest,
 
 TEST_P(FailedQueryTest, FailsAndLeavesEveryOutputUntouched) {
   const std::string path = PlugAndGetVendorPath(SimKeyboard("kb1"));
-  sim_->InjectFault("kb1", GetParam().fault);
+  m_Sim->InjectFault("kb1", GetParam().fault);
 
   ModelInfo model;
   model.fill(0xAB);
   EXPECT_FALSE(ReadModelInfo(path, model));
   EXPECT_TRUE(std::all_of(model.begin(), model.end(), [](uint8_t b) { return b == 0xAB; }));
 
-  if (sim_->IsPresent("kb1")) {
+  if (m_Sim->IsPresent("kb1")) {
     FlashInfo flash;
     flash.fill(0xAB);
     EXPECT_FALSE(ReadFlashInfo(path, flash));
@@ -124,7 +124,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FeatureExchangeTest, CommandsToAbsentOrSilentInterfacesFail) {
-  const auto paths = sim_->Plug(SimForeign("foreign1"));
+  const auto paths = m_Sim->Plug(SimForeign("foreign1"));
   ASSERT_EQ(paths.size(), 1u);
   ModelInfo model{};
   EXPECT_FALSE(ReadModelInfo(paths[0], model));
@@ -157,7 +157,7 @@ TEST_F(FeatureExchangeTest, FeatureLengthsThatDoNotFitTheFrameOrThePayloadFail) 
     const std::string path = PlugAndGetVendorPath(spec);
 
     EXPECT_EQ(EnterNotifyMode(path), c.sendAccepted);
-    const size_t sends = sim_->FeatureLog("kb1").size();
+    const size_t sends = m_Sim->FeatureLog("kb1").size();
     EXPECT_EQ(sends, c.sendAccepted ? 1u : 0u);
 
     ModelInfo model{};
@@ -167,7 +167,7 @@ TEST_F(FeatureExchangeTest, FeatureLengthsThatDoNotFitTheFrameOrThePayloadFail) 
     // A report longer than the frame would run past it: nothing may reach
     // such a device. A shorter one is asked, and its short answer fails.
     if (c.featureLength > kCommandFrameLength) {
-      EXPECT_TRUE(sim_->FeatureLog("kb1").empty()) << "a refused query reached the device";
+      EXPECT_TRUE(m_Sim->FeatureLog("kb1").empty()) << "a refused query reached the device";
     }
   }
 }

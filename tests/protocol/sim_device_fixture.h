@@ -12,8 +12,8 @@
 class SimDeviceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    sim_ = std::make_shared<SimBackend>();
-    HidSetBackend(sim_);
+    m_Sim = std::make_shared<SimBackend>();
+    HidSetBackend(m_Sim);
   }
 
   // The path of the device's vendor collection, where commands go.
@@ -22,9 +22,9 @@ class SimDeviceTest : public ::testing::Test {
     for (size_t i = 0; i < spec.collections.size(); ++i) {
       if (spec.collections[i].usagePage >= 0xFF00) vendorIndex = i;
     }
-    const auto paths = sim_->Plug(spec);
+    const auto paths = m_Sim->Plug(spec);
     return vendorIndex < paths.size() ? paths[vendorIndex] : std::string();
   }
 
-  std::shared_ptr<SimBackend> sim_;
+  std::shared_ptr<SimBackend> m_Sim;
 };

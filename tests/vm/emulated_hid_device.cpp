@@ -107,22 +107,22 @@ std::vector<uint8_t> Concat(std::initializer_list<std::vector<uint8_t>> parts) {
 
 }  // namespace
 
-EmulatedHidDevice::EmulatedHidDevice(DeviceSpec spec) : spec_(std::move(spec)) {}
+EmulatedHidDevice::EmulatedHidDevice(DeviceSpec spec) : m_Spec(std::move(spec)) {}
 
 std::vector<uint8_t> EmulatedHidDevice::DeviceDescriptor() const {
   // USB 2.0 layout at full speed; bcdUSB 2.00 without a BOS descriptor.
   std::vector<uint8_t> d{18, kDescDevice, 0x00, 0x02, 0x00, 0x00, 0x00, 64};
-  Put16(d, spec_.vendorId);
-  Put16(d, spec_.productId);
-  Put16(d, spec_.bcdDevice);
+  Put16(d, m_Spec.vendorId);
+  Put16(d, m_Spec.productId);
+  Put16(d, m_Spec.bcdDevice);
   d.insert(d.end(), {1, 2, 0, 1});
   return d;
 }
 
 std::vector<uint8_t> EmulatedHidDevice::ConfigurationDescriptor() const {
   std::vector<uint8_t> body;
-  for (size_t n = 0; n < spec_.interfaces.size(); ++n) {
-    const HidInterfaceSpec& interface = spec_.interfaces[n];
+  for (size_t n = 0; n < m_Spec.interfaces.size(); ++n) {
+    const HidInterfaceSpec& interface = m_Spec.interfaces[n];
     body.insert(body.end(), {9, 0x04, static_cast<uint8_t>(n), 0, 1, 0x03, interface.subclass,
                              interface.protocol, 0});
     const std::vector<uint8_t> hid = HidDescriptor(interface);
@@ -133,15 +133,15 @@ std::vector<uint8_t> EmulatedHidDevice::ConfigurationDescriptor() const {
   }
   std::vector<uint8_t> d{9, kDescConfiguration};
   Put16(d, static_cast<uint16_t>(9 + body.size()));
-  d.insert(d.end(), {static_cast<uint8_t>(spec_.interfaces.size()), 1, 0, 0xA0, 50});
+  d.insert(d.end(), {static_cast<uint8_t>(m_Spec.interfaces.size()), 1, 0, 0xA0, 50});
   d.insert(d.end(), body.begin(), body.end());
   return d;
 }
 
 std::vector<uint8_t> EmulatedHidDevice::StringDescriptor(uint8_t index) const {
   if (index == 0) return {4, kDescString, 0x09, 0x04};  // English (US)
-  const std::string* text = index == 1 ? &spec_.manufacturer
-                            : index == 2 ? &spec_.product
+  const std::string* text = index == 1 ? &m_Spec.manufacturer
+                            : index == 2 ? &m_Spec.product
                                          : nullptr;
   if (text == nullptr) return {};
   // ASCII only: one UTF-16LE code unit per character.
@@ -175,8 +175,8 @@ ControlAnswer EmulatedHidDevice::Standard(const usbip::SetupPacket& setup) {
         if (text.empty()) return Stall();
         return In(std::move(text), setup.length);
       }
-      if (recipient == 1 && setup.index < spec_.interfaces.size()) {
-        const HidInterfaceSpec& interface = spec_.interfaces[setup.index];
+      if (recipient == 1 && setup.index < m_Spec.interfaces.size()) {
+        const HidInterfaceSpec& interface = m_Spec.interfaces[setup.index];
         if (type == kDescReport) return In(interface.reportDescriptor, setup.length);
         if (type == kDescHid) return In(HidDescriptor(interface), setup.length);
       }
@@ -214,25 +214,25 @@ ControlAnswer EmulatedHidDevice::HidClass(const usbip::SetupPacket& setup,
       return In({static_cast<uint8_t>(setup.request == kGetProtocol ? 1 : 0)}, setup.length);
     case kSetReport: {
       if (reportType != kFeatureReportType) return OutDone(outData.size());  // LEDs and such
-      std::lock_guard lock(mutex_);
-      log_.push_back(FeatureTraffic{true, interface, reportId, outData});
-      const bool takesCommands = spec_.commands && interface == spec_.commands->commandInterface &&
-                                 reportId == spec_.commands->reportId;
+      std::lock_guard lock(m_Mutex);
+      m_Log.push_back(FeatureTraffic{true, interface, reportId, outData});
+      const bool takesCommands = m_Spec.commands && interface == m_Spec.commands->commandInterface &&
+                                 reportId == m_Spec.commands->reportId;
       if (!takesCommands) return Stall();
-      lastCommand_ = outData;
+      m_LastCommand = outData;
       return OutDone(outData.size());
     }
     case kGetReport: {
       if (reportType != kFeatureReportType) return Stall();
-      std::lock_guard lock(mutex_);
-      const bool takesCommands = spec_.commands && interface == spec_.commands->commandInterface &&
-                                 reportId == spec_.commands->reportId;
+      std::lock_guard lock(m_Mutex);
+      const bool takesCommands = m_Spec.commands && interface == m_Spec.commands->commandInterface &&
+                                 reportId == m_Spec.commands->reportId;
       if (!takesCommands) {
-        log_.push_back(FeatureTraffic{false, interface, reportId, {}});
+        m_Log.push_back(FeatureTraffic{false, interface, reportId, {}});
         return Stall();
       }
       std::vector<uint8_t> answer = FeatureAnswer(reportId, setup.length);
-      log_.push_back(FeatureTraffic{false, interface, reportId, answer});
+      m_Log.push_back(FeatureTraffic{false, interface, reportId, answer});
       return In(std::move(answer), setup.length);
     }
     default:
@@ -243,14 +243,14 @@ ControlAnswer EmulatedHidDevice::HidClass(const usbip::SetupPacket& setup,
 // The answer to a query is the query's first eight bytes echoed, then the
 // command's payload.
 std::vector<uint8_t> EmulatedHidDevice::FeatureAnswer(uint8_t reportId, uint16_t length) {
-  const FeatureCommandSpec& commands = *spec_.commands;
+  const FeatureCommandSpec& commands = *m_Spec.commands;
   std::vector<uint8_t> answer(std::min<size_t>(length, commands.reportBytes), 0);
   if (answer.empty()) return answer;
   answer[0] = reportId;
-  for (size_t i = 1; i < 8 && i < answer.size() && i < lastCommand_.size(); ++i) {
-    answer[i] = lastCommand_[i];
+  for (size_t i = 1; i < 8 && i < answer.size() && i < m_LastCommand.size(); ++i) {
+    answer[i] = m_LastCommand[i];
   }
-  const uint8_t command = lastCommand_.size() > 1 ? lastCommand_[1] : 0;
+  const uint8_t command = m_LastCommand.size() > 1 ? m_LastCommand[1] : 0;
   auto put = [&answer](size_t offset, uint8_t value) {
     if (offset < answer.size()) answer[offset] = value;
   };
@@ -265,8 +265,8 @@ std::vector<uint8_t> EmulatedHidDevice::FeatureAnswer(uint8_t reportId, uint16_t
 }
 
 std::vector<FeatureTraffic> EmulatedHidDevice::FeatureLog() const {
-  std::lock_guard lock(mutex_);
-  return log_;
+  std::lock_guard lock(m_Mutex);
+  return m_Log;
 }
 
 DeviceSpec FamilyKeyboardSpec() {

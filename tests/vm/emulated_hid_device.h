@@ -61,7 +61,7 @@ class EmulatedHidDevice {
  public:
   explicit EmulatedHidDevice(DeviceSpec spec);
 
-  const DeviceSpec& Spec() const { return spec_; }
+  const DeviceSpec& Spec() const { return m_Spec; }
 
   // One control transfer; `outData` is the data stage of an OUT request.
   ControlAnswer Control(const usbip::SetupPacket& setup, const std::vector<uint8_t>& outData);
@@ -77,10 +77,10 @@ class EmulatedHidDevice {
   ControlAnswer HidClass(const usbip::SetupPacket& setup, const std::vector<uint8_t>& outData);
   std::vector<uint8_t> FeatureAnswer(uint8_t reportId, uint16_t length);
 
-  const DeviceSpec spec_;
-  mutable std::mutex mutex_;
-  std::vector<FeatureTraffic> log_;
-  std::vector<uint8_t> lastCommand_;  // the last feature report written, ID first
+  const DeviceSpec m_Spec;
+  mutable std::mutex m_Mutex;
+  std::vector<FeatureTraffic> m_Log;
+  std::vector<uint8_t> m_LastCommand;  // the last feature report written, ID first
 };
 
 // The devices of the test: a keyboard and a mouse of the family, and an

@@ -14,10 +14,10 @@ extern char** environ;
 
 ProgramUnderTest::~ProgramUnderTest() {
   if (Running()) {
-    ::kill(pid_, SIGKILL);
+    ::kill(m_Pid, SIGKILL);
     WaitForExit(std::chrono::seconds(5));
   }
-  if (reader_.joinable()) reader_.join();
+  if (m_Reader.joinable()) m_Reader.join();
 }
 
 bool ProgramUnderTest::Start(const std::string& path, const std::vector<std::string>& environment,
@@ -36,12 +36,12 @@ bool ProgramUnderTest::Start(const std::string& path, const std::vector<std::str
   std::string program = path;
   char* argv[] = {program.data(), nullptr};
 
-  pid_ = ::fork();
-  if (pid_ < 0) {
+  m_Pid = ::fork();
+  if (m_Pid < 0) {
     *error = std::string("fork: ") + std::strerror(errno);
     return false;
   }
-  if (pid_ == 0) {
+  if (m_Pid == 0) {
     ::dup2(pipeFds[1], STDOUT_FILENO);
     ::dup2(pipeFds[1], STDERR_FILENO);
     ::execve(program.c_str(), argv, envp.data());
@@ -49,7 +49,7 @@ bool ProgramUnderTest::Start(const std::string& path, const std::vector<std::str
     ::_exit(127);
   }
   ::close(pipeFds[1]);
-  reader_ = std::thread([this, fd = pipeFds[0]] { ReadOutput(fd); });
+  m_Reader = std::thread([this, fd = pipeFds[0]] { ReadOutput(fd); });
   return true;
 }
 
@@ -67,27 +67,27 @@ void ProgramUnderTest::ReadOutput(int fd) {
       pending.erase(0, end + 1);
       std::printf("  | %s\n", line.c_str());
       std::fflush(stdout);
-      std::lock_guard lock(mutex_);
-      lines_.push_back(std::move(line));
-      changed_.notify_all();
+      std::lock_guard lock(m_Mutex);
+      m_Lines.push_back(std::move(line));
+      m_Changed.notify_all();
     }
   }
   ::close(fd);
 }
 
 std::vector<std::string> ProgramUnderTest::Lines() const {
-  std::lock_guard lock(mutex_);
-  return lines_;
+  std::lock_guard lock(m_Mutex);
+  return m_Lines;
 }
 
 std::optional<size_t> ProgramUnderTest::WaitForLine(
     size_t from, const std::function<bool(const std::string&)>& match,
     std::chrono::milliseconds timeout) const {
-  std::unique_lock lock(mutex_);
+  std::unique_lock lock(m_Mutex);
   std::optional<size_t> found;
-  changed_.wait_for(lock, timeout, [&] {
-    for (size_t i = from; i < lines_.size(); ++i) {
-      if (match(lines_[i])) {
+  m_Changed.wait_for(lock, timeout, [&] {
+    for (size_t i = from; i < m_Lines.size(); ++i) {
+      if (match(m_Lines[i])) {
         found = i;
         return true;
       }
@@ -98,17 +98,17 @@ std::optional<size_t> ProgramUnderTest::WaitForLine(
 }
 
 bool ProgramUnderTest::Running() {
-  if (pid_ <= 0 || status_) return false;
+  if (m_Pid <= 0 || m_Status) return false;
   int status = 0;
-  const pid_t result = ::waitpid(pid_, &status, WNOHANG);
-  if (result == pid_) {
-    status_ = status;
+  const pid_t result = ::waitpid(m_Pid, &status, WNOHANG);
+  if (result == m_Pid) {
+    m_Status = status;
     return false;
   }
   return result == 0;
 }
 
-bool ProgramUnderTest::SendSignal(int signal) { return Running() && ::kill(pid_, signal) == 0; }
+bool ProgramUnderTest::SendSignal(int signal) { return Running() && ::kill(m_Pid, signal) == 0; }
 
 std::optional<int> ProgramUnderTest::WaitForExit(std::chrono::milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
@@ -116,5 +116,5 @@ std::optional<int> ProgramUnderTest::WaitForExit(std::chrono::milliseconds timeo
     if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
     ::usleep(20 * 1000);
   }
-  return status_;
+  return m_Status;
 }

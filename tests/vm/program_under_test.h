@@ -41,10 +41,10 @@ class ProgramUnderTest {
  private:
   void ReadOutput(int fd);
 
-  pid_t pid_ = -1;
-  std::optional<int> status_;
-  std::thread reader_;
-  mutable std::mutex mutex_;
-  mutable std::condition_variable changed_;
-  std::vector<std::string> lines_;
+  pid_t m_Pid = -1;
+  std::optional<int> m_Status;
+  std::thread m_Reader;
+  mutable std::mutex m_Mutex;
+  mutable std::condition_variable m_Changed;
+  std::vector<std::string> m_Lines;
 };

@@ -43,18 +43,18 @@ bool WriteExactly(int fd, const void* buffer, size_t length) {
 }  // namespace
 
 UsbipConnection::UsbipConnection(EmulatedHidDevice& device, int socketFd)
-    : device_(device), fd_(socketFd), thread_([this] { Serve(); }) {}
+    : m_Device(device), m_Fd(socketFd), m_Thread([this] { Serve(); }) {}
 
 UsbipConnection::~UsbipConnection() {
-  ::shutdown(fd_, SHUT_RDWR);
-  thread_.join();
-  ::close(fd_);
+  ::shutdown(m_Fd, SHUT_RDWR);
+  m_Thread.join();
+  ::close(m_Fd);
 }
 
 void UsbipConnection::Serve() {
   for (;;) {
     usbip::HeaderBytes header;
-    if (!ReadExactly(fd_, header.data(), header.size())) break;
+    if (!ReadExactly(m_Fd, header.data(), header.size())) break;
     const usbip::Command command = usbip::ParseCommand(header);
     bool ok = false;
     if (command.command == usbip::kCmdSubmit) {
@@ -63,14 +63,14 @@ void UsbipConnection::Serve() {
       ok = HandleUnlink(command);
     }
     if (!ok) {
-      std::lock_guard lock(mutex_);
-      ++protocolErrors_;
+      std::lock_guard lock(m_Mutex);
+      ++m_ProtocolErrors;
       break;
     }
   }
-  std::lock_guard lock(mutex_);
-  peerGone_ = true;
-  pending_.clear();
+  std::lock_guard lock(m_Mutex);
+  m_PeerGone = true;
+  m_Pending.clear();
 }
 
 bool UsbipConnection::HandleSubmit(const usbip::Command& command) {
@@ -81,11 +81,11 @@ bool UsbipConnection::HandleSubmit(const usbip::Command& command) {
   std::vector<uint8_t> outData;
   if (command.direction == usbip::kDirOut && command.transferLength > 0) {
     outData.resize(static_cast<size_t>(command.transferLength));
-    if (!ReadExactly(fd_, outData.data(), outData.size())) return false;
+    if (!ReadExactly(m_Fd, outData.data(), outData.size())) return false;
   }
 
   if (command.endpoint == 0) {
-    const ControlAnswer answer = device_.Control(command.setup, outData);
+    const ControlAnswer answer = m_Device.Control(command.setup, outData);
     if (command.direction == usbip::kDirIn) {
       std::vector<uint8_t> data = answer.data;
       if (data.size() > static_cast<size_t>(command.transferLength)) {
@@ -108,22 +108,22 @@ bool UsbipConnection::HandleSubmit(const usbip::Command& command) {
                                         static_cast<uint32_t>(outData.size())),
                  {});
   }
-  std::lock_guard lock(mutex_);
+  std::lock_guard lock(m_Mutex);
   const PendingTransfer transfer{command.seqnum, static_cast<uint32_t>(command.transferLength)};
-  auto& queued = queuedReports_[endpoint];
+  auto& queued = m_QueuedReports[endpoint];
   if (!queued.empty()) {
     const std::vector<uint8_t> report = std::move(queued.front());
     queued.pop_front();
     return CompleteLocked(transfer, report);
   }
-  pending_[endpoint].push_back(transfer);
+  m_Pending[endpoint].push_back(transfer);
   return true;
 }
 
 bool UsbipConnection::HandleUnlink(const usbip::Command& command) {
-  std::lock_guard lock(mutex_);
+  std::lock_guard lock(m_Mutex);
   int32_t status = usbip::kStatusOk;  // already completed: nothing to cancel
-  for (auto& [endpoint, transfers] : pending_) {
+  for (auto& [endpoint, transfers] : m_Pending) {
     for (auto it = transfers.begin(); it != transfers.end(); ++it) {
       if (it->seqnum == command.unlinkSeqnum) {
         transfers.erase(it);
@@ -134,13 +134,13 @@ bool UsbipConnection::HandleUnlink(const usbip::Command& command) {
     if (status != usbip::kStatusOk) break;
   }
   const usbip::HeaderBytes header = usbip::RetUnlinkHeader(command.seqnum, status);
-  return WriteExactly(fd_, header.data(), header.size());
+  return WriteExactly(m_Fd, header.data(), header.size());
 }
 
 bool UsbipConnection::Reply(const usbip::HeaderBytes& header, const std::vector<uint8_t>& data) {
-  std::lock_guard lock(mutex_);
-  return WriteExactly(fd_, header.data(), header.size()) &&
-         (data.empty() || WriteExactly(fd_, data.data(), data.size()));
+  std::lock_guard lock(m_Mutex);
+  return WriteExactly(m_Fd, header.data(), header.size()) &&
+         (data.empty() || WriteExactly(m_Fd, data.data(), data.size()));
 }
 
 bool UsbipConnection::CompleteLocked(const PendingTransfer& transfer,
@@ -148,16 +148,16 @@ bool UsbipConnection::CompleteLocked(const PendingTransfer& transfer,
   const size_t length = std::min<size_t>(report.size(), transfer.length);
   const usbip::HeaderBytes header =
       usbip::RetSubmitHeader(transfer.seqnum, usbip::kStatusOk, static_cast<uint32_t>(length));
-  return WriteExactly(fd_, header.data(), header.size()) &&
-         (length == 0 || WriteExactly(fd_, report.data(), length));
+  return WriteExactly(m_Fd, header.data(), header.size()) &&
+         (length == 0 || WriteExactly(m_Fd, report.data(), length));
 }
 
 bool UsbipConnection::SendInputReport(uint8_t endpoint, const std::vector<uint8_t>& report) {
-  std::lock_guard lock(mutex_);
-  if (peerGone_) return false;
-  auto& transfers = pending_[endpoint];
+  std::lock_guard lock(m_Mutex);
+  if (m_PeerGone) return false;
+  auto& transfers = m_Pending[endpoint];
   if (transfers.empty()) {
-    queuedReports_[endpoint].push_back(report);
+    m_QueuedReports[endpoint].push_back(report);
     return true;
   }
   const PendingTransfer transfer = transfers.front();
@@ -166,26 +166,26 @@ bool UsbipConnection::SendInputReport(uint8_t endpoint, const std::vector<uint8_
 }
 
 size_t UsbipConnection::PendingTransfers(uint8_t endpoint) const {
-  std::lock_guard lock(mutex_);
-  const auto it = pending_.find(endpoint);
-  return it == pending_.end() ? 0 : it->second.size();
+  std::lock_guard lock(m_Mutex);
+  const auto it = m_Pending.find(endpoint);
+  return it == m_Pending.end() ? 0 : it->second.size();
 }
 
 bool UsbipConnection::PeerGone() const {
-  std::lock_guard lock(mutex_);
-  return peerGone_;
+  std::lock_guard lock(m_Mutex);
+  return m_PeerGone;
 }
 
 uint32_t UsbipConnection::ProtocolErrors() const {
-  std::lock_guard lock(mutex_);
-  return protocolErrors_;
+  std::lock_guard lock(m_Mutex);
+  return m_ProtocolErrors;
 }
 
 // ---------------------------------------------------------------------------
 
 bool VhciController::WriteControl(const std::string& file, const std::string& text,
                                   int* savedErrno) {
-  const int fd = ::open((directory_ + "/" + file).c_str(), O_WRONLY | O_CLOEXEC);
+  const int fd = ::open((m_Directory + "/" + file).c_str(), O_WRONLY | O_CLOEXEC);
   if (fd < 0) {
     *savedErrno = errno;
     return false;

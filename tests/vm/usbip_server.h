@@ -50,21 +50,21 @@ class UsbipConnection {
   bool Reply(const usbip::HeaderBytes& header, const std::vector<uint8_t>& data);
   bool CompleteLocked(const PendingTransfer& transfer, const std::vector<uint8_t>& report);
 
-  EmulatedHidDevice& device_;
-  const int fd_;
-  mutable std::mutex mutex_;  // guards the queues, the flags and socket writes
-  std::map<uint8_t, std::deque<PendingTransfer>> pending_;
-  std::map<uint8_t, std::deque<std::vector<uint8_t>>> queuedReports_;
-  bool peerGone_ = false;
-  uint32_t protocolErrors_ = 0;
-  std::thread thread_;
+  EmulatedHidDevice& m_Device;
+  const int m_Fd;
+  mutable std::mutex m_Mutex;  // guards the queues, the flags and socket writes
+  std::map<uint8_t, std::deque<PendingTransfer>> m_Pending;
+  std::map<uint8_t, std::deque<std::vector<uint8_t>>> m_QueuedReports;
+  bool m_PeerGone = false;
+  uint32_t m_ProtocolErrors = 0;
+  std::thread m_Thread;
 };
 
 // vhci-hcd's sysfs controls.
 class VhciController {
  public:
   explicit VhciController(std::string directory = "/sys/devices/platform/vhci_hcd.0")
-      : directory_(std::move(directory)) {}
+      : m_Directory(std::move(directory)) {}
 
   // Plugs `device` into `port` at full speed. Retries for a while when the
   // port is still being released. Null on failure; `error` says why.
@@ -74,5 +74,5 @@ class VhciController {
 
  private:
   bool WriteControl(const std::string& file, const std::string& text, int* savedErrno);
-  const std::string directory_;
+  const std::string m_Directory;
 };

@@ -24,8 +24,8 @@ struct Reply {
 // The host controller's side of the stream.
 class VhciStandIn {
  public:
-  explicit VhciStandIn(int fd) : fd_(fd) {}
-  ~VhciStandIn() { ::close(fd_); }
+  explicit VhciStandIn(int fd) : m_Fd(fd) {}
+  ~VhciStandIn() { ::close(m_Fd); }
 
   void Submit(uint32_t seqnum, uint32_t direction, uint32_t endpoint, uint32_t length,
               const usbip::SetupPacket& setup = {}, const std::vector<uint8_t>& out = {}) {
@@ -58,11 +58,11 @@ class VhciStandIn {
   // Nothing more arrives within a short while.
   bool Quiet() {
     timeval tv{0, 200 * 1000};
-    ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+    ::setsockopt(m_Fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
     uint8_t byte;
-    const ssize_t n = ::recv(fd_, &byte, 1, MSG_PEEK);
+    const ssize_t n = ::recv(m_Fd, &byte, 1, MSG_PEEK);
     timeval none{0, 0};
-    ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &none, sizeof none);
+    ::setsockopt(m_Fd, SOL_SOCKET, SO_RCVTIMEO, &none, sizeof none);
     return n < 0;
   }
 
@@ -76,34 +76,34 @@ class VhciStandIn {
 
  private:
   void Write(const uint8_t* data, size_t length) {
-    ASSERT_EQ(::send(fd_, data, length, MSG_NOSIGNAL), static_cast<ssize_t>(length));
+    ASSERT_EQ(::send(m_Fd, data, length, MSG_NOSIGNAL), static_cast<ssize_t>(length));
   }
   bool ReadExactly(uint8_t* data, size_t length) {
     while (length > 0) {
-      const ssize_t n = ::recv(fd_, data, length, 0);
+      const ssize_t n = ::recv(m_Fd, data, length, 0);
       if (n <= 0) return false;
       data += n;
       length -= static_cast<size_t>(n);
     }
     return true;
   }
-  int fd_;
+  int m_Fd;
 };
 
 class UsbipServerTest : public ::testing::Test {
  protected:
   void Plug(DeviceSpec spec) {
-    device_ = std::make_unique<EmulatedHidDevice>(std::move(spec));
+    m_Device = std::make_unique<EmulatedHidDevice>(std::move(spec));
     int fds[2];
     ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
-    connection_ = std::make_unique<UsbipConnection>(*device_, fds[0]);
-    host_ = std::make_unique<VhciStandIn>(fds[1]);
+    m_Connection = std::make_unique<UsbipConnection>(*m_Device, fds[0]);
+    m_Host = std::make_unique<VhciStandIn>(fds[1]);
   }
   void SetUp() override { Plug(FamilyKeyboardSpec()); }
 
-  std::unique_ptr<EmulatedHidDevice> device_;
-  std::unique_ptr<UsbipConnection> connection_;
-  std::unique_ptr<VhciStandIn> host_;
+  std::unique_ptr<EmulatedHidDevice> m_Device;
+  std::unique_ptr<UsbipConnection> m_Connection;
+  std::unique_ptr<VhciStandIn> m_Host;
 };
 
 std::vector<uint8_t> Utf16(const std::string& text) {
@@ -116,8 +116,8 @@ std::vector<uint8_t> Utf16(const std::string& text) {
 }
 
 TEST_F(UsbipServerTest, DescriptorRequestsAnswerUpToTheRequestedLength) {
-  const auto config = device_->ConfigurationDescriptor();
-  const auto reportOfVendorInterface = device_->Spec().interfaces[1].reportDescriptor;
+  const auto config = m_Device->ConfigurationDescriptor();
+  const auto reportOfVendorInterface = m_Device->Spec().interfaces[1].reportDescriptor;
   struct Case {
     const char* what;
     usbip::SetupPacket setup;
@@ -148,7 +148,7 @@ TEST_F(UsbipServerTest, DescriptorRequestsAnswerUpToTheRequestedLength) {
   uint32_t seqnum = 1;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    const Reply reply = host_->Control(seqnum, c.setup);
+    const Reply reply = m_Host->Control(seqnum, c.setup);
     EXPECT_EQ(reply.command, usbip::kRetSubmit);
     EXPECT_EQ(reply.seqnum, seqnum);
     EXPECT_EQ(reply.status, c.status);
@@ -161,7 +161,7 @@ TEST_F(UsbipServerTest, DescriptorRequestsAnswerUpToTheRequestedLength) {
   const size_t hidOfInterface1 = 9 + 9 + 9 + 7 + 9;
   EXPECT_EQ(config[hidOfInterface1 + 7] | config[hidOfInterface1 + 8] << 8,
             static_cast<int>(reportOfVendorInterface.size()));
-  EXPECT_EQ(connection_->ProtocolErrors(), 0u);
+  EXPECT_EQ(m_Connection->ProtocolErrors(), 0u);
 }
 
 TEST_F(UsbipServerTest, ModelQueryIsEchoedWithTheModelWordAndQualificationByte) {
@@ -169,11 +169,11 @@ TEST_F(UsbipServerTest, ModelQueryIsEchoedWithTheModelWordAndQualificationByte) 
   query[0] = 0x07;
   query[1] = 0x1F;
   query[2] = 0xA5;  // argument bytes come back in the echo
-  const Reply set = host_->Control(1, {0x21, 0x09, 0x0307, 1, 64}, query);
+  const Reply set = m_Host->Control(1, {0x21, 0x09, 0x0307, 1, 64}, query);
   EXPECT_EQ(set.status, 0);
   EXPECT_EQ(set.actualLength, 64u);
 
-  const Reply get = host_->Control(2, {0xA1, 0x01, 0x0307, 1, 64});
+  const Reply get = m_Host->Control(2, {0xA1, 0x01, 0x0307, 1, 64});
   ASSERT_EQ(get.status, 0);
   ASSERT_EQ(get.data.size(), 64u);
   EXPECT_EQ(std::vector<uint8_t>(get.data.begin(), get.data.begin() + 8),
@@ -181,7 +181,7 @@ TEST_F(UsbipServerTest, ModelQueryIsEchoedWithTheModelWordAndQualificationByte) 
   EXPECT_EQ(get.data[10] | get.data[11] << 8, 0x1A20);
   EXPECT_EQ(get.data[16], 0x20);
 
-  const auto log = device_->FeatureLog();
+  const auto log = m_Device->FeatureLog();
   ASSERT_EQ(log.size(), 2u);
   EXPECT_TRUE(log[0].hostWrote);
   EXPECT_FALSE(log[1].hostWrote);
@@ -204,34 +204,34 @@ TEST_F(UsbipServerTest, FeatureReportsOutsideTheVendorCollectionStallAndAreRecor
     SCOPED_TRACE(c.what);
     const bool in = (c.setup.requestType & 0x80) != 0;
     const Reply reply =
-        host_->Control(seqnum++, c.setup, in ? std::vector<uint8_t>{} : std::vector<uint8_t>(64, 7));
+        m_Host->Control(seqnum++, c.setup, in ? std::vector<uint8_t>{} : std::vector<uint8_t>(64, 7));
     EXPECT_EQ(reply.status, usbip::kStatusStall);
     EXPECT_TRUE(reply.data.empty());
   }
-  EXPECT_EQ(device_->FeatureLog().size(), std::size(cases));
+  EXPECT_EQ(m_Device->FeatureLog().size(), std::size(cases));
 }
 
 TEST_F(UsbipServerTest, OutputReportsAreNotFeatureTraffic) {
   // The kernel sets the boot keyboard's LEDs with SET_REPORT of type output.
-  const Reply reply = host_->Control(1, {0x21, 0x09, 0x0200, 0, 1}, {0x01});
+  const Reply reply = m_Host->Control(1, {0x21, 0x09, 0x0200, 0, 1}, {0x01});
   EXPECT_EQ(reply.status, 0);
-  EXPECT_TRUE(device_->FeatureLog().empty());
+  EXPECT_TRUE(m_Device->FeatureLog().empty());
 }
 
 TEST_F(UsbipServerTest, InputReportsCompleteWaitingTransfersInOrder) {
-  host_->Submit(10, usbip::kDirIn, 2, 64);
-  host_->Submit(11, usbip::kDirIn, 2, 64);
+  m_Host->Submit(10, usbip::kDirIn, 2, 64);
+  m_Host->Submit(11, usbip::kDirIn, 2, 64);
   // The serving thread takes the submits in its own time.
-  for (int i = 0; i < 200 && connection_->PendingTransfers(2) < 2; ++i) ::usleep(5000);
-  ASSERT_EQ(connection_->PendingTransfers(2), 2u);
-  EXPECT_TRUE(host_->Quiet());
+  for (int i = 0; i < 200 && m_Connection->PendingTransfers(2) < 2; ++i) ::usleep(5000);
+  ASSERT_EQ(m_Connection->PendingTransfers(2), 2u);
+  EXPECT_TRUE(m_Host->Quiet());
 
   const auto first = FamilyReport({{1, 0x20}, {4, 0x83}});
   const auto second = FamilyReport({{1, 0x20}, {6, 0xC2}});
-  ASSERT_TRUE(connection_->SendInputReport(2, first));
-  ASSERT_TRUE(connection_->SendInputReport(2, second));
-  const Reply a = host_->Read(true);
-  const Reply b = host_->Read(true);
+  ASSERT_TRUE(m_Connection->SendInputReport(2, first));
+  ASSERT_TRUE(m_Connection->SendInputReport(2, second));
+  const Reply a = m_Host->Read(true);
+  const Reply b = m_Host->Read(true);
   EXPECT_EQ(a.seqnum, 10u);
   EXPECT_EQ(a.data, first);
   EXPECT_EQ(b.seqnum, 11u);
@@ -239,40 +239,40 @@ TEST_F(UsbipServerTest, InputReportsCompleteWaitingTransfersInOrder) {
 }
 
 TEST_F(UsbipServerTest, AReportSentBeforeAnyTransferWaitsForOneAndIsCutToItsLength) {
-  ASSERT_TRUE(connection_->SendInputReport(1, {1, 2, 3, 4, 5, 6, 7, 8, 9}));
-  host_->Submit(20, usbip::kDirIn, 1, 8);
-  const Reply reply = host_->Read(true);
+  ASSERT_TRUE(m_Connection->SendInputReport(1, {1, 2, 3, 4, 5, 6, 7, 8, 9}));
+  m_Host->Submit(20, usbip::kDirIn, 1, 8);
+  const Reply reply = m_Host->Read(true);
   EXPECT_EQ(reply.seqnum, 20u);
   EXPECT_EQ(reply.data, (std::vector<uint8_t>{1, 2, 3, 4, 5, 6, 7, 8}));
 }
 
 TEST_F(UsbipServerTest, UnlinkCancelsAWaitingTransferAndTheNextReportGoesElsewhere) {
-  host_->Submit(30, usbip::kDirIn, 2, 64);
-  host_->Submit(31, usbip::kDirIn, 2, 64);
-  host_->Unlink(32, 30);
-  const Reply unlinked = host_->Read(false);
+  m_Host->Submit(30, usbip::kDirIn, 2, 64);
+  m_Host->Submit(31, usbip::kDirIn, 2, 64);
+  m_Host->Unlink(32, 30);
+  const Reply unlinked = m_Host->Read(false);
   EXPECT_EQ(unlinked.command, usbip::kRetUnlink);
   EXPECT_EQ(unlinked.seqnum, 32u);
   EXPECT_EQ(unlinked.status, usbip::kStatusUnlinked);
 
-  host_->Unlink(33, 999);  // never submitted, or already completed
-  const Reply late = host_->Read(false);
+  m_Host->Unlink(33, 999);  // never submitted, or already completed
+  const Reply late = m_Host->Read(false);
   EXPECT_EQ(late.command, usbip::kRetUnlink);
   EXPECT_EQ(late.status, 0);
 
-  ASSERT_TRUE(connection_->SendInputReport(2, FamilyReport({{1, 0x01}})));
-  const Reply report = host_->Read(true);
+  ASSERT_TRUE(m_Connection->SendInputReport(2, FamilyReport({{1, 0x01}})));
+  const Reply report = m_Host->Read(true);
   EXPECT_EQ(report.command, usbip::kRetSubmit);
   EXPECT_EQ(report.seqnum, 31u);
 }
 
 TEST_F(UsbipServerTest, ABrokenStreamEndsTheConnection) {
   // A transfer length no HID device of these would ask for.
-  host_->Submit(40, usbip::kDirOut, 0, 0x7FFFFFFF);
-  for (int i = 0; i < 200 && !connection_->PeerGone(); ++i) ::usleep(5000);
-  EXPECT_TRUE(connection_->PeerGone());
-  EXPECT_EQ(connection_->ProtocolErrors(), 1u);
-  EXPECT_FALSE(connection_->SendInputReport(2, FamilyReport({})));
+  m_Host->Submit(40, usbip::kDirOut, 0, 0x7FFFFFFF);
+  for (int i = 0; i < 200 && !m_Connection->PeerGone(); ++i) ::usleep(5000);
+  EXPECT_TRUE(m_Connection->PeerGone());
+  EXPECT_EQ(m_Connection->ProtocolErrors(), 1u);
+  EXPECT_FALSE(m_Connection->SendInputReport(2, FamilyReport({})));
 }
 
 TEST_F(UsbipServerTest, Es2862AnswersNoFeatureCommand) {
@@ -280,8 +280,8 @@ TEST_F(UsbipServerTest, Es2862AnswersNoFeatureCommand) {
   std::vector<uint8_t> query(64, 0);
   query[0] = 0x07;
   query[1] = 0x1F;
-  EXPECT_EQ(host_->Control(1, {0x21, 0x09, 0x0307, 0, 64}, query).status, usbip::kStatusStall);
-  EXPECT_EQ(host_->Control(2, {0xA1, 0x01, 0x0307, 0, 64}).status, usbip::kStatusStall);
+  EXPECT_EQ(m_Host->Control(1, {0x21, 0x09, 0x0307, 0, 64}, query).status, usbip::kStatusStall);
+  EXPECT_EQ(m_Host->Control(2, {0xA1, 0x01, 0x0307, 0, 64}).status, usbip::kStatusStall);
   const auto report = Es2862Report(0x87, 0xC8);
   EXPECT_EQ(report[0], 0x05);
   EXPECT_EQ(report[1], 0x87);

@@ -38,26 +38,26 @@ class FullScreenWatcherTest : public testing::Test {
   void SetUp() override {
     ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"))
         << "this test needs a real X server";
-    watcher_ = FullScreenWatcher::Create(poster_);
-    ASSERT_NE(watcher_, nullptr);
-    window_.setWindowTitle(QStringLiteral("corvane-fullscreen-target"));
-    window_.resize(300, 200);
-    window_.show();
+    m_Watcher = FullScreenWatcher::Create(m_Poster);
+    ASSERT_NE(m_Watcher, nullptr);
+    m_Window.setWindowTitle(QStringLiteral("corvane-fullscreen-target"));
+    m_Window.resize(300, 200);
+    m_Window.show();
     // The window manager may take a moment to manage a new window on a busy
     // machine: activate it by title until it is found, then wait for the
     // root window to name it.
-    const QString title = window_.windowTitle();
+    const QString title = m_Window.windowTitle();
     ASSERT_TRUE(SpinUntil(
         [&] { return QProcess::execute(QStringLiteral("wmctrl"), {"-a", title}) == 0; }, 15000))
         << "the window manager never managed the test window";
-    ASSERT_TRUE(SpinUntil([&] { return watcher_->State().ActiveWindow() != 0; }, 15000))
+    ASSERT_TRUE(SpinUntil([&] { return m_Watcher->State().ActiveWindow() != 0; }, 15000))
         << "no active window";
   }
 
   // The full-screen notifications posted so far: lParam of each.
   std::vector<intptr_t> Notifications() {
     std::vector<intptr_t> values;
-    for (const Message& m : poster_.Messages()) {
+    for (const Message& m : m_Poster.Messages()) {
       EXPECT_EQ(m.msg, UM_APPBAR);
       EXPECT_EQ(m.wParam, ABN_FULLSCREENAPP);
       values.push_back(m.lParam);
@@ -65,18 +65,18 @@ class FullScreenWatcherTest : public testing::Test {
     return values;
   }
 
-  RecordingPoster poster_;
-  std::unique_ptr<FullScreenWatcher> watcher_;
-  QWidget window_;
+  RecordingPoster m_Poster;
+  std::unique_ptr<FullScreenWatcher> m_Watcher;
+  QWidget m_Window;
 };
 
 TEST_F(FullScreenWatcherTest, PostsOnlyRealChangesOfTheActiveWindowsFullScreenState) {
-  const QString title = window_.windowTitle();
+  const QString title = m_Window.windowTitle();
   Wmctrl({"-a", title});
   Wmctrl({"-r", title, "-b", "add,fullscreen"});
   ASSERT_TRUE(SpinUntil([&] { return Notifications().size() == 1; })) << "no full-screen notification";
   EXPECT_EQ(Notifications(), std::vector<intptr_t>{1});
-  const X11WindowState& state = watcher_->State();
+  const X11WindowState& state = m_Watcher->State();
   EXPECT_TRUE(state.ActiveWindowIsFullScreen());
   EXPECT_TRUE(state.IsTopMost(state.ActiveWindow()));
 
@@ -91,10 +91,10 @@ TEST_F(FullScreenWatcherTest, PostsOnlyRealChangesOfTheActiveWindowsFullScreenSt
 }
 
 TEST_F(FullScreenWatcherTest, AboveCountsAsTopMostButIsNotFullScreen) {
-  const QString title = window_.windowTitle();
+  const QString title = m_Window.windowTitle();
   Wmctrl({"-a", title});
   Wmctrl({"-r", title, "-b", "add,above"});
-  const X11WindowState& state = watcher_->State();
+  const X11WindowState& state = m_Watcher->State();
   ASSERT_TRUE(SpinUntil([&] { return state.IsTopMost(state.ActiveWindow()); }));
   EXPECT_FALSE(state.ActiveWindowIsFullScreen());
   SpinUntil([] { return false; }, 300);
@@ -104,7 +104,7 @@ TEST_F(FullScreenWatcherTest, AboveCountsAsTopMostButIsNotFullScreen) {
 }
 
 TEST_F(FullScreenWatcherTest, VanishedWindowReadsAsNotTopMost) {
-  const X11WindowState& state = watcher_->State();
+  const X11WindowState& state = m_Watcher->State();
   EXPECT_FALSE(state.IsTopMost(0));
   EXPECT_FALSE(state.IsTopMost(0x7FFFFFF0));  // no such window
 }

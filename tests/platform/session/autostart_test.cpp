@@ -25,17 +25,17 @@ class AutostartTest : public testing::Test {
  protected:
   void SetUp() override {
     const char* old = getenv("XDG_CONFIG_HOME");
-    hadConfigHome_ = old != nullptr;
-    if (hadConfigHome_) oldConfigHome_ = old;
-    setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
+    m_HadConfigHome = old != nullptr;
+    if (m_HadConfigHome) m_OldConfigHome = old;
+    setenv("XDG_CONFIG_HOME", m_Root.c_str(), 1);
   }
   void TearDown() override {
-    if (hadConfigHome_) {
-      setenv("XDG_CONFIG_HOME", oldConfigHome_.c_str(), 1);
+    if (m_HadConfigHome) {
+      setenv("XDG_CONFIG_HOME", m_OldConfigHome.c_str(), 1);
     } else {
       unsetenv("XDG_CONFIG_HOME");
     }
-    chmod(root_.c_str(), 0700);  // so that the folder can go
+    chmod(m_Root.c_str(), 0700);  // so that the folder can go
   }
   static std::string Read(const std::string& path) {
     std::ifstream file(path);
@@ -48,19 +48,19 @@ class AutostartTest : public testing::Test {
     WriteRaw(head + std::string(size - head.size() - 1, 'x') + "\n");
   }
   void WriteRaw(const std::string& content) {
-    fs::create_directories(root_ + "/autostart");
+    fs::create_directories(m_Root + "/autostart");
     std::ofstream(AutostartEntryPath("CorvaneNotification")) << content;
   }
 
   TempDir m_Temp{"corvane-autostart"};
-  const std::string root_ = m_Temp.Folder();
-  bool hadConfigHome_ = false;
-  std::string oldConfigHome_;
+  const std::string m_Root = m_Temp.Folder();
+  bool m_HadConfigHome = false;
+  std::string m_OldConfigHome;
 };
 
 TEST_F(AutostartTest, EntryGoesUnderXdgConfigHome) {
   EXPECT_EQ(AutostartEntryPath("CorvaneNotification"),
-            root_ + "/autostart/CorvaneNotification.desktop");
+            m_Root + "/autostart/CorvaneNotification.desktop");
 }
 
 TEST_F(AutostartTest, WriteThenRemoveTogglesTheSetState) {
@@ -71,7 +71,7 @@ TEST_F(AutostartTest, WriteThenRemoveTogglesTheSetState) {
   EXPECT_NE(content.find("Exec=\"/usr/bin/corvane-notification\"\n"), std::string::npos) << content;
   EXPECT_NE(content.find("Type=Application\n"), std::string::npos);
   // No temporary file is left beside the entry.
-  EXPECT_EQ(std::distance(fs::directory_iterator(root_ + "/autostart"), fs::directory_iterator{}), 1);
+  EXPECT_EQ(std::distance(fs::directory_iterator(m_Root + "/autostart"), fs::directory_iterator{}), 1);
 
   RemoveAutostartEntry("CorvaneNotification");
   EXPECT_FALSE(IsAutoStartSet("CorvaneNotification"));
@@ -156,11 +156,11 @@ TEST_F(AutostartTest, EveryKindOfEntryIsAnsweredAtOnceAndLeftAsItIs) {
        [&] { WriteRaw("[Desktop Entry]\nExec=x\nX-GNOME-Autostart-enabled=false\n"); }, false},
       {"a link to a plain entry",
        [&] {
-         std::ofstream(root_ + "/elsewhere.desktop") << "[Desktop Entry]\nExec=x\n";
-         fs::create_symlink(root_ + "/elsewhere.desktop", path);
+         std::ofstream(m_Root + "/elsewhere.desktop") << "[Desktop Entry]\nExec=x\n";
+         fs::create_symlink(m_Root + "/elsewhere.desktop", path);
        },
        true},
-      {"a link to nowhere", [&] { fs::create_symlink(root_ + "/nowhere", path); }, false},
+      {"a link to nowhere", [&] { fs::create_symlink(m_Root + "/nowhere", path); }, false},
       {"a FIFO", [&] { ASSERT_EQ(mkfifo(path.c_str(), 0644), 0); }, true},
       {"a link to an endless device", [&] { fs::create_symlink("/dev/zero", path); }, true},
       {"a folder", [&] { fs::create_directory(path); }, true},
@@ -175,7 +175,7 @@ TEST_F(AutostartTest, EveryKindOfEntryIsAnsweredAtOnceAndLeftAsItIs) {
       {"a hidden entry of 64 KiB and a byte", [&] { WriteHiddenEntryOfSize(64 * 1024 + 1); },
        true},
   };
-  fs::create_directories(root_ + "/autostart");
+  fs::create_directories(m_Root + "/autostart");
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     fs::remove_all(path);
@@ -210,10 +210,10 @@ TEST_F(AutostartTest, UnwritableFolderThrowsAndLeavesNoEntry) {
   if (geteuid() == 0) {
     // root writes through permission bits; a regular file where the folder
     // should be stops it as well.
-    std::ofstream(root_ + "/autostart") << "not a folder";
+    std::ofstream(m_Root + "/autostart") << "not a folder";
   } else {
-    fs::create_directories(root_ + "/autostart");
-    chmod((root_ + "/autostart").c_str(), 0500);
+    fs::create_directories(m_Root + "/autostart");
+    chmod((m_Root + "/autostart").c_str(), 0500);
   }
   EXPECT_THROW(WriteAutostartEntry("CorvaneNotification", "/usr/bin/x"), std::runtime_error);
   EXPECT_FALSE(IsAutoStartSet("CorvaneNotification"));

@@ -39,12 +39,12 @@ class SystemLanguageIdTest : public testing::Test {
   void SetUp() override {
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
       const char* value = getenv(name);
-      saved_.push_back({name, value != nullptr, value != nullptr ? value : ""});
+      m_Saved.push_back({name, value != nullptr, value != nullptr ? value : ""});
       unsetenv(name);
     }
   }
   void TearDown() override {
-    for (const auto& s : saved_) {
+    for (const auto& s : m_Saved) {
       if (s.set) {
         setenv(s.name, s.value.c_str(), 1);
       } else {
@@ -57,7 +57,7 @@ class SystemLanguageIdTest : public testing::Test {
     bool set;
     std::string value;
   };
-  std::vector<Saved> saved_;
+  std::vector<Saved> m_Saved;
 };
 
 TEST_F(SystemLanguageIdTest, FirstNonEmptyOfLcAllLcMessagesLang) {
