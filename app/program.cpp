@@ -12,6 +12,7 @@
 #include "platform/session/display_connection.h"
 #include "platform/session/single_instance.h"
 #include "platform/session/system_locale.h"
+#include "platform/wayland/platform_choice.h"
 #include "popups/FORM_LTKeyHintDialog.h"
 #include "popups/FORM_RTModeHintDialog.h"
 #include "popups/popup_fonts.h"
@@ -33,6 +34,10 @@ int RunProgram(int argc, char** argv, const ProgramSetup& setup) {
     case SingleInstanceLock::Result::Acquired:
     case SingleInstanceLock::Result::Unavailable:
       break;
+  }
+  // In a Wayland session the program chooses its window system itself.
+  if (const std::string platform = ChooseQtPlatform(ReadSessionDisplays()); !platform.empty()) {
+    qputenv("QT_QPA_PLATFORM", platform.c_str());
   }
   // Without a display Qt would abort the process.
   if (const std::string missing = MissingDisplay(argc, argv); !missing.empty()) {

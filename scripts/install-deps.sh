@@ -12,6 +12,11 @@ packages=(
   xvfb xauth openbox trayer xdotool wmctrl x11-utils x11-apps imagemagick
   # xrdb: the private session hands its dpi to Qt through Xft.dpi
   x11-xserver-utils
+  # Wayland: the client library and protocol descriptions the program is
+  # built with, Qt's Wayland platform, and headless compositors with
+  # XWayland, a screenshot tool, a session bus and jq for the tests
+  libwayland-dev wayland-protocols plasma-wayland-protocols qt6-wayland
+  sway swaybg grim xwayland dbus-daemon jq
   # packaging: the Debian package's library dependencies, metainfo validation
   dpkg-dev appstream
   # fonts: a free Tahoma-compatible face and CJK glyphs for the Chinese texts

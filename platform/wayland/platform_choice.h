@@ -1,0 +1,25 @@
+// Which of Qt's window systems the program asks for, decided at start-up
+// from the session itself: nothing the user sets.
+//
+// In a Wayland session with XWayland the program runs on X11: games run
+// there mostly, and the X11 connection follows their full-screen state as
+// in an X11 session; the popups are shown through the program's own Wayland
+// connection where the compositor offers layer surfaces, and on X11 (where
+// mutter places them as asked) where it does not. Without XWayland Qt's
+// Wayland platform is the only one there is.
+#pragma once
+
+#include <string>
+
+struct SessionDisplays {
+  bool platformRequested = false;  // QT_QPA_PLATFORM is set
+  bool waylandReachable = false;   // WAYLAND_DISPLAY names a compositor that answers
+  bool x11Reachable = false;       // DISPLAY names an X server that answers
+};
+
+// The platform plugin to ask Qt for, or empty to leave the choice as it
+// stands (an X11 session, or an explicit request).
+std::string ChooseQtPlatform(const SessionDisplays& displays);
+
+// The session as the environment describes it, probed by connecting.
+SessionDisplays ReadSessionDisplays();
