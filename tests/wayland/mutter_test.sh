@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# The whole program (on simulated devices) in a headless mutter (GNOME's
+# compositor, no layer surfaces): it runs on XWayland, where mutter places
+# the popup at the bottom-right corner as asked; the focused window keeps the
+# focus; an X11 window in full screen keeps popups away until it leaves full
+# screen. mutter offers no screenshots here, so the popup's place is read
+# from its window geometry.
+# Usage: mutter_test.sh BUILD_DIR TEST_WINDOW
+set -euo pipefail
+build=$1
+test_window=$2
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/session.sh"
+source "$here/program_driver.sh"
+
+wl_session_begin
+wl_start mutter --headless --wayland --virtual-monitor 1920x1080
+mutter_pid=$WL_LAST_PID
+wl_wait_for "mutter's socket" 15 compgen -G "$WL_RUNTIME/wayland-*.lock"
+socket=$(basename "$(compgen -G "$WL_RUNTIME/wayland-*.lock")" .lock)
+# XWayland's display and the authority file mutter wrote for it.
+xwayland_display() { tr '\0' '\n' < "/proc/$(pgrep -P "$mutter_pid" -x Xwayland)/cmdline" | grep '^:'; }
+wl_wait_for "mutter's XWayland" 15 xwayland_display
+wl_wait_for "XWayland's authority file" 15 compgen -G "$WL_RUNTIME/.mutter-Xwaylandauth.*"
+WL_ENV=(WAYLAND_DISPLAY="$socket" DISPLAY="$(xwayland_display)"
+        XAUTHORITY="$(compgen -G "$WL_RUNTIME/.mutter-Xwaylandauth.*")")
+wl_wait_for "XWayland's answer" 15 wl_as_user xdpyinfo
+
+active_name() { wl_as_user xdotool getactivewindow getwindowname 2>/dev/null; }
+is_active() { [[ "$(active_name)" == "$1" ]]; }
+
+wl_start env QT_QPA_PLATFORM=xcb "$test_window" corvane-x11-game
+wl_wait_for "the X11 test window's focus" 15 is_active corvane-x11-game
+
+program_start "$build"
+program_expect_popup 0
+is_active corvane-x11-game || wl_fail "the popup took the focus (now on '$(active_name)')"
+
+# The popup is the program's one visible window; at 96 dpi on a screen
+# without panels its top-left corner is at (1920 - 247 - 1, 1080 - 136 - 1).
+popup=$(wl_as_user xdotool search --onlyvisible --classname corvane-simulator | head -n 1)
+[[ -n "$popup" ]] || wl_fail "no visible popup window"
+geometry=$(wl_as_user xwininfo -id "$popup")
+x=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$geometry")
+y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$geometry")
+w=$(sed -n 's/.*Width: *//p' <<<"$geometry")
+h=$(sed -n 's/.*Height: *//p' <<<"$geometry")
+[[ "$x $y $w $h" == "1672 943 247 136" ]] || wl_fail "the popup is at $x,$y size ${w}x$h"
+
+# An X11 window in full screen keeps popups away; leaving full screen lets
+# the next one through.
+wl_as_user wmctrl -r corvane-x11-game -b add,fullscreen
+program_wait_full_screen 1
+program_expect_no_popup 1
+wl_as_user wmctrl -r corvane-x11-game -b remove,fullscreen
+program_wait_full_screen 0
+program_expect_popup 2
+is_active corvane-x11-game || wl_fail "the popup took the focus from the X11 window"
+
+echo "mutter: popup placed through XWayland, focus kept, full-screen X11 window respected"
