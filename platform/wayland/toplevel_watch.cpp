@@ -126,10 +126,14 @@ class PlasmaWindowWatch final : public ToplevelWatch {
  public:
   PlasmaWindowWatch(WaylandSession& session, std::function<void()> changed)
       : m_Session(session), m_Changed(std::move(changed)) {
+    // KWin sends some events of later versions than the one bound: every
+    // event gets a handler, or libwayland would abort the process.
     static const org_kde_plasma_window_management_listener listener = {
         [](void*, org_kde_plasma_window_management*, uint32_t) {},  // show_desktop_changed
         OnWindow,
-        nullptr, nullptr, nullptr};  // newer than the bound version: never sent
+        [](void*, org_kde_plasma_window_management*, wl_array*) {},    // stacking_order_changed
+        [](void*, org_kde_plasma_window_management*, const char*) {},  // ..._uuid_changed
+        [](void*, org_kde_plasma_window_management*, uint32_t, const char*) {}};  // window_with_uuid
     m_Manager = static_cast<org_kde_plasma_window_management*>(wl_registry_bind(
         session.Registry(), session.PlasmaWindows().name, &org_kde_plasma_window_management_interface,
         std::min(session.PlasmaWindows().version, kPlasmaWindowsVersion)));
@@ -166,7 +170,16 @@ class PlasmaWindowWatch final : public ToplevelWatch {
       l.themed_icon_name_changed = [](void*, org_kde_plasma_window*, const char*) {};
       l.unmapped = OnUnmapped;
       l.initial_state = [](void*, org_kde_plasma_window*) {};
+      l.parent_window = [](void*, org_kde_plasma_window*, org_kde_plasma_window*) {};
+      l.geometry = [](void*, org_kde_plasma_window*, int32_t, int32_t, uint32_t, uint32_t) {};
+      l.icon_changed = [](void*, org_kde_plasma_window*) {};
       l.pid_changed = [](void*, org_kde_plasma_window*, uint32_t) {};
+      l.virtual_desktop_entered = [](void*, org_kde_plasma_window*, const char*) {};
+      l.virtual_desktop_left = [](void*, org_kde_plasma_window*, const char*) {};
+      l.application_menu = [](void*, org_kde_plasma_window*, const char*, const char*) {};
+      l.activity_entered = [](void*, org_kde_plasma_window*, const char*) {};
+      l.activity_left = [](void*, org_kde_plasma_window*, const char*) {};
+      l.resource_name_changed = [](void*, org_kde_plasma_window*, const char*) {};
       return l;
     }();
     auto* self = static_cast<PlasmaWindowWatch*>(data);
