@@ -16,7 +16,7 @@ packages=(
   # built with, Qt's Wayland platform, and headless compositors with
   # XWayland, a screenshot tool, a session bus and jq for the tests
   libwayland-dev wayland-protocols plasma-wayland-protocols qt6-wayland
-  sway swaybg grim xwayland mutter kwin-wayland dbus-daemon jq
+  sway swaybg grim xwayland mutter kwin-wayland dbus-daemon dbus-bin jq
   # packaging: the Debian package's library dependencies, metainfo validation
   dpkg-dev appstream
   # fonts: a free Tahoma-compatible face and CJK glyphs for the Chinese texts
