@@ -1,9 +1,10 @@
 #include "platform/wayland/platform_choice.h"
 
-#include <wayland-client.h>
 #include <xcb/xcb.h>
 
 #include <cstdlib>
+
+#include "platform/wayland/wayland_session.h"
 
 namespace {
 
@@ -12,13 +13,6 @@ bool IsSet(const char* name) {
   return value != nullptr && *value != '\0';
 }
 
-bool CompositorAnswers() {
-  if (!IsSet("WAYLAND_DISPLAY")) return false;
-  wl_display* display = wl_display_connect(nullptr);
-  if (display == nullptr) return false;
-  wl_display_disconnect(display);
-  return true;
-}
 
 bool XServerAnswers() {
   if (!IsSet("DISPLAY")) return false;
@@ -35,10 +29,18 @@ std::string ChooseQtPlatform(const SessionDisplays& displays) {
   return displays.x11Reachable ? "xcb" : "wayland";
 }
 
+int32_t WaylandSessionDpi(const SessionDisplays& displays) {
+  if (!displays.waylandReachable || displays.outputScale < 1) return 0;
+  return 96 * displays.outputScale;
+}
+
 SessionDisplays ReadSessionDisplays() {
   SessionDisplays displays;
   displays.platformRequested = IsSet("QT_QPA_PLATFORM");
-  displays.waylandReachable = CompositorAnswers();
+  if (const auto wayland = WaylandSession::Connect()) {
+    displays.waylandReachable = true;
+    displays.outputScale = wayland->PrimaryOutputScale();
+  }
   displays.x11Reachable = XServerAnswers();
   return displays;
 }

@@ -9,17 +9,25 @@
 // Wayland platform is the only one there is.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 struct SessionDisplays {
   bool platformRequested = false;  // QT_QPA_PLATFORM is set
   bool waylandReachable = false;   // WAYLAND_DISPLAY names a compositor that answers
   bool x11Reachable = false;       // DISPLAY names an X server that answers
+  int32_t outputScale = 1;         // the compositor's first output's scale
 };
 
 // The platform plugin to ask Qt for, or empty to leave the choice as it
 // stands (an X11 session, or an explicit request).
 std::string ChooseQtPlatform(const SessionDisplays& displays);
+
+// The pixels per inch Qt is to report for the session's screens, or 0 to
+// leave Qt's own value: in a Wayland session, 96 times the output's scale
+// (XWayland and Qt's Wayland platform otherwise report 96 whatever the
+// scale), so the program's own scaling sees the monitor's density.
+int32_t WaylandSessionDpi(const SessionDisplays& displays);
 
 // The session as the environment describes it, probed by connecting.
 SessionDisplays ReadSessionDisplays();

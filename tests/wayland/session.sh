@@ -32,6 +32,9 @@ wl_cleanup() {
 
 wl_session_begin() {
   trap wl_cleanup EXIT
+  # A command that fails outside a condition ends the test saying which.
+  set -o errtrace
+  trap 'wl_fail "line $LINENO failed: $BASH_COMMAND"' ERR
   trap 'exit 1' INT TERM HUP
   WL_TMP=$(mktemp -d /tmp/corvane-wayland.XXXXXX)
   chmod 755 "$WL_TMP"

@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # The whole program (on simulated devices) in a headless sway with XWayland
-# and a bar: the popup is a layer surface at the bottom-right corner of the
-# usable area with the desktop showing through its cut-away corners, the
+# and a bar, at output scale 1 or 2: the popup is a layer surface, its
+# 96-dpi layout times the scale, at the bottom-right corner of the
+# usable area with the window behind it showing through its cut-away corners, the
 # focused window keeps the focus, a full-screen window (Wayland-native or
 # X11) keeps popups away until it leaves full screen, and the tray item is
 # registered with swaybar's watcher.
-# Usage: sway_test.sh BUILD_DIR TEST_WINDOW
+# Usage: sway_test.sh BUILD_DIR TEST_WINDOW [OUTPUT_SCALE]
 set -euo pipefail
 build=$1
 test_window=$2
+scale=${3:-1}
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/session.sh"
 source "$here/program_driver.sh"
@@ -16,12 +18,11 @@ source "$here/program_driver.sh"
 wl_session_begin
 desktop=336699
 cat > "$WL_TMP/sway.config" <<CONFIG
-output HEADLESS-1 resolution 1920x1080 position 0 0 bg #$desktop solid_color
+output HEADLESS-1 resolution 1920x1080 position 0 0 scale $scale bg #$desktop solid_color
 xwayland enable
 default_border none
 bar {
   position bottom
-  status_command echo corvane
 }
 CONFIG
 chmod 644 "$WL_TMP/sway.config"
@@ -52,25 +53,30 @@ is_focused corvane-wl-game || wl_fail "the popup took the focus (now on '$(focus
 wl_as_user grim "$WL_TMP/popup.png"
 [[ -z "${CORVANE_KEEP_SCREENSHOT:-}" ]] || cp "$WL_TMP/popup.png" "$CORVANE_KEEP_SCREENSHOT"
 
-# The usable area: the output less the bar's exclusive zone.
+# The usable area (in the output's logical units): the output less the
+# bar's exclusive zone. The screenshot is in device pixels: the popup is its
+# 96-dpi layout times the scale, one logical pixel in from the usable area's
+# right and bottom edges.
 read -r ux uy uw uh < <(swaymsg -t get_workspaces -r | jq -r '.[0].rect | "\(.x) \(.y) \(.width) \(.height)"')
-((uh < 1080)) || wl_fail "the bar takes no room (usable height $uh)"
-right=$((ux + uw - 1))   # one pixel in from the usable area's right edge
-bottom=$((uy + uh - 1))  # and from its bottom edge
-left=$((right - 247))
-top=$((bottom - 136))
+((uh < 1080 / scale)) || wl_fail "the bar takes no room (usable height $uh)"
+right=$(((ux + uw - 1) * scale))
+bottom=$(((uy + uh - 1) * scale))
+left=$((right - 247 * scale))
+top=$((bottom - 136 * scale))
+middle_x=$((left + 123 * scale))
+middle_y=$((top + 68 * scale))
 edge=464e5e              # the background picture's opaque border
 behind=20a040            # the tiled test window fills the usable area
 shot=$WL_TMP/popup.png
-wl_expect_pixel "$shot" $((left + 123)) $((top + 68)) "!$behind" "the popup's middle"
+wl_expect_pixel "$shot" "$middle_x" "$middle_y" "!$behind" "the popup's middle"
 wl_expect_pixel "$shot" "$left" "$top" "$behind" "the popup's cut-away top-left corner"
 wl_expect_pixel "$shot" $((right - 1)) $((bottom - 1)) "$behind" "the popup's cut-away bottom-right corner"
-wl_expect_pixel "$shot" "$left" $((top + 68)) "$edge" "the popup's left edge"
-wl_expect_pixel "$shot" $((left - 1)) $((top + 68)) "$behind" "left of the popup"
-wl_expect_pixel "$shot" $((right - 1)) $((top + 68)) "$edge" "the popup's right edge"
-wl_expect_pixel "$shot" "$right" $((top + 68)) "$behind" "the one-pixel margin on the right"
-wl_expect_pixel "$shot" $((left + 123)) $((bottom - 1)) "$edge" "the popup's bottom edge"
-wl_expect_pixel "$shot" $((left + 123)) "$bottom" "$behind" "the one-pixel margin below"
+wl_expect_pixel "$shot" "$left" "$middle_y" "$edge" "the popup's left edge"
+wl_expect_pixel "$shot" $((left - 1)) "$middle_y" "$behind" "left of the popup"
+wl_expect_pixel "$shot" $((right - 1)) "$middle_y" "$edge" "the popup's right edge"
+wl_expect_pixel "$shot" "$right" "$middle_y" "$behind" "the one-pixel margin on the right"
+wl_expect_pixel "$shot" "$middle_x" $((bottom - 1)) "$edge" "the popup's bottom edge"
+wl_expect_pixel "$shot" "$middle_x" "$bottom" "$behind" "the one-pixel margin below"
 
 # A Wayland-native window in full screen keeps popups away; leaving full
 # screen lets the next one through.
@@ -101,7 +107,7 @@ registered_items() {
     string:org.kde.StatusNotifierWatcher string:RegisteredStatusNotifierItems | sed -n 's/^ *string "\(.*\)"$/\1/p'
 }
 wl_wait_for "the tray item's registration" 10 test -n "$(registered_items)"
-item=$(registered_items | head -n 1)
+item=$(registered_items | sed -n 1p)
 item_service=${item%%/*}
 item_path=/${item#*/}
 menu_path=$(bus_call --dest="$item_service" "$item_path" org.freedesktop.DBus.Properties.Get \
@@ -118,7 +124,7 @@ expect_captions() {
   done
 }
 expect_captions Close "Start at login" Language English 简体中文 繁體中文
-chinese=$(menu_layout | awk '$1 == "int32" { id = $2 } /string "简体中文"/ { print id; exit }')
+chinese=$(menu_layout | awk '$1 == "int32" { id = $2 } /string "简体中文"/ && !found { print id; found = 1 }')
 bus_call --dest="$item_service" "$menu_path" com.canonical.dbusmenu.Event \
   int32:"$chinese" string:clicked variant:int32:0 uint32:0 >/dev/null
 menu_has() { grep -q "string \"$1\"" <<<"$(menu_layout)"; }
