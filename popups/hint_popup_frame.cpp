@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "platform/session/executable_folder.h"
+#include "platform/session/x11_compositing.h"
 #include "platform/wayland/layer_popup_surface.h"
 #include "platform/wayland/wayland_session.h"
 #include "popups/popup_outline.h"
@@ -30,6 +31,11 @@ namespace {
 constexpr const char* kTitleFace = "Tahoma";
 // The layer surfaces' name for compositor rules.
 constexpr const char* kLayerScope = "corvane-notification";
+
+bool X11WindowsAreBlended() {
+  auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+  return x11 != nullptr && X11CompositingManagerRuns(x11->connection(), 0);
+}
 
 void SetUpLabel(QLabel* label, const QRect& bounds) {
   label->setGeometry(bounds);
@@ -61,6 +67,10 @@ HintPopupFrame::HintPopupFrame(const HintPopupConstants& constants, std::string 
   if (WaylandSession* wayland = SharedWaylandSession(); wayland != nullptr && wayland->LayerShell()) {
     m_LayerSurface = std::make_unique<LayerPopupSurface>(*wayland, kLayerScope);
     setAttribute(Qt::WA_DontShowOnScreen);
+  } else if (X11WindowsAreBlended()) {
+    // Before the native window exists: the alpha channel is chosen with it.
+    m_Translucent = true;
+    setAttribute(Qt::WA_TranslucentBackground);
   }
 
   QPalette colours = palette();
@@ -202,7 +212,18 @@ void HintPopupFrame::BuildShapeOnce() {
   if (background.empty()) return;
   const QString path = QString::fromStdString(background);
   SetWindowShapeFromImage(this, *im_BackgroundImage, path);
-  if (m_LayerSurface) m_OutlineAlpha = PopupOutlineAlpha(path, size(), mask());
+  if (m_LayerSurface || m_Translucent) UseOutlineAlpha(path);
+}
+
+// The shape stays as the input region; what shows is the picture's own
+// transparency, smooth at the rounded corners.
+void HintPopupFrame::UseOutlineAlpha(const QString& backgroundPath) {
+  m_OutlineAlpha = PopupOutlineAlpha(backgroundPath, size(), mask());
+  if (!m_Translucent) return;
+  // The window's own background would fill the cut-away corners.
+  setAutoFillBackground(false);
+  const QImage opaque = im_BackgroundImage->RenderPixels();
+  im_BackgroundImage->SetPicture(ApplyOutline(opaque, m_OutlineAlpha.copy(im_BackgroundImage->geometry())));
 }
 
 void HintPopupFrame::tm_FireKetHintTimer() {

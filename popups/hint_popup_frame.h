@@ -94,6 +94,7 @@ class HintPopupFrame : public QWidget {
   void tm_FireKetHintTimer();
   void TraceShow() const;
   void PresentOnLayer();
+  void UseOutlineAlpha(const QString& backgroundPath);
 
   const HintPopupConstants m_Constants;
   QLabel* m_TitleLabel = nullptr;
@@ -110,5 +111,8 @@ class HintPopupFrame : public QWidget {
   // maps a window and is drawn into the surface at each show, with its
   // outline as per-pixel transparency.
   std::unique_ptr<LayerPopupSurface> m_LayerSurface;
+  // On X11 with a compositing manager the window has an alpha channel and
+  // the background element shows the picture's own transparency.
+  bool m_Translucent = false;
   QImage m_OutlineAlpha;
 };

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The whole program (on simulated devices) in a headless mutter (GNOME's
 # compositor, no layer surfaces): it runs on XWayland, where mutter places
-# the popup at the bottom-right corner as asked; the focused window keeps the
+# the popup at the bottom-right corner as asked, as a window with an alpha
+# channel for its outline; the focused window keeps the
 # focus; an X11 window in full screen keeps popups away until it leaves full
 # screen. mutter offers no screenshots here, so the popup's place is read
 # from its window geometry.
@@ -46,6 +47,10 @@ y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$geometry")
 w=$(sed -n 's/.*Width: *//p' <<<"$geometry")
 h=$(sed -n 's/.*Height: *//p' <<<"$geometry")
 [[ "$x $y $w $h" == "1672 943 247 136" ]] || wl_fail "the popup is at $x,$y size ${w}x$h"
+# mutter blends X11 windows: the outline is the picture's own transparency,
+# in a window with an alpha channel.
+depth=$(sed -n 's/.*Depth: *//p' <<<"$geometry")
+[[ "$depth" == 32 ]] || wl_fail "the popup's window has depth $depth, not 32 (ARGB)"
 
 # An X11 window in full screen keeps popups away; leaving full screen lets
 # the next one through.
