@@ -34,4 +34,25 @@ INSTANTIATE_TEST_SUITE_P(
         ChoiceCase{"NoDisplay", {false, false, false}, ""}),
     [](const testing::TestParamInfo<ChoiceCase>& info) { return std::string(info.param.name); });
 
+struct DpiCase {
+  const char* name;
+  SessionDisplays displays;
+  int32_t expected;
+};
+
+class SessionDpi : public testing::TestWithParam<DpiCase> {};
+
+TEST_P(SessionDpi, IsTheOutputScaleTimes96OnWaylandOnly) {
+  EXPECT_EQ(WaylandSessionDpi(GetParam().displays), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sessions, SessionDpi,
+    testing::Values(DpiCase{"X11SessionKeepsQtsValue", {false, false, true, 2}, 0},
+                    DpiCase{"WaylandScale1", {false, true, true, 1}, 96},
+                    DpiCase{"WaylandScale2", {false, true, true, 2}, 192},
+                    DpiCase{"WaylandScale3WithoutXWayland", {false, true, false, 3}, 288},
+                    DpiCase{"NonsenseScaleKeepsQtsValue", {false, true, true, 0}, 0}),
+    [](const testing::TestParamInfo<DpiCase>& info) { return std::string(info.param.name); });
+
 }  // namespace
