@@ -10,22 +10,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../tests/wayland/session.sh"
 
 wl_session_begin
-cat > "$WL_TMP/sway.config" <<CONFIG
-output HEADLESS-1 resolution 1920x1080
-xwayland enable
-bar {
-  position bottom
-}
-CONFIG
-chmod 644 "$WL_TMP/sway.config"
-WL_ENV=(WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1)
-wl_start sway -c "$WL_TMP/sway.config"
-wl_wait_for "sway's IPC socket" 15 compgen -G "$WL_RUNTIME/sway-ipc.*.sock"
-socket=$(basename "$(compgen -G "$WL_RUNTIME/wayland-*.lock")" .lock)
-WL_ENV=(WAYLAND_DISPLAY="$socket" SWAYSOCK="$(compgen -G "$WL_RUNTIME/sway-ipc.*.sock")")
-wl_as_user swaymsg exec "printenv DISPLAY > $WL_TMP/display" >/dev/null
-wl_wait_for "XWayland's display name" 10 test -s "$WL_TMP/display"
-WL_ENV+=(DISPLAY="$(cat "$WL_TMP/display")")
+wl_start_sway ""
 
 wl_start "$build/bin/corvane-notification"
 program=$WL_LAST_PID

@@ -28,11 +28,9 @@ kwin_log=$WL_TMP/kwin.log
 WL_ENV=(QT_QPA_PLATFORM=offscreen)
 wl_start sh -c "exec '$WL_TMP/kwin_wayland' --virtual --xwayland --width 1920 --height 1080 2> '$kwin_log'"
 kwin_pid=$WL_LAST_PID
-wl_wait_for "KWin's socket" 20 compgen -G "$WL_RUNTIME/wayland-*.lock"
-socket=$(basename "$(compgen -G "$WL_RUNTIME/wayland-*.lock")" .lock)
-xwayland_display() { tr '\0' '\n' < "/proc/$(pgrep -P "$kwin_pid" -x Xwayland)/cmdline" | grep '^:'; }
-wl_wait_for "KWin's XWayland" 20 xwayland_display
-WL_ENV=(WAYLAND_DISPLAY="$socket" DISPLAY="$(xwayland_display)")
+wl_compositor_socket KWin
+wl_wait_for "KWin's XWayland" 20 wl_xwayland_display "$kwin_pid"
+WL_ENV=(WAYLAND_DISPLAY="$WL_SOCKET" DISPLAY="$(wl_xwayland_display "$kwin_pid")")
 
 # kwin_run JS: runs a KWin script; its print() lines go to KWin's log.
 script_number=0

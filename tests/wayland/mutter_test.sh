@@ -17,13 +17,11 @@ source "$here/program_driver.sh"
 wl_session_begin
 wl_start mutter --headless --wayland --virtual-monitor 1920x1080
 mutter_pid=$WL_LAST_PID
-wl_wait_for "mutter's socket" 15 compgen -G "$WL_RUNTIME/wayland-*.lock"
-socket=$(basename "$(compgen -G "$WL_RUNTIME/wayland-*.lock")" .lock)
-# XWayland's display and the authority file mutter wrote for it.
-xwayland_display() { tr '\0' '\n' < "/proc/$(pgrep -P "$mutter_pid" -x Xwayland)/cmdline" | grep '^:'; }
-wl_wait_for "mutter's XWayland" 15 xwayland_display
+wl_compositor_socket mutter
+wl_wait_for "mutter's XWayland" 15 wl_xwayland_display "$mutter_pid"
+# The authority file mutter wrote for its XWayland.
 wl_wait_for "XWayland's authority file" 15 compgen -G "$WL_RUNTIME/.mutter-Xwaylandauth.*"
-WL_ENV=(WAYLAND_DISPLAY="$socket" DISPLAY="$(xwayland_display)"
+WL_ENV=(WAYLAND_DISPLAY="$WL_SOCKET" DISPLAY="$(wl_xwayland_display "$mutter_pid")"
         XAUTHORITY="$(compgen -G "$WL_RUNTIME/.mutter-Xwaylandauth.*")")
 wl_wait_for "XWayland's answer" 15 wl_as_user xdpyinfo
 

@@ -103,3 +103,40 @@ wl_expect_pixel() {
     [[ "$actual" == "$4" ]] || wl_fail "$5: pixel ($2,$3) is $actual, expected $4"
   fi
 }
+
+# wl_compositor_socket WHAT: waits for the compositor's socket in the
+# runtime folder and sets WL_SOCKET to its name.
+wl_compositor_socket() {
+  wl_wait_for "$1's socket" 20 compgen -G "$WL_RUNTIME/wayland-*.lock"
+  WL_SOCKET=$(basename "$(compgen -G "$WL_RUNTIME/wayland-*.lock")" .lock)
+}
+
+# wl_xwayland_display PID: the display of the XWayland that process PID
+# started (fails while there is none).
+wl_xwayland_display() {
+  tr '\0' '\n' < "/proc/$(pgrep -P "$1" -x Xwayland)/cmdline" | grep '^:'
+}
+
+# wl_start_sway OUTPUT_SETTINGS [CONFIG_LINES]: a headless sway with
+# XWayland and a bar at the bottom, its one output 1920x1080 with the given
+# settings; WL_ENV then names its socket, its IPC socket and XWayland.
+wl_start_sway() {
+  cat > "$WL_TMP/sway.config" <<CONFIG
+output HEADLESS-1 resolution 1920x1080 $1
+xwayland enable
+${2:-}
+bar {
+  position bottom
+}
+CONFIG
+  chmod 644 "$WL_TMP/sway.config"
+  WL_ENV=(WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1)
+  wl_start sway -c "$WL_TMP/sway.config"
+  wl_compositor_socket sway
+  wl_wait_for "sway's IPC socket" 15 compgen -G "$WL_RUNTIME/sway-ipc.*.sock"
+  WL_ENV=(WAYLAND_DISPLAY="$WL_SOCKET" SWAYSOCK="$(compgen -G "$WL_RUNTIME/sway-ipc.*.sock")")
+  # XWayland's display, as sway hands it to what it starts.
+  wl_as_user swaymsg exec "printenv DISPLAY > $WL_TMP/display" >/dev/null
+  wl_wait_for "XWayland's display name" 10 test -s "$WL_TMP/display"
+  WL_ENV+=(DISPLAY="$(cat "$WL_TMP/display")")
+}

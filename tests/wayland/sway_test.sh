@@ -17,27 +17,8 @@ source "$here/program_driver.sh"
 
 wl_session_begin
 desktop=336699
-cat > "$WL_TMP/sway.config" <<CONFIG
-output HEADLESS-1 resolution 1920x1080 position 0 0 scale $scale bg #$desktop solid_color
-xwayland enable
-default_border none
-bar {
-  position bottom
-}
-CONFIG
-chmod 644 "$WL_TMP/sway.config"
-
-WL_ENV=(WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1)
-wl_start sway -c "$WL_TMP/sway.config"
-wl_wait_for "sway's socket" 15 compgen -G "$WL_RUNTIME/wayland-*.lock"
-wl_wait_for "sway's IPC socket" 15 compgen -G "$WL_RUNTIME/sway-ipc.*.sock"
-socket=$(basename "$(compgen -G "$WL_RUNTIME/wayland-*.lock")" .lock)
-WL_ENV=(WAYLAND_DISPLAY="$socket" SWAYSOCK="$(compgen -G "$WL_RUNTIME/sway-ipc.*.sock")")
+wl_start_sway "position 0 0 scale $scale bg #$desktop solid_color" "default_border none"
 swaymsg() { wl_as_user swaymsg "$@"; }
-# XWayland's display, as sway hands it to what it starts.
-swaymsg exec "printenv DISPLAY > $WL_TMP/display" >/dev/null
-wl_wait_for "XWayland's display name" 10 test -s "$WL_TMP/display"
-WL_ENV+=(DISPLAY="$(cat "$WL_TMP/display")")
 
 focused_name() { swaymsg -t get_tree -r | jq -r '.. | objects | select(.focused? == true) | .name'; }
 is_focused() { [[ "$(focused_name)" == "$1" ]]; }
