@@ -5,10 +5,11 @@
 # through KWin's window management, X11 through XWayland) keeps popups away
 # until it leaves full screen. KWin's screenshots are reserved to its own
 # clients, so places and states are read through a KWin script.
-# Usage: kwin_test.sh BUILD_DIR TEST_WINDOW
+# Usage: kwin_test.sh BUILD_DIR TEST_WINDOW TRAY_WATCHER
 set -euo pipefail
 build=$1
 test_window=$2
+tray_watcher=$3
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/session.sh"
 source "$here/program_driver.sh"
@@ -59,6 +60,8 @@ set_full_screen() {
 
 wl_start env QT_QPA_PLATFORM=wayland "$test_window" corvane-wl-game
 wl_wait_for "the Wayland test window's focus" 15 is_active corvane-wl-game
+# The desktop's tray host does not run here: a watcher of the test's own.
+program_start_tray_watcher "$tray_watcher"
 
 program_start "$build"
 program_expect_popup 0
@@ -84,4 +87,6 @@ program_wait_full_screen 0
 program_expect_popup 4
 is_active corvane-x11-game || wl_fail "the popup took the focus from the X11 window"
 
-echo "kwin: popup placed as a layer surface, focus kept, full-screen windows respected"
+program_check_tray
+
+echo "kwin: popup placed as a layer surface, focus kept, full-screen windows respected, tray item registered"

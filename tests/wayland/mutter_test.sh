@@ -6,10 +6,11 @@
 # focus; an X11 window in full screen keeps popups away until it leaves full
 # screen. mutter offers no screenshots here, so the popup's place is read
 # from its window geometry.
-# Usage: mutter_test.sh BUILD_DIR TEST_WINDOW
+# Usage: mutter_test.sh BUILD_DIR TEST_WINDOW TRAY_WATCHER
 set -euo pipefail
 build=$1
 test_window=$2
+tray_watcher=$3
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/session.sh"
 source "$here/program_driver.sh"
@@ -30,6 +31,8 @@ is_active() { [[ "$(active_name)" == "$1" ]]; }
 
 wl_start env QT_QPA_PLATFORM=xcb "$test_window" corvane-x11-game
 wl_wait_for "the X11 test window's focus" 15 is_active corvane-x11-game
+# The desktop's tray host does not run here: a watcher of the test's own.
+program_start_tray_watcher "$tray_watcher"
 
 program_start "$build"
 program_expect_popup 0
@@ -60,4 +63,6 @@ program_wait_full_screen 0
 program_expect_popup 2
 is_active corvane-x11-game || wl_fail "the popup took the focus from the X11 window"
 
-echo "mutter: popup placed through XWayland, focus kept, full-screen X11 window respected"
+program_check_tray
+
+echo "mutter: popup placed through XWayland, focus kept, full-screen X11 window respected, tray item registered"

@@ -79,37 +79,6 @@ program_wait_full_screen 0
 program_expect_popup 4
 is_focused corvane-x11-game || wl_fail "the popup took the focus from the X11 window"
 
-# The tray: swaybar's watcher lists the program's item, whose menu carries
-# the captions of the current language; choosing another language through
-# the menu recaptions it.
-bus_call() { wl_as_user dbus-send --session --print-reply "$@"; }
-registered_items() {
-  bus_call --dest=org.kde.StatusNotifierWatcher /StatusNotifierWatcher org.freedesktop.DBus.Properties.Get \
-    string:org.kde.StatusNotifierWatcher string:RegisteredStatusNotifierItems | sed -n 's/^ *string "\(.*\)"$/\1/p'
-}
-wl_wait_for "the tray item's registration" 10 test -n "$(registered_items)"
-item=$(registered_items | sed -n 1p)
-item_service=${item%%/*}
-item_path=/${item#*/}
-menu_path=$(bus_call --dest="$item_service" "$item_path" org.freedesktop.DBus.Properties.Get \
-  string:org.kde.StatusNotifierItem string:Menu | sed -n 's/.*object path "\(.*\)"$/\1/p')
-[[ -n "$menu_path" ]] || wl_fail "the tray item exports no menu"
-menu_layout() {
-  bus_call --dest="$item_service" "$menu_path" com.canonical.dbusmenu.GetLayout int32:0 int32:-1 array:string:
-}
-expect_captions() {
-  local layout caption
-  layout=$(menu_layout)
-  for caption in "$@"; do
-    grep -q "string \"$caption\"" <<<"$layout" || wl_fail "the tray menu has no '$caption'"
-  done
-}
-expect_captions Close "Start at login" Language English 简体中文 繁體中文
-chinese=$(menu_layout | awk '$1 == "int32" { id = $2 } /string "简体中文"/ && !found { print id; found = 1 }')
-bus_call --dest="$item_service" "$menu_path" com.canonical.dbusmenu.Event \
-  int32:"$chinese" string:clicked variant:int32:0 uint32:0 >/dev/null
-menu_has() { grep -q "string \"$1\"" <<<"$(menu_layout)"; }
-wl_wait_for "the Simplified Chinese captions" 5 menu_has 关闭
-expect_captions 关闭 开机启动 语言
-
+# The tray, through swaybar's watcher.
+program_check_tray
 echo "sway: popup placed and cut, focus kept, full-screen windows respected, tray item registered"
