@@ -2,12 +2,15 @@
 
 #include <wayland-client.h>
 
+#include <cmath>
+
 #include "layer-shell-client.h"
+#include "viewporter-client.h"
 #include "platform/wayland/wayland_session.h"
 
 namespace {
 
-int32_t CeilDiv(int32_t value, int32_t divisor) { return (value + divisor - 1) / divisor; }
+bool IsWhole(double scale) { return scale == std::floor(scale); }
 
 }  // namespace
 
@@ -27,8 +30,17 @@ bool LayerPopupSurface::Create(int32_t width, int32_t height, int32_t margin) {
       m_Session.LayerShell(), m_Surface, nullptr, ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY,
       m_NameSpace.c_str());
   zwlr_layer_surface_v1_add_listener(m_LayerSurface, &listener, this);
-  m_SurfaceWidth = CeilDiv(width, m_Scale);
-  m_SurfaceHeight = CeilDiv(height, m_Scale);
+  // Buffer pixels over the scale; a whole scale is the buffer's own, a
+  // fraction needs the viewporter (without it the compositor scales by the
+  // whole scale above).
+  const bool fractional = !IsWhole(m_Scale) && m_Session.Viewporter() != nullptr;
+  const double divisor = fractional ? m_Scale : std::ceil(m_Scale);
+  m_SurfaceWidth = static_cast<int32_t>(std::lround(width / divisor));
+  m_SurfaceHeight = static_cast<int32_t>(std::lround(height / divisor));
+  if (fractional) {
+    m_Viewport = wp_viewporter_get_viewport(m_Session.Viewporter(), m_Surface);
+    wp_viewport_set_destination(m_Viewport, m_SurfaceWidth, m_SurfaceHeight);
+  }
   zwlr_layer_surface_v1_set_size(m_LayerSurface, static_cast<uint32_t>(m_SurfaceWidth),
                                  static_cast<uint32_t>(m_SurfaceHeight));
   zwlr_layer_surface_v1_set_anchor(
@@ -51,6 +63,8 @@ bool LayerPopupSurface::Create(int32_t width, int32_t height, int32_t margin) {
 }
 
 void LayerPopupSurface::Destroy() {
+  if (m_Viewport != nullptr) wp_viewport_destroy(m_Viewport);
+  m_Viewport = nullptr;
   if (m_LayerSurface != nullptr) zwlr_layer_surface_v1_destroy(m_LayerSurface);
   if (m_Surface != nullptr) wl_surface_destroy(m_Surface);
   m_LayerSurface = nullptr;
@@ -63,7 +77,7 @@ void LayerPopupSurface::Destroy() {
 
 bool LayerPopupSurface::Show(const uint8_t* pixels, int32_t width, int32_t height,
                              int32_t stride, int32_t margin) {
-  const int32_t scale = m_Session.PrimaryOutputScale();
+  const double scale = m_Session.PrimaryOutputScale();
   const bool sizeChanged = m_Buffer == nullptr || m_Buffer->Width() != width ||
                            m_Buffer->Height() != height || scale != m_Scale;
   if (m_Surface != nullptr && (sizeChanged || m_Closed)) Destroy();
@@ -72,7 +86,7 @@ bool LayerPopupSurface::Show(const uint8_t* pixels, int32_t width, int32_t heigh
   auto buffer = ShmBuffer::Create(m_Session.Shm(), width, height);
   if (buffer == nullptr) return false;
   buffer->Fill(pixels, stride);
-  wl_surface_set_buffer_scale(m_Surface, m_Scale);
+  wl_surface_set_buffer_scale(m_Surface, m_Viewport != nullptr ? 1 : static_cast<int32_t>(std::ceil(m_Scale)));
   wl_surface_attach(m_Surface, buffer->Buffer(), 0, 0);
   wl_surface_damage(m_Surface, 0, 0, m_SurfaceWidth, m_SurfaceHeight);
   buffer->MarkInUse();

@@ -13,6 +13,7 @@
 
 class WaylandSession;
 struct wl_surface;
+struct wp_viewport;
 struct zwlr_layer_surface_v1;
 
 class LayerPopupSurface {
@@ -31,8 +32,7 @@ class LayerPopupSurface {
   bool Show(const uint8_t* pixels, int32_t width, int32_t height, int32_t stride, int32_t margin);
   void Hide();
   bool IsShown() const { return m_Surface != nullptr; }
-  // The output scale the last Show divided by.
-  int32_t Scale() const { return m_Scale; }
+
 
  private:
   bool Create(int32_t width, int32_t height, int32_t margin);
@@ -50,7 +50,9 @@ class LayerPopupSurface {
   std::vector<std::unique_ptr<ShmBuffer>> m_Retired;
   bool m_Configured = false;
   bool m_Closed = false;
-  int32_t m_Scale = 1;
+  double m_Scale = 1.0;
+  // A fractional scale: the buffer is shown at the surface's size.
+  wp_viewport* m_Viewport = nullptr;
   int32_t m_SurfaceWidth = 0;
   int32_t m_SurfaceHeight = 0;
 };

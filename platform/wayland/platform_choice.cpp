@@ -2,6 +2,7 @@
 
 #include <xcb/xcb.h>
 
+#include <cmath>
 #include <cstdlib>
 
 #include "platform/wayland/wayland_session.h"
@@ -30,8 +31,8 @@ std::string ChooseQtPlatform(const SessionDisplays& displays) {
 }
 
 int32_t WaylandSessionDpi(const SessionDisplays& displays) {
-  if (!displays.waylandReachable || displays.outputScale < 1) return 0;
-  return 96 * displays.outputScale;
+  if (!displays.waylandReachable || !(displays.outputScale >= 0.5 && displays.outputScale <= 16)) return 0;
+  return static_cast<int32_t>(std::lround(96.0 * displays.outputScale));
 }
 
 SessionDisplays ReadSessionDisplays() {

@@ -16,7 +16,7 @@ struct SessionDisplays {
   bool platformRequested = false;  // QT_QPA_PLATFORM is set
   bool waylandReachable = false;   // WAYLAND_DISPLAY names a compositor that answers
   bool x11Reachable = false;       // DISPLAY names an X server that answers
-  int32_t outputScale = 1;         // the compositor's first output's scale
+  double outputScale = 1.0;        // the compositor's first output's scale
 };
 
 // The platform plugin to ask Qt for, or empty to leave the choice as it

@@ -4,10 +4,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
 #include "layer-shell-client.h"
+#include "viewporter-client.h"
+#include "xdg-output-client.h"
 
 namespace {
 
@@ -23,7 +26,12 @@ T* Bind(wl_registry* registry, uint32_t name, const wl_interface* interface, uin
 
 void OutputGeometry(void*, wl_output*, int32_t, int32_t, int32_t, int32_t, int32_t, const char*,
                     const char*, int32_t) {}
-void OutputMode(void*, wl_output*, uint32_t, int32_t, int32_t, int32_t) {}
+void OutputMode(void* data, wl_output*, uint32_t flags, int32_t width, int32_t height, int32_t) {
+  if ((flags & WL_OUTPUT_MODE_CURRENT) == 0) return;
+  auto* output = static_cast<WaylandSession::Output*>(data);
+  output->modeWidth = width;
+  output->modeHeight = height;
+}
 void OutputDone(void*, wl_output*) {}
 void OutputScale(void* data, wl_output*, int32_t factor) {
   static_cast<WaylandSession::Output*>(data)->scale = factor > 0 ? factor : 1;
@@ -31,6 +39,17 @@ void OutputScale(void* data, wl_output*, int32_t factor) {
 // name and description come from version 4 on, never to this binding.
 const wl_output_listener kOutputListener = {OutputGeometry, OutputMode, OutputDone, OutputScale,
                                            nullptr, nullptr};
+
+void XdgOutputPosition(void*, zxdg_output_v1*, int32_t, int32_t) {}
+void XdgOutputSize(void* data, zxdg_output_v1*, int32_t width, int32_t height) {
+  auto* output = static_cast<WaylandSession::Output*>(data);
+  output->logicalWidth = width;
+  output->logicalHeight = height;
+}
+void XdgOutputDone(void*, zxdg_output_v1*) {}
+void XdgOutputName(void*, zxdg_output_v1*, const char*) {}
+const zxdg_output_v1_listener kXdgOutputListener = {XdgOutputPosition, XdgOutputSize, XdgOutputDone,
+                                                    XdgOutputName, XdgOutputName};
 
 }  // namespace
 
@@ -43,8 +62,13 @@ std::unique_ptr<WaylandSession> WaylandSession::Connect() {
   wl_display* display = wl_display_connect(nullptr);
   if (display == nullptr) return nullptr;
   std::unique_ptr<WaylandSession> session(new WaylandSession(display));
-  // Globals first, then the events of what was bound (output scales).
+  // Globals first, then the events of what was bound (output scales and
+  // modes), then the logical sizes asked for once both were there.
   if (!session->Roundtrip() || !session->Roundtrip()) return nullptr;
+  if (session->m_XdgOutputs != nullptr) {
+    for (const auto& output : session->m_Outputs) session->DescribeOutput(*output);
+    if (!session->Roundtrip()) return nullptr;
+  }
   if (session->m_Compositor == nullptr || session->m_Shm == nullptr) return nullptr;
   return session;
 }
@@ -56,7 +80,12 @@ WaylandSession::WaylandSession(wl_display* display) : m_Display(display) {
 }
 
 WaylandSession::~WaylandSession() {
-  for (const auto& output : m_Outputs) wl_proxy_destroy(reinterpret_cast<wl_proxy*>(output->output));
+  for (const auto& output : m_Outputs) {
+    if (output->xdgOutput != nullptr) zxdg_output_v1_destroy(output->xdgOutput);
+    wl_proxy_destroy(reinterpret_cast<wl_proxy*>(output->output));
+  }
+  if (m_XdgOutputs != nullptr) zxdg_output_manager_v1_destroy(m_XdgOutputs);
+  if (m_Viewporter != nullptr) wp_viewporter_destroy(m_Viewporter);
   if (m_LayerShell != nullptr) zwlr_layer_shell_v1_destroy(m_LayerShell);
   if (m_Shm != nullptr) wl_shm_destroy(m_Shm);
   if (m_Compositor != nullptr) wl_compositor_destroy(m_Compositor);
@@ -77,10 +106,17 @@ void WaylandSession::OnGlobal(void* data, wl_registry* registry, uint32_t name,
     output->name = name;
     output->output = Bind<wl_output>(registry, name, &wl_output_interface, version, kOutputVersion);
     wl_output_add_listener(output->output, &kOutputListener, output.get());
+    if (self->m_XdgOutputs != nullptr) self->DescribeOutput(*output);
     self->m_Outputs.push_back(std::move(output));
   } else if (std::strcmp(interface, zwlr_layer_shell_v1_interface.name) == 0) {
     self->m_LayerShell =
         Bind<zwlr_layer_shell_v1>(registry, name, &zwlr_layer_shell_v1_interface, version, 1);
+  } else if (std::strcmp(interface, wp_viewporter_interface.name) == 0) {
+    self->m_Viewporter = Bind<wp_viewporter>(registry, name, &wp_viewporter_interface, version, 1);
+  } else if (std::strcmp(interface, zxdg_output_manager_v1_interface.name) == 0 && version >= 2) {
+    // Version 2 and later: logical sizes that account for fractional scales.
+    self->m_XdgOutputs = Bind<zxdg_output_manager_v1>(registry, name,
+                                                      &zxdg_output_manager_v1_interface, version, 2);
   } else if (std::strcmp(interface, "zwlr_foreign_toplevel_manager_v1") == 0) {
     self->m_ForeignToplevels = Global{name, version};
   } else if (std::strcmp(interface, "org_kde_plasma_window_management") == 0) {
@@ -94,6 +130,7 @@ void WaylandSession::OnGlobalRemove(void* data, wl_registry*, uint32_t name) {
   const auto gone = std::find_if(outputs.begin(), outputs.end(),
                                  [name](const auto& output) { return output->name == name; });
   if (gone == outputs.end()) return;
+  if ((*gone)->xdgOutput != nullptr) zxdg_output_v1_destroy((*gone)->xdgOutput);
   wl_proxy_destroy(reinterpret_cast<wl_proxy*>((*gone)->output));
   outputs.erase(gone);
 }
@@ -114,6 +151,27 @@ void WaylandSession::Flush() { wl_display_flush(m_Display); }
 
 bool WaylandSession::Roundtrip() { return wl_display_roundtrip(m_Display) >= 0; }
 
-int32_t WaylandSession::PrimaryOutputScale() const {
-  return m_Outputs.empty() ? 1 : m_Outputs.front()->scale;
+double OutputScale(int32_t modeWidth, int32_t modeHeight, int32_t logicalWidth,
+                   int32_t logicalHeight, int32_t integerScale) {
+  // The longer sides, so a rotated output compares like with like.
+  const int32_t mode = std::max(modeWidth, modeHeight);
+  const int32_t logical = std::max(logicalWidth, logicalHeight);
+  if (mode <= 0 || logical <= 0) return integerScale > 0 ? integerScale : 1;
+  const double scale = static_cast<double>(mode) / logical;
+  // A logical size rounded to whole pixels leaves a trace of a fraction.
+  const double nearest = std::round(scale);
+  return std::abs(scale - nearest) < 0.01 ? nearest : scale;
+}
+
+void WaylandSession::DescribeOutput(Output& output) {
+  if (output.xdgOutput != nullptr) return;
+  output.xdgOutput = zxdg_output_manager_v1_get_xdg_output(m_XdgOutputs, output.output);
+  zxdg_output_v1_add_listener(output.xdgOutput, &kXdgOutputListener, &output);
+}
+
+double WaylandSession::PrimaryOutputScale() const {
+  if (m_Outputs.empty()) return 1.0;
+  const Output& output = *m_Outputs.front();
+  return OutputScale(output.modeWidth, output.modeHeight, output.logicalWidth,
+                     output.logicalHeight, output.scale);
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The whole program (on simulated devices) in a headless sway with XWayland
-# and a bar, at output scale 1 or 2: the popup is a layer surface, its
+# and a bar, at output scale 1, 2 or 1.5: the popup is a layer surface, its
 # 96-dpi layout times the scale, at the bottom-right corner of the
 # usable area with the window behind it showing through its cut-away corners, the
 # focused window keeps the focus, a full-screen window (Wayland-native or
@@ -36,28 +36,40 @@ wl_as_user grim "$WL_TMP/popup.png"
 
 # The usable area (in the output's logical units): the output less the
 # bar's exclusive zone. The screenshot is in device pixels: the popup is its
-# 96-dpi layout times the scale, one logical pixel in from the usable area's
-# right and bottom edges.
+# 96-dpi layout times the scale (its picture truncated to whole pixels), one
+# logical pixel in from the usable area's right and bottom edges.
 read -r ux uy uw uh < <(swaymsg -t get_workspaces -r | jq -r '.[0].rect | "\(.x) \(.y) \(.width) \(.height)"')
-((uh < 1080 / scale)) || wl_fail "the bar takes no room (usable height $uh)"
-right=$(((ux + uw - 1) * scale))
-bottom=$(((uy + uh - 1) * scale))
-left=$((right - 247 * scale))
-top=$((bottom - 136 * scale))
-middle_x=$((left + 123 * scale))
-middle_y=$((top + 68 * scale))
+# left and top: the popup's first device pixels; right and bottom: the
+# first wholly past it. The surface is the picture's size over the scale, in
+# whole logical pixels.
+read -r width height left top right bottom < <(awk -v s="$scale" -v ux="$ux" -v uy="$uy" -v uw="$uw" -v uh="$uh" '
+  function up(x) { return x == int(x) ? x : int(x) + 1 }
+  BEGIN {
+    w = int(247 * s); h = int(136 * s)
+    lw = int(w / s + 0.5); lh = int(h / s + 0.5)
+    print w, h, int((ux + uw - 1 - lw) * s), int((uy + uh - 1 - lh) * s),
+          up((ux + uw - 1) * s), up((uy + uh - 1) * s)
+  }')
+((bottom < 1079)) || wl_fail "the bar takes no room (usable height $uh)"
+grep -q "^popup LTKeyHint show .* w=$width h=$height " "$PROGRAM_TRACE" ||
+  wl_fail "the popup was not drawn ${width}x$height at scale $scale"
+middle_x=$((left + width / 2))
+middle_y=$((top + height / 2))
 edge=464e5e              # the background picture's opaque border
 behind=20a040            # the tiled test window fills the usable area
 shot=$WL_TMP/popup.png
 wl_expect_pixel "$shot" "$middle_x" "$middle_y" "!$behind" "the popup's middle"
 wl_expect_pixel "$shot" "$left" "$top" "$behind" "the popup's cut-away top-left corner"
 wl_expect_pixel "$shot" $((right - 1)) $((bottom - 1)) "$behind" "the popup's cut-away bottom-right corner"
-wl_expect_pixel "$shot" "$left" "$middle_y" "$edge" "the popup's left edge"
 wl_expect_pixel "$shot" $((left - 1)) "$middle_y" "$behind" "left of the popup"
-wl_expect_pixel "$shot" $((right - 1)) "$middle_y" "$edge" "the popup's right edge"
 wl_expect_pixel "$shot" "$right" "$middle_y" "$behind" "the one-pixel margin on the right"
-wl_expect_pixel "$shot" "$middle_x" $((bottom - 1)) "$edge" "the popup's bottom edge"
 wl_expect_pixel "$shot" "$middle_x" "$bottom" "$behind" "the one-pixel margin below"
+# At a whole scale the edges fall on whole pixels.
+if [[ "$scale" != *.* ]]; then
+  wl_expect_pixel "$shot" "$left" "$middle_y" "$edge" "the popup's left edge"
+  wl_expect_pixel "$shot" $((right - 1)) "$middle_y" "$edge" "the popup's right edge"
+  wl_expect_pixel "$shot" "$middle_x" $((bottom - 1)) "$edge" "the popup's bottom edge"
+fi
 
 # A Wayland-native window in full screen keeps popups away; leaving full
 # screen lets the next one through.
