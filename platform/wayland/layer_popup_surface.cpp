@@ -26,8 +26,9 @@ bool LayerPopupSurface::Create(int32_t width, int32_t height, int32_t margin) {
   wl_region* nothing = wl_compositor_create_region(m_Session.Compositor());
   wl_surface_set_input_region(m_Surface, nothing);
   wl_region_destroy(nothing);
+  // On the output whose scale the popup was drawn for.
   m_LayerSurface = zwlr_layer_shell_v1_get_layer_surface(
-      m_Session.LayerShell(), m_Surface, nullptr, ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY,
+      m_Session.LayerShell(), m_Surface, m_Session.PrimaryOutput(), ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY,
       m_NameSpace.c_str());
   zwlr_layer_surface_v1_add_listener(m_LayerSurface, &listener, this);
   // Buffer pixels over the scale; a whole scale is the buffer's own, a
