@@ -6,11 +6,14 @@
 # focused window keeps the focus, a full-screen window (Wayland-native or
 # X11) keeps popups away until it leaves full screen, and the tray item is
 # registered with swaybar's watcher.
-# Usage: sway_test.sh BUILD_DIR TEST_WINDOW [OUTPUT_SCALE]
+# With a fourth argument the program is started on that Qt platform, as a
+# session without XWayland (or a user's QT_QPA_PLATFORM) would have it.
+# Usage: sway_test.sh BUILD_DIR TEST_WINDOW [OUTPUT_SCALE [QT_PLATFORM]]
 set -euo pipefail
 build=$1
 test_window=$2
 scale=${3:-1}
+platform=${4:-}
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/session.sh"
 source "$here/program_driver.sh"
@@ -27,8 +30,9 @@ is_focused() { [[ "$(focused_name)" == "$1" ]]; }
 wl_start env QT_QPA_PLATFORM=wayland "$test_window" corvane-wl-game
 wl_wait_for "the Wayland test window's focus" 15 is_focused corvane-wl-game
 
-# No platform named: the program picks one by itself.
-program_start "$build"
+# No platform named (unless the fourth argument names one): the program
+# picks one by itself.
+program_start "$build" ${platform:+QT_QPA_PLATFORM=$platform}
 program_expect_popup 0
 is_focused corvane-wl-game || wl_fail "the popup took the focus (now on '$(focused_name)')"
 wl_as_user grim "$WL_TMP/popup.png"
