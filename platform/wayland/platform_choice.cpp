@@ -26,8 +26,11 @@ bool XServerAnswers() {
 }  // namespace
 
 std::string ChooseQtPlatform(const SessionDisplays& displays) {
-  if (displays.platformRequested || !displays.waylandReachable) return {};
-  return displays.x11Reachable ? "xcb" : "wayland";
+  if (!displays.waylandReachable) return {};
+  if (displays.requestedPlatform.empty()) return displays.x11Reachable ? "xcb" : "wayland";
+  const bool waylandRequested = displays.requestedPlatform.rfind("wayland", 0) == 0;
+  if (waylandRequested && !displays.layerShell && displays.x11Reachable) return "xcb";
+  return {};
 }
 
 int32_t WaylandSessionDpi(const SessionDisplays& displays) {
@@ -37,10 +40,11 @@ int32_t WaylandSessionDpi(const SessionDisplays& displays) {
 
 SessionDisplays ReadSessionDisplays() {
   SessionDisplays displays;
-  displays.platformRequested = IsSet("QT_QPA_PLATFORM");
+  if (IsSet("QT_QPA_PLATFORM")) displays.requestedPlatform = std::getenv("QT_QPA_PLATFORM");
   if (const auto wayland = WaylandSession::Connect()) {
     displays.waylandReachable = true;
     displays.outputScale = wayland->PrimaryOutputScale();
+    displays.layerShell = wayland->LayerShell() != nullptr;
   }
   displays.x11Reachable = XServerAnswers();
   return displays;

@@ -6,11 +6,14 @@
 # focus; an X11 window in full screen keeps popups away until it leaves full
 # screen. mutter offers no screenshots here, so the popup's place is read
 # from its window geometry.
-# Usage: mutter_test.sh BUILD_DIR TEST_WINDOW TRAY_WATCHER
+# With a fourth argument the program is started with QT_QPA_PLATFORM set to
+# it, as a desktop-wide setting would have it.
+# Usage: mutter_test.sh BUILD_DIR TEST_WINDOW TRAY_WATCHER [QT_PLATFORM]
 set -euo pipefail
 build=$1
 test_window=$2
 tray_watcher=$3
+platform=${4:-}
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/session.sh"
 source "$here/program_driver.sh"
@@ -34,7 +37,7 @@ wl_wait_for "the X11 test window's focus" 15 is_active corvane-x11-game
 # The desktop's tray host does not run here: a watcher of the test's own.
 program_start_tray_watcher "$tray_watcher"
 
-program_start "$build"
+program_start "$build" ${platform:+QT_QPA_PLATFORM=$platform}
 program_expect_popup 0
 is_active corvane-x11-game || wl_fail "the popup took the focus (now on '$(active_name)')"
 

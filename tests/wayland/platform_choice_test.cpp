@@ -19,20 +19,29 @@ TEST_P(PlatformChoice, FollowsTheSession) {
   EXPECT_EQ(ChooseQtPlatform(GetParam().displays), GetParam().expected);
 }
 
+// {QT_QPA_PLATFORM, Wayland reachable, X11 reachable, scale, layer shell}
 INSTANTIATE_TEST_SUITE_P(
     Sessions, PlatformChoice,
     testing::Values(
         // An X11 session is left exactly as it was.
-        ChoiceCase{"X11Session", {false, false, true}, ""},
+        ChoiceCase{"X11Session", {"", false, true, 1, false}, ""},
         // Wayland with XWayland: X11, where games run and their full-screen
-        // state is read.
-        ChoiceCase{"WaylandWithXWayland", {false, true, true}, "xcb"},
-        ChoiceCase{"WaylandWithoutXWayland", {false, true, false}, "wayland"},
-        // An explicit request (the tests' offscreen platform) wins.
-        ChoiceCase{"RequestedInWayland", {true, true, true}, ""},
-        ChoiceCase{"RequestedWithoutDisplays", {true, false, false}, ""},
+        // state is read, whether or not popups are layer surfaces.
+        ChoiceCase{"WaylandWithXWayland", {"", true, true, 1, true}, "xcb"},
+        ChoiceCase{"GnomeWithXWayland", {"", true, true, 1, false}, "xcb"},
+        ChoiceCase{"WaylandWithoutXWayland", {"", true, false, 1, true}, "wayland"},
+        // An explicit request stands (the tests' offscreen platform) ...
+        ChoiceCase{"OffscreenRequestedInWayland", {"offscreen", true, true, 1, false}, ""},
+        ChoiceCase{"XcbRequested", {"xcb", true, true, 1, true}, ""},
+        ChoiceCase{"RequestedWithoutDisplays", {"wayland", false, false, 1, false}, ""},
+        ChoiceCase{"WaylandRequestedWithLayerShell", {"wayland", true, true, 1, true}, ""},
+        // ... but Qt's Wayland platform cannot place popups without layer
+        // surfaces: X11 where there is one.
+        ChoiceCase{"WaylandRequestedOnGnome", {"wayland", true, true, 1, false}, "xcb"},
+        ChoiceCase{"WaylandEglRequestedOnGnome", {"wayland-egl", true, true, 1, false}, "xcb"},
+        ChoiceCase{"WaylandRequestedOnGnomeWithoutXWayland", {"wayland", true, false, 1, false}, ""},
         // Nothing reachable: Qt's own choice, and the start-up check reports it.
-        ChoiceCase{"NoDisplay", {false, false, false}, ""}),
+        ChoiceCase{"NoDisplay", {"", false, false, 1, false}, ""}),
     [](const testing::TestParamInfo<ChoiceCase>& info) { return std::string(info.param.name); });
 
 struct DpiCase {
@@ -49,13 +58,13 @@ TEST_P(SessionDpi, IsTheOutputScaleTimes96OnWaylandOnly) {
 
 INSTANTIATE_TEST_SUITE_P(
     Sessions, SessionDpi,
-    testing::Values(DpiCase{"X11SessionKeepsQtsValue", {false, false, true, 2}, 0},
-                    DpiCase{"WaylandScale1", {false, true, true, 1}, 96},
-                    DpiCase{"WaylandScale2", {false, true, true, 2}, 192},
-                    DpiCase{"WaylandScale3WithoutXWayland", {false, true, false, 3}, 288},
-                    DpiCase{"FractionalScale1_5", {false, true, true, 1.5}, 144},
-                    DpiCase{"FractionalScale1_25", {false, true, true, 1.25}, 120},
-                    DpiCase{"NonsenseScaleKeepsQtsValue", {false, true, true, 0}, 0}),
+    testing::Values(DpiCase{"X11SessionKeepsQtsValue", {"", false, true, 2}, 0},
+                    DpiCase{"WaylandScale1", {"", true, true, 1}, 96},
+                    DpiCase{"WaylandScale2", {"", true, true, 2}, 192},
+                    DpiCase{"WaylandScale3WithoutXWayland", {"", true, false, 3}, 288},
+                    DpiCase{"FractionalScale1_5", {"", true, true, 1.5}, 144},
+                    DpiCase{"FractionalScale1_25", {"", true, true, 1.25}, 120},
+                    DpiCase{"NonsenseScaleKeepsQtsValue", {"", true, true, 0}, 0}),
     [](const testing::TestParamInfo<DpiCase>& info) { return std::string(info.param.name); });
 
 struct ScaleCase {
