@@ -5,11 +5,14 @@
 # through KWin's window management, X11 through XWayland) keeps popups away
 # until it leaves full screen. KWin's screenshots are reserved to its own
 # clients, so places and states are read through a KWin script.
-# Usage: kwin_test.sh BUILD_DIR TEST_WINDOW TRAY_WATCHER
+# With OUTPUT_SCALE the output is 1920x1080 logical pixels at that scale:
+# the popup keeps its logical place and size, drawn at the scale's density.
+# Usage: kwin_test.sh BUILD_DIR TEST_WINDOW TRAY_WATCHER [OUTPUT_SCALE]
 set -euo pipefail
 build=$1
 test_window=$2
 tray_watcher=$3
+scale=${4:-1}
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/session.sh"
 source "$here/program_driver.sh"
@@ -27,7 +30,7 @@ sed -e "s|^Exec=.*|Exec=$build/bin/corvane-simulator|" -e 's|^Name=.*|Name=Corva
 chown -R "${WL_USER:-$(id -u)}": "$WL_TMP/.local"
 kwin_log=$WL_TMP/kwin.log
 WL_ENV=(QT_QPA_PLATFORM=offscreen)
-wl_start sh -c "exec '$WL_TMP/kwin_wayland' --virtual --xwayland --width 1920 --height 1080 2> '$kwin_log'"
+wl_start sh -c "exec '$WL_TMP/kwin_wayland' --virtual --xwayland --width 1920 --height 1080 --scale $scale 2> '$kwin_log'"
 kwin_pid=$WL_LAST_PID
 wl_compositor_socket KWin
 wl_wait_for "KWin's XWayland" 20 wl_xwayland_display "$kwin_pid"
@@ -69,6 +72,9 @@ windows=$(kwin_windows)
 grep -q '^corvane-simulator||false|false|1672|943|247|136$' <<<"$windows" ||
   wl_fail "the popup is not an unfocused 247x136 surface at (1672,943): $windows"
 grep -q '^[^|]*|corvane-wl-game|true|' <<<"$windows" || wl_fail "the popup took the focus: $windows"
+read -r width height < <(awk -v s="$scale" 'BEGIN { print int(247 * s), int(136 * s) }')
+grep -q "^popup LTKeyHint show .* w=$width h=$height " "$PROGRAM_TRACE" ||
+  wl_fail "the popup was not drawn ${width}x$height at scale $scale"
 
 set_full_screen corvane-wl-game true
 program_wait_full_screen 1
