@@ -64,7 +64,8 @@ HintPopupFrame::HintPopupFrame(const HintPopupConstants& constants, std::string 
                  Qt::WindowDoesNotAcceptFocus);
   setAttribute(Qt::WA_ShowWithoutActivating);
   setFocusPolicy(Qt::NoFocus);
-  if (WaylandSession* wayland = SharedWaylandSession(); wayland != nullptr && wayland->LayerShell()) {
+  WaylandSession* wayland = SharedWaylandSession();
+  if (wayland != nullptr && wayland->LayerShell() != nullptr) {
     m_LayerSurface = std::make_unique<LayerPopupSurface>(*wayland, kLayerScope);
     setAttribute(Qt::WA_DontShowOnScreen);
   } else if (X11WindowsAreBlended()) {
@@ -223,7 +224,8 @@ void HintPopupFrame::UseOutlineAlpha(const QString& backgroundPath) {
   // The window's own background would fill the cut-away corners.
   setAutoFillBackground(false);
   const QImage opaque = im_BackgroundImage->RenderPixels();
-  im_BackgroundImage->SetPicture(ApplyOutline(opaque, m_OutlineAlpha.copy(im_BackgroundImage->geometry())));
+  const QImage alpha = m_OutlineAlpha.copy(im_BackgroundImage->geometry());
+  im_BackgroundImage->SetPicture(ApplyOutline(opaque, alpha));
 }
 
 void HintPopupFrame::tm_FireKetHintTimer() {

@@ -2,7 +2,6 @@
 
 #include <QImageReader>
 #include <QPainter>
-
 #include <algorithm>
 
 namespace {
@@ -45,8 +44,8 @@ QImage ApplyOutline(const QImage& rendered, const QImage& alpha) {
     for (int x = 0; x < result.width(); ++x) {
       const int a = (alphaRow != nullptr && x < width) ? alphaRow[x] : 0;
       const QRgb pixel = row[x];
-      row[x] = qRgba(std::min(qRed(pixel), a), std::min(qGreen(pixel), a),
-                     std::min(qBlue(pixel), a), a);
+      row[x] =
+          qRgba(std::min(qRed(pixel), a), std::min(qGreen(pixel), a), std::min(qBlue(pixel), a), a);
     }
   }
   return result;

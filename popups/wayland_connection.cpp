@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QSocketNotifier>
-
 #include <memory>
 
 #include "platform/wayland/wayland_session.h"
@@ -24,8 +23,8 @@ WaylandSession* SharedWaylandSession() {
     if (!OnDesktopPlatform()) return nullptr;
     std::unique_ptr<WaylandSession> connected = WaylandSession::Connect();
     if (connected != nullptr && QCoreApplication::instance() != nullptr) {
-      auto* notifier = new QSocketNotifier(connected->Fd(), QSocketNotifier::Read,
-                                           QCoreApplication::instance());
+      auto* notifier =
+          new QSocketNotifier(connected->Fd(), QSocketNotifier::Read, QCoreApplication::instance());
       WaylandSession* served = connected.get();
       QObject::connect(notifier, &QSocketNotifier::activated, notifier, [served, notifier] {
         if (!served->Dispatch()) notifier->setEnabled(false);

@@ -5,8 +5,8 @@
 #include <cmath>
 
 #include "layer-shell-client.h"
-#include "viewporter-client.h"
 #include "platform/wayland/wayland_session.h"
+#include "viewporter-client.h"
 
 namespace {
 
@@ -28,8 +28,8 @@ bool LayerPopupSurface::Create(int32_t width, int32_t height, int32_t margin) {
   wl_region_destroy(nothing);
   // On the output whose scale the popup was drawn for.
   m_LayerSurface = zwlr_layer_shell_v1_get_layer_surface(
-      m_Session.LayerShell(), m_Surface, m_Session.PrimaryOutput(), ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY,
-      m_NameSpace.c_str());
+      m_Session.LayerShell(), m_Surface, m_Session.PrimaryOutput(),
+      ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, m_NameSpace.c_str());
   zwlr_layer_surface_v1_add_listener(m_LayerSurface, &listener, this);
   // Buffer pixels over the scale; a whole scale is the buffer's own, a
   // fraction needs the viewporter (without it the compositor scales by the
@@ -76,8 +76,8 @@ void LayerPopupSurface::Destroy() {
   m_Session.Flush();
 }
 
-bool LayerPopupSurface::Show(const uint8_t* pixels, int32_t width, int32_t height,
-                             int32_t stride, int32_t margin) {
+bool LayerPopupSurface::Show(const uint8_t* pixels, int32_t width, int32_t height, int32_t stride,
+                             int32_t margin) {
   const double scale = m_Session.PrimaryOutputScale();
   const bool sizeChanged = m_Buffer == nullptr || m_Buffer->Width() != width ||
                            m_Buffer->Height() != height || scale != m_Scale;
@@ -87,7 +87,8 @@ bool LayerPopupSurface::Show(const uint8_t* pixels, int32_t width, int32_t heigh
   auto buffer = ShmBuffer::Create(m_Session.Shm(), width, height);
   if (buffer == nullptr) return false;
   buffer->Fill(pixels, stride);
-  wl_surface_set_buffer_scale(m_Surface, m_Viewport != nullptr ? 1 : static_cast<int32_t>(std::ceil(m_Scale)));
+  wl_surface_set_buffer_scale(m_Surface,
+                              m_Viewport != nullptr ? 1 : static_cast<int32_t>(std::ceil(m_Scale)));
   wl_surface_attach(m_Surface, buffer->Buffer(), 0, 0);
   wl_surface_damage(m_Surface, 0, 0, m_SurfaceWidth, m_SurfaceHeight);
   buffer->MarkInUse();

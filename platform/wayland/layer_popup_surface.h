@@ -34,7 +34,6 @@ class LayerPopupSurface {
   void Hide();
   bool IsShown() const { return m_Surface != nullptr; }
 
-
  private:
   bool Create(int32_t width, int32_t height, int32_t margin);
   void Destroy();

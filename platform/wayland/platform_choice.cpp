@@ -14,7 +14,6 @@ bool IsSet(const char* name) {
   return value != nullptr && *value != '\0';
 }
 
-
 bool XServerAnswers() {
   if (!IsSet("DISPLAY")) return false;
   xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
@@ -34,7 +33,8 @@ std::string ChooseQtPlatform(const SessionDisplays& displays) {
 }
 
 int32_t WaylandSessionDpi(const SessionDisplays& displays) {
-  if (!displays.waylandReachable || !(displays.outputScale >= 0.5 && displays.outputScale <= 16)) return 0;
+  if (!displays.waylandReachable || !(displays.outputScale >= 0.5 && displays.outputScale <= 16))
+    return 0;
   return static_cast<int32_t>(std::lround(96.0 * displays.outputScale));
 }
 

@@ -16,11 +16,11 @@
 #include <string>
 
 struct SessionDisplays {
-  std::string requestedPlatform;   // QT_QPA_PLATFORM, empty when unset
-  bool waylandReachable = false;   // WAYLAND_DISPLAY names a compositor that answers
-  bool x11Reachable = false;       // DISPLAY names an X server that answers
-  double outputScale = 1.0;        // the compositor's first output's scale
-  bool layerShell = false;         // the compositor offers layer surfaces
+  std::string requestedPlatform;  // QT_QPA_PLATFORM, empty when unset
+  bool waylandReachable = false;  // WAYLAND_DISPLAY names a compositor that answers
+  bool x11Reachable = false;      // DISPLAY names an X server that answers
+  double outputScale = 1.0;       // the compositor's first output's scale
+  bool layerShell = false;        // the compositor offers layer surfaces
 };
 
 // The platform plugin to ask Qt for, or empty to leave the choice as it

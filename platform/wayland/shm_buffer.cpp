@@ -9,9 +9,7 @@
 
 namespace {
 
-void OnRelease(void* data, wl_buffer*) {
-  *static_cast<bool*>(data) = true;
-}
+void OnRelease(void* data, wl_buffer*) { *static_cast<bool*>(data) = true; }
 const wl_buffer_listener kBufferListener = {OnRelease};
 
 }  // namespace
@@ -34,7 +32,8 @@ std::unique_ptr<ShmBuffer> ShmBuffer::Create(wl_shm* shm, int32_t width, int32_t
     return nullptr;
   }
   wl_shm_pool* pool = wl_shm_create_pool(shm, fd, static_cast<int32_t>(size));
-  buffer->m_Buffer = wl_shm_pool_create_buffer(pool, 0, width, height, stride, WL_SHM_FORMAT_ARGB8888);
+  buffer->m_Buffer =
+      wl_shm_pool_create_buffer(pool, 0, width, height, stride, WL_SHM_FORMAT_ARGB8888);
   wl_buffer_add_listener(buffer->m_Buffer, &kBufferListener, &buffer->m_Released);
   wl_shm_pool_destroy(pool);  // the buffer keeps the memory it needs
   close(fd);

@@ -72,11 +72,13 @@ class ForeignToplevelWatch final : public ToplevelWatch {
   static void OnToplevel(void* data, zwlr_foreign_toplevel_manager_v1*,
                          zwlr_foreign_toplevel_handle_v1* handle) {
     static const zwlr_foreign_toplevel_handle_v1_listener listener = {
-        [](void*, zwlr_foreign_toplevel_handle_v1*, const char*) {},     // title
-        [](void*, zwlr_foreign_toplevel_handle_v1*, const char*) {},     // app_id
-        [](void*, zwlr_foreign_toplevel_handle_v1*, wl_output*) {},      // output_enter
-        [](void*, zwlr_foreign_toplevel_handle_v1*, wl_output*) {},      // output_leave
-        OnState, OnDone, OnClosed};
+        [](void*, zwlr_foreign_toplevel_handle_v1*, const char*) {},  // title
+        [](void*, zwlr_foreign_toplevel_handle_v1*, const char*) {},  // app_id
+        [](void*, zwlr_foreign_toplevel_handle_v1*, wl_output*) {},   // output_enter
+        [](void*, zwlr_foreign_toplevel_handle_v1*, wl_output*) {},   // output_leave
+        OnState,
+        OnDone,
+        OnClosed};
     auto* self = static_cast<ForeignToplevelWatch*>(data);
     Entry& entry = self->m_Toplevels.emplace_back();
     entry.proxy = handle;
@@ -133,10 +135,12 @@ class PlasmaWindowWatch final : public ToplevelWatch {
         OnWindow,
         [](void*, org_kde_plasma_window_management*, wl_array*) {},    // stacking_order_changed
         [](void*, org_kde_plasma_window_management*, const char*) {},  // ..._uuid_changed
-        [](void*, org_kde_plasma_window_management*, uint32_t, const char*) {}};  // window_with_uuid
-    m_Manager = static_cast<org_kde_plasma_window_management*>(wl_registry_bind(
-        session.Registry(), session.PlasmaWindows().name, &org_kde_plasma_window_management_interface,
-        std::min(session.PlasmaWindows().version, kPlasmaWindowsVersion)));
+        [](void*, org_kde_plasma_window_management*, uint32_t, const char*) {
+        }};  // window_with_uuid
+    m_Manager = static_cast<org_kde_plasma_window_management*>(
+        wl_registry_bind(session.Registry(), session.PlasmaWindows().name,
+                         &org_kde_plasma_window_management_interface,
+                         std::min(session.PlasmaWindows().version, kPlasmaWindowsVersion)));
     org_kde_plasma_window_management_add_listener(m_Manager, &listener, this);
     session.Roundtrip();  // the windows that exist now
     session.Roundtrip();  // and their states

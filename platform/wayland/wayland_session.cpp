@@ -37,8 +37,8 @@ void OutputScale(void* data, wl_output*, int32_t factor) {
   static_cast<WaylandSession::Output*>(data)->scale = factor > 0 ? factor : 1;
 }
 // name and description come from version 4 on, never to this binding.
-const wl_output_listener kOutputListener = {OutputGeometry, OutputMode, OutputDone, OutputScale,
-                                           nullptr, nullptr};
+const wl_output_listener kOutputListener = {OutputGeometry, OutputMode, OutputDone,
+                                            OutputScale,    nullptr,    nullptr};
 
 void XdgOutputPosition(void*, zxdg_output_v1*, int32_t, int32_t) {}
 void XdgOutputSize(void* data, zxdg_output_v1*, int32_t width, int32_t height) {
@@ -115,8 +115,8 @@ void WaylandSession::OnGlobal(void* data, wl_registry* registry, uint32_t name,
     self->m_Viewporter = Bind<wp_viewporter>(registry, name, &wp_viewporter_interface, version, 1);
   } else if (std::strcmp(interface, zxdg_output_manager_v1_interface.name) == 0 && version >= 2) {
     // Version 2 and later: logical sizes that account for fractional scales.
-    self->m_XdgOutputs = Bind<zxdg_output_manager_v1>(registry, name,
-                                                      &zxdg_output_manager_v1_interface, version, 2);
+    self->m_XdgOutputs =
+        Bind<zxdg_output_manager_v1>(registry, name, &zxdg_output_manager_v1_interface, version, 2);
   } else if (std::strcmp(interface, "zwlr_foreign_toplevel_manager_v1") == 0) {
     self->m_ForeignToplevels = Global{name, version};
   } else if (std::strcmp(interface, "org_kde_plasma_window_management") == 0) {
@@ -176,6 +176,6 @@ wl_output* WaylandSession::PrimaryOutput() const {
 double WaylandSession::PrimaryOutputScale() const {
   if (m_Outputs.empty()) return 1.0;
   const Output& output = *m_Outputs.front();
-  return OutputScale(output.modeWidth, output.modeHeight, output.logicalWidth,
-                     output.logicalHeight, output.scale);
+  return OutputScale(output.modeWidth, output.modeHeight, output.logicalWidth, output.logicalHeight,
+                     output.scale);
 }

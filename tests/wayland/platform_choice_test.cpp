@@ -1,9 +1,10 @@
 #include "platform/wayland/platform_choice.h"
-#include "platform/wayland/wayland_session.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "platform/wayland/wayland_session.h"
 
 namespace {
 
@@ -39,7 +40,8 @@ INSTANTIATE_TEST_SUITE_P(
         // surfaces: X11 where there is one.
         ChoiceCase{"WaylandRequestedOnGnome", {"wayland", true, true, 1, false}, "xcb"},
         ChoiceCase{"WaylandEglRequestedOnGnome", {"wayland-egl", true, true, 1, false}, "xcb"},
-        ChoiceCase{"WaylandRequestedOnGnomeWithoutXWayland", {"wayland", true, false, 1, false}, ""},
+        ChoiceCase{
+            "WaylandRequestedOnGnomeWithoutXWayland", {"wayland", true, false, 1, false}, ""},
         // Nothing reachable: Qt's own choice, and the start-up check reports it.
         ChoiceCase{"NoDisplay", {"", false, false, 1, false}, ""}),
     [](const testing::TestParamInfo<ChoiceCase>& info) { return std::string(info.param.name); });
@@ -77,8 +79,9 @@ class OutputScales : public testing::TestWithParam<ScaleCase> {};
 
 TEST_P(OutputScales, ComeFromTheModeOverTheLogicalSize) {
   const ScaleCase& c = GetParam();
-  EXPECT_DOUBLE_EQ(OutputScale(c.modeWidth, c.modeHeight, c.logicalWidth, c.logicalHeight, c.integerScale),
-                   c.expected);
+  EXPECT_DOUBLE_EQ(
+      OutputScale(c.modeWidth, c.modeHeight, c.logicalWidth, c.logicalHeight, c.integerScale),
+      c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -26,8 +26,9 @@ class StatusNotifierWatcher : public QObject, protected QDBusContext {
   // its object path (on the caller's unique name).
   void RegisterStatusNotifierItem(const QString& item) {
     const QString entry = item.startsWith(QLatin1Char('/')) ? message().service() + item
-                          : item.contains(QLatin1Char('/')) ? item
-                                                            : item + QStringLiteral("/StatusNotifierItem");
+                          : item.contains(QLatin1Char('/'))
+                              ? item
+                              : item + QStringLiteral("/StatusNotifierItem");
     if (!m_Items.contains(entry)) m_Items.append(entry);
     Q_EMIT StatusNotifierItemRegistered(entry);
   }

@@ -54,11 +54,11 @@ TEST_P(PlasmaWindowStates, ReadActiveAndFullScreenBits) {
 // capabilities (fullscreenable is bit 11) are not states of interest.
 INSTANTIATE_TEST_SUITE_P(
     States, PlasmaWindowStates,
-    testing::Values(PlasmaCase{"None", 0, false, false},
-                    PlasmaCase{"Active", 1u << 0, true, false},
+    testing::Values(PlasmaCase{"None", 0, false, false}, PlasmaCase{"Active", 1u << 0, true, false},
                     PlasmaCase{"ActiveFullScreen", (1u << 0) | (1u << 3), true, true},
                     PlasmaCase{"FullScreenInBackground", 1u << 3, false, true},
-                    PlasmaCase{"FullScreenableIsNotFullScreen", (1u << 0) | (1u << 11), true, false},
+                    PlasmaCase{"FullScreenableIsNotFullScreen", (1u << 0) | (1u << 11), true,
+                               false},
                     PlasmaCase{"KeepAboveIsNotFullScreen", (1u << 0) | (1u << 4), true, false}),
     [](const testing::TestParamInfo<PlasmaCase>& info) { return std::string(info.param.name); });
 
