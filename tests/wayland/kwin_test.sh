@@ -68,6 +68,8 @@ program_start_tray_watcher "$tray_watcher"
 
 program_start "$build"
 program_expect_popup 0
+popup_listed() { kwin_windows | grep -q '^corvane-simulator|'; }
+wl_wait_for "the popup's surface" 10 popup_listed
 windows=$(kwin_windows)
 grep -q '^corvane-simulator||false|false|1672|943|247|136$' <<<"$windows" ||
   wl_fail "the popup is not an unfocused 247x136 surface at (1672,943): $windows"

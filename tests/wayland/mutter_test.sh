@@ -43,8 +43,11 @@ is_active corvane-x11-game || wl_fail "the popup took the focus (now on '$(activ
 
 # The popup is the program's one visible window; at 96 dpi on a screen
 # without panels its top-left corner is at (1920 - 247 - 1, 1080 - 136 - 1).
-popup=$(wl_as_user xdotool search --onlyvisible --classname corvane-simulator | sed -n 1p)
-[[ -n "$popup" ]] || wl_fail "no visible popup window"
+find_popup() {
+  popup=$(wl_as_user xdotool search --onlyvisible --classname corvane-simulator 2>/dev/null | sed -n 1p || true)
+  [[ -n "$popup" ]]
+}
+wl_wait_for "the popup's visible window" 10 find_popup
 geometry=$(wl_as_user xwininfo -id "$popup")
 x=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$geometry")
 y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$geometry")

@@ -35,8 +35,6 @@ wl_wait_for "the Wayland test window's focus" 15 is_focused corvane-wl-game
 program_start "$build" ${platform:+QT_QPA_PLATFORM=$platform}
 program_expect_popup 0
 is_focused corvane-wl-game || wl_fail "the popup took the focus (now on '$(focused_name)')"
-wl_as_user grim "$WL_TMP/popup.png"
-[[ -z "${CORVANE_KEEP_SCREENSHOT:-}" ]] || cp "$WL_TMP/popup.png" "$CORVANE_KEEP_SCREENSHOT"
 
 # The usable area (in the output's logical units): the output less the
 # bar's exclusive zone. The screenshot is in device pixels: the popup is its
@@ -62,6 +60,12 @@ middle_y=$((top + height / 2))
 edge=464e5e              # the background picture's opaque border
 behind=20a040            # the tiled test window fills the usable area
 shot=$WL_TMP/popup.png
+# The compositor draws the committed surface in its next frame.
+popup_on_screen() {
+  wl_as_user grim "$shot" && [[ "$(wl_pixel "$shot" "$middle_x" "$middle_y")" != "$behind" ]]
+}
+wl_wait_for "the popup on screen" 10 popup_on_screen
+[[ -z "${CORVANE_KEEP_SCREENSHOT:-}" ]] || cp "$shot" "$CORVANE_KEEP_SCREENSHOT"
 wl_expect_pixel "$shot" "$middle_x" "$middle_y" "!$behind" "the popup's middle"
 wl_expect_pixel "$shot" "$left" "$top" "$behind" "the popup's cut-away top-left corner"
 wl_expect_pixel "$shot" $((right - 1)) $((bottom - 1)) "$behind" "the popup's cut-away bottom-right corner"
