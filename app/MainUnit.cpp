@@ -79,8 +79,9 @@ void TMainForm::FormCreate() {
   m_OldWindowProc = [this](Message& message) { DefaultWindowProc(message); };
   m_WindowProc = [this](Message& message) { MainWindowProc(message); };
 
-  // Full-screen applications are reported by the X11 watcher; without X11
-  // nothing is ever reported, as when the shell refuses the registration.
+  // Full-screen applications are reported by the X11 watcher and the
+  // compositor's toplevels; without either nothing is ever reported, as when
+  // the shell refuses the registration.
   m_FullScreenWatcher = FullScreenWatcher::Create(m_Poster);
 
   const std::string settingsPath = m_DataFolder + "Settings.ini";
@@ -275,8 +276,7 @@ bool TMainForm::IsForegroundWindowTopMost() {
   if (!m_FullScreenWatcher) {
     return false;
   }
-  const X11WindowState& state = m_FullScreenWatcher->State();
-  return state.IsTopMost(state.ActiveWindow());
+  return m_FullScreenWatcher->ForegroundIsTopMost();
 }
 
 // --- notification texts ---

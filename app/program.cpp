@@ -13,6 +13,7 @@
 #include "platform/session/display_connection.h"
 #include "platform/session/single_instance.h"
 #include "platform/session/system_locale.h"
+#include "platform/wayland/platform_choice.h"
 #include "popups/FORM_LTKeyHintDialog.h"
 #include "popups/FORM_RTModeHintDialog.h"
 #include "popups/popup_fonts.h"
@@ -34,6 +35,19 @@ int RunProgram(int argc, char** argv, const ProgramSetup& setup) {
     case SingleInstanceLock::Result::Acquired:
     case SingleInstanceLock::Result::Unavailable:
       break;
+  }
+  // In a Wayland session the program chooses its window system itself.
+  const SessionDisplays displays = ReadSessionDisplays();
+  if (const std::string platform = ChooseQtPlatform(displays); !platform.empty()) {
+    qputenv("QT_QPA_PLATFORM", platform.c_str());
+  }
+  // The popups' density is the output's scale times 96; XWayland (read
+  // through QT_FONT_DPI) and Qt's Wayland platform (QT_WAYLAND_FORCE_DPI)
+  // would report 96 at any scale.
+  if (const int32_t dpi = WaylandSessionDpi(displays); dpi > 0) {
+    const QByteArray value = QByteArray::number(dpi);
+    if (qEnvironmentVariableIsEmpty("QT_FONT_DPI")) qputenv("QT_FONT_DPI", value);
+    if (qEnvironmentVariableIsEmpty("QT_WAYLAND_FORCE_DPI")) qputenv("QT_WAYLAND_FORCE_DPI", value);
   }
   // Without a display Qt would abort the process.
   if (const std::string missing = MissingDisplay(argc, argv); !missing.empty()) {

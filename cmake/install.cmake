@@ -35,8 +35,19 @@ install(CODE [[
 ]])
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/70-corvane-notification.rules
   DESTINATION lib/udev/rules.d)
-install(FILES ${CMAKE_SOURCE_DIR}/packaging/corvane-notification.desktop
-  DESTINATION share/applications)
+# The entry names the installed executable by its full path: KWin grants
+# its window list (X-KDE-Wayland-Interfaces) only to the program an entry's
+# Exec resolves to. The prefix is the one in force at install time.
+install(CODE "set(CORVANE_DESKTOP_ENTRY \"${CMAKE_SOURCE_DIR}/packaging/corvane-notification.desktop\")")
+install(CODE [[
+  file(READ "${CORVANE_DESKTOP_ENTRY}" entry)
+  string(REGEX REPLACE "\nExec=[^\n]*" "\nExec=${CMAKE_INSTALL_PREFIX}/bin/corvane-notification"
+    entry "${entry}")
+  set(applications "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/share/applications")
+  file(MAKE_DIRECTORY "${applications}")
+  file(WRITE "${applications}/corvane-notification.desktop" "${entry}")
+  message(STATUS "Installing: ${applications}/corvane-notification.desktop")
+]])
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/io.corvane.Notification.metainfo.xml
   DESTINATION share/metainfo)
 foreach(size 128 256)

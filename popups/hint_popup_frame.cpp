@@ -10,8 +10,13 @@
 #include <QTimer>
 
 #include "platform/session/executable_folder.h"
+#include "platform/session/x11_compositing.h"
+#include "platform/wayland/layer_popup_surface.h"
+#include "platform/wayland/wayland_session.h"
+#include "popups/popup_outline.h"
 #include "popups/popup_placement.h"
 #include "popups/popup_trace.h"
+#include "popups/wayland_connection.h"
 #include "skin/Language_elementsproperty.h"
 #include "skin/Language_subroutines.h"
 #include "skin/Ui_releaseelements.h"
@@ -24,6 +29,13 @@
 namespace {
 
 constexpr const char* kTitleFace = "Tahoma";
+// The layer surfaces' name for compositor rules.
+constexpr const char* kLayerScope = "corvane-notification";
+
+bool X11WindowsAreBlended() {
+  auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+  return x11 != nullptr && X11CompositingManagerRuns(x11->connection(), 0);
+}
 
 void SetUpLabel(QLabel* label, const QRect& bounds) {
   label->setGeometry(bounds);
@@ -52,6 +64,15 @@ HintPopupFrame::HintPopupFrame(const HintPopupConstants& constants, std::string 
                  Qt::WindowDoesNotAcceptFocus);
   setAttribute(Qt::WA_ShowWithoutActivating);
   setFocusPolicy(Qt::NoFocus);
+  WaylandSession* wayland = SharedWaylandSession();
+  if (wayland != nullptr && wayland->LayerShell() != nullptr) {
+    m_LayerSurface = std::make_unique<LayerPopupSurface>(*wayland, kLayerScope);
+    setAttribute(Qt::WA_DontShowOnScreen);
+  } else if (X11WindowsAreBlended()) {
+    // Before the native window exists: the alpha channel is chosen with it.
+    m_Translucent = true;
+    setAttribute(Qt::WA_TranslucentBackground);
+  }
 
   QPalette colours = palette();
   colours.setColor(QPalette::Window, colours.color(QPalette::Button));
@@ -152,6 +173,7 @@ void HintPopupFrame::showEvent(QShowEvent* event) {
 void HintPopupFrame::hideEvent(QHideEvent* event) {
   QWidget::hideEvent(event);
   if (event->spontaneous()) return;
+  if (m_LayerSurface) m_LayerSurface->Hide();
   if (IsPopupTraceOn()) WritePopupTrace(FormatPopupHideLine(m_Constants.traceName));
 }
 
@@ -168,7 +190,22 @@ void HintPopupFrame::FormShow() {
     move(at.left, at.top);
   }
   BuildShapeOnce();
+  if (m_LayerSurface) PresentOnLayer();
   TraceShow();
+}
+
+void HintPopupFrame::PresentOnLayer() {
+  QImage rendered(size(), QImage::Format_RGB32);
+  render(&rendered, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+  // A popup without a background picture keeps its rectangle.
+  if (m_OutlineAlpha.size() != size()) {
+    m_OutlineAlpha = QImage(size(), QImage::Format_Alpha8);
+    m_OutlineAlpha.fill(255);
+  }
+  const QImage pixels = ApplyOutline(rendered, m_OutlineAlpha);
+  const int margin = 1;  // one pixel of the output's own scale
+  m_LayerSurface->Show(pixels.constBits(), pixels.width(), pixels.height(),
+                       static_cast<int32_t>(pixels.bytesPerLine()), margin);
 }
 
 // The shape follows the picture at the density of the monitor the first
@@ -179,7 +216,21 @@ void HintPopupFrame::BuildShapeOnce() {
   m_ShapePending = false;
   const std::string background = BackgroundPath();
   if (background.empty()) return;
-  SetWindowShapeFromImage(this, *im_BackgroundImage, QString::fromStdString(background));
+  const QString path = QString::fromStdString(background);
+  SetWindowShapeFromImage(this, *im_BackgroundImage, path);
+  if (m_LayerSurface || m_Translucent) UseOutlineAlpha(path);
+}
+
+// The shape stays as the input region; what shows is the picture's own
+// transparency, smooth at the rounded corners.
+void HintPopupFrame::UseOutlineAlpha(const QString& backgroundPath) {
+  m_OutlineAlpha = PopupOutlineAlpha(backgroundPath, size(), mask());
+  if (!m_Translucent) return;
+  // The window's own background would fill the cut-away corners.
+  setAutoFillBackground(false);
+  const QImage opaque = im_BackgroundImage->RenderPixels();
+  const QImage alpha = m_OutlineAlpha.copy(im_BackgroundImage->geometry());
+  im_BackgroundImage->SetPicture(ApplyOutline(opaque, alpha));
 }
 
 void HintPopupFrame::tm_FireKetHintTimer() {

@@ -12,6 +12,7 @@
 // the same at 144 or 192 dpi as at 96, only larger.
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 
 #include <memory>
@@ -20,6 +21,7 @@
 #include "skin/ui_description.h"
 
 class ImageElement;
+class LayerPopupSurface;
 class QLabel;
 class QTimer;
 class QtUiWindow;
@@ -91,6 +93,8 @@ class HintPopupFrame : public QWidget {
   void BuildShapeOnce();
   void tm_FireKetHintTimer();
   void TraceShow() const;
+  void PresentOnLayer();
+  void UseOutlineAlpha(const QString& backgroundPath);
 
   const HintPopupConstants m_Constants;
   QLabel* m_TitleLabel = nullptr;
@@ -102,4 +106,13 @@ class HintPopupFrame : public QWidget {
   // X11 never activates a window that does not take the focus, so the shape
   // is built right after the first show has placed the popup.
   bool m_ShapePending = true;
+  // Where the compositor offers layer surfaces the popup is shown as one,
+  // through the program's own Wayland connection: the widget itself never
+  // maps a window and is drawn into the surface at each show, with its
+  // outline as per-pixel transparency.
+  std::unique_ptr<LayerPopupSurface> m_LayerSurface;
+  // On X11 with a compositing manager the window has an alpha channel and
+  // the background element shows the picture's own transparency.
+  bool m_Translucent = false;
+  QImage m_OutlineAlpha;
 };

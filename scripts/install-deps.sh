@@ -12,8 +12,12 @@ build_packages=(
   cmake g++ make pkg-config ninja-build
   qt6-base-dev qt6-qpa-plugins libudev-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  # Wayland: the client library and protocol descriptions the program is built with
+  libwayland-dev wayland-protocols plasma-wayland-protocols
 )
 run_packages=(
+  # Qt's Wayland platform
+  qt6-wayland
   # fonts: a free Tahoma-compatible face and CJK glyphs for the Chinese texts
   fonts-wine fonts-dejavu-core fonts-wqy-microhei fontconfig
   # a private X session where there is no display: server, window manager,
@@ -28,8 +32,11 @@ test_packages=(
   # the VM test: a qemu guest with Debian's kernel, a busybox initramfs and
   # its modules (the kernel package itself is fetched by the test)
   qemu-system-x86 busybox-static cpio kmod
-  # the ThreadSanitizer build and the fuzz targets
-  clang libclang-rt-14-dev
+  # the ThreadSanitizer build and the fuzz targets; the code style check
+  clang libclang-rt-14-dev clang-format
+  # headless Wayland compositors with XWayland, a screenshot tool, a session
+  # bus and jq for the Wayland tests
+  sway swaybg grim xwayland mutter kwin-wayland dbus-daemon dbus-bin jq
 )
 
 packages=("${build_packages[@]}" "${run_packages[@]}")

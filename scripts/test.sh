@@ -3,8 +3,9 @@
 #
 #   scripts/test.sh [STAGE...]     all stages by default, in this order:
 #     unit   the unit, widget, thread and slow tests of the regular build
-#            (everything that is not x11, e2e or vm)
+#            (everything that is not x11, wayland, e2e or vm)
 #     x11    the program's X11 side in private X sessions
+#     wayland the whole program in headless sway, KWin and mutter sessions
 #     e2e    the whole program and its Debian package in private X sessions
 #     vm     the program against the real kernel's USB HID stack in qemu
 #     asan   the unit and widget tests built with AddressSanitizer and
@@ -19,7 +20,7 @@
 # script fails when anything failed.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-stages=(unit x11 e2e vm asan tsan fuzz)
+stages=(unit x11 wayland e2e vm asan tsan fuzz)
 
 chosen=()
 for stage in "$@"; do
@@ -96,9 +97,9 @@ regular() {  # ctest-args...
 
 if wants unit; then
   echo "== unit, widget, thread and slow tests" >&2
-  regular -LE '^(x11|e2e|vm)$'
+  regular -LE '^(x11|wayland|e2e|vm)$'
 fi
-for label in x11 e2e vm; do
+for label in x11 wayland e2e vm; do
   if wants "$label"; then
     echo "== $label tests" >&2
     regular -L "^$label\$"

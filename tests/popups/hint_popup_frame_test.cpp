@@ -8,6 +8,10 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -86,6 +90,64 @@ TEST_F(PopupFrame, NeverBecomesTheActiveWindow) {
     WaitUntil([] { return false; }, 300);
     EXPECT_FALSE(popup.isActiveWindow());
     EXPECT_EQ(QApplication::activeWindow(), &other);
+  }
+}
+
+// A compositing manager is stood in for by owning its selection from a
+// connection of the test's own; the selection is free again once that
+// connection closes.
+class CompositingManagerStandIn {
+ public:
+  static constexpr char kSelection[] = "_NET_WM_CM_S0";
+
+  CompositingManagerStandIn() : m_Connection(xcb_connect(nullptr, nullptr)) {
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_Connection)).data;
+    const xcb_window_t owner = xcb_generate_id(m_Connection);
+    xcb_create_window(m_Connection, XCB_COPY_FROM_PARENT, owner, screen->root, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+        m_Connection, xcb_intern_atom(m_Connection, 0, sizeof kSelection - 1, kSelection), nullptr);
+    xcb_set_selection_owner(m_Connection, owner, atom->atom, XCB_CURRENT_TIME);
+    std::free(atom);
+    std::free(xcb_get_input_focus_reply(m_Connection, xcb_get_input_focus(m_Connection), nullptr));
+  }
+  ~CompositingManagerStandIn() { xcb_disconnect(m_Connection); }
+
+ private:
+  xcb_connection_t* m_Connection;
+};
+
+uint8_t WindowDepth(const QWidget& window) {
+  auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+  xcb_get_geometry_reply_t* geometry = xcb_get_geometry_reply(
+      x11->connection(), xcb_get_geometry(x11->connection(), window.winId()), nullptr);
+  const uint8_t depth = geometry != nullptr ? geometry->depth : 0;
+  std::free(geometry);
+  return depth;
+}
+
+// Run under X11 like the activation test above. With a compositing manager
+// the popup is an ARGB window whose cut-away corners are transparent
+// pixels; without one it is an opaque window cut by its shape.
+TEST_F(PopupFrame, OutlineIsTransparencyWhereACompositingManagerBlends) {
+  if (QGuiApplication::platformName() != QStringLiteral("xcb")) {
+    GTEST_SKIP() << "needs X11, not " << QGuiApplication::platformName().toStdString();
+  }
+  const std::string folder = Folder("LTKeyHint");
+  WritePicture(folder, "English", "LTKeyHint_Background.png", RoundedPicture(247, 136, 6));
+  for (const bool compositing : {false, true}) {
+    SCOPED_TRACE(compositing ? "with a compositing manager" : "without one");
+    std::optional<CompositingManagerStandIn> manager;
+    if (compositing) manager.emplace();
+    TformLTKeyHintDialog popup(folder);
+    popup.ShowHintText(QStringLiteral("LT Key"), QStringLiteral("LT 1"));
+    ProcessEvents();
+    EXPECT_EQ(popup.testAttribute(Qt::WA_TranslucentBackground), compositing);
+    EXPECT_EQ(WindowDepth(popup), compositing ? 32 : 24);
+    EXPECT_FALSE(popup.mask().contains(QPoint(0, 0))) << "the shape stays the input region";
+    const QImage& picture = popup.BackgroundImage()->Picture();
+    EXPECT_EQ(qAlpha(picture.pixel(0, 0)), compositing ? 0 : 255);
+    EXPECT_EQ(qAlpha(picture.pixel(123, 68)), 255);
   }
 }
 

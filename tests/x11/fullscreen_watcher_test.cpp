@@ -50,7 +50,7 @@ class FullScreenWatcherTest : public testing::Test {
     ASSERT_TRUE(SpinUntil(
         [&] { return QProcess::execute(QStringLiteral("wmctrl"), {"-a", title}) == 0; }, 15000))
         << "the window manager never managed the test window";
-    ASSERT_TRUE(SpinUntil([&] { return m_Watcher->State().ActiveWindow() != 0; }, 15000))
+    ASSERT_TRUE(SpinUntil([&] { return m_Watcher->X11State()->ActiveWindow() != 0; }, 15000))
         << "no active window";
   }
 
@@ -76,7 +76,7 @@ TEST_F(FullScreenWatcherTest, PostsOnlyRealChangesOfTheActiveWindowsFullScreenSt
   Wmctrl({"-r", title, "-b", "add,fullscreen"});
   ASSERT_TRUE(SpinUntil([&] { return Notifications().size() == 1; })) << "no full-screen notification";
   EXPECT_EQ(Notifications(), std::vector<intptr_t>{1});
-  const X11WindowState& state = m_Watcher->State();
+  const X11WindowState& state = *m_Watcher->X11State();
   EXPECT_TRUE(state.ActiveWindowIsFullScreen());
   EXPECT_TRUE(state.IsTopMost(state.ActiveWindow()));
 
@@ -94,7 +94,7 @@ TEST_F(FullScreenWatcherTest, AboveCountsAsTopMostButIsNotFullScreen) {
   const QString title = m_Window.windowTitle();
   Wmctrl({"-a", title});
   Wmctrl({"-r", title, "-b", "add,above"});
-  const X11WindowState& state = m_Watcher->State();
+  const X11WindowState& state = *m_Watcher->X11State();
   ASSERT_TRUE(SpinUntil([&] { return state.IsTopMost(state.ActiveWindow()); }));
   EXPECT_FALSE(state.ActiveWindowIsFullScreen());
   SpinUntil([] { return false; }, 300);
@@ -104,7 +104,7 @@ TEST_F(FullScreenWatcherTest, AboveCountsAsTopMostButIsNotFullScreen) {
 }
 
 TEST_F(FullScreenWatcherTest, VanishedWindowReadsAsNotTopMost) {
-  const X11WindowState& state = m_Watcher->State();
+  const X11WindowState& state = *m_Watcher->X11State();
   EXPECT_FALSE(state.IsTopMost(0));
   EXPECT_FALSE(state.IsTopMost(0x7FFFFFF0));  // no such window
 }
