@@ -5,8 +5,8 @@
 #include <QImage>
 #include <QPainter>
 
-#include "tests/qt_test_app.h"
-#include "tests/skin/temp_dir.h"
+#include "tests/support/qt_test_app.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
