@@ -129,6 +129,12 @@ int main(int argc, char** argv) {
                 static_cast<double>(idleEnd.contextSwitches - idleStart.contextSwitches) / idleSeconds,
                 static_cast<double>(idleEnd.cpuNs - idleStart.cpuNs) / 1e6 / idleSeconds);
   line += idle;
+  // Which threads woke up while idle.
+  for (const auto& [thread, switches] : idleEnd.threadSwitches) {
+    const auto start = idleStart.threadSwitches.find(thread);
+    const uint64_t before = start == idleStart.threadSwitches.end() ? 0 : start->second;
+    if (switches != before) line += " " + thread + "+" + std::to_string(switches - before);
+  }
   std::puts(line.c_str());
   program->Send("close");
   program->WaitForExit(10s);

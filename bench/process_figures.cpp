@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -39,8 +38,13 @@ ProcessFigures ReadProcessFigures(pid_t pid) {
     std::ifstream schedstat(task + "/schedstat");
     uint64_t onCpuNs = 0;
     if (schedstat >> onCpuNs) figures.cpuNs += onCpuNs;
-    figures.contextSwitches += static_cast<uint64_t>(Field(task + "/status", "voluntary_ctxt_switches") +
-                                                     Field(task + "/status", "nonvoluntary_ctxt_switches"));
+    const auto switches = static_cast<uint64_t>(Field(task + "/status", "voluntary_ctxt_switches") +
+                                                Field(task + "/status", "nonvoluntary_ctxt_switches"));
+    std::ifstream comm(task + "/comm");
+    std::string name;
+    std::getline(comm, name);
+    figures.contextSwitches += switches;
+    figures.threadSwitches[name + "/" + it->path().filename().string()] = switches;
   }
   return figures;
 }

@@ -5,6 +5,8 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <map>
+#include <string>
 
 struct ProcessFigures {
   long rssKiB = 0;
@@ -16,6 +18,8 @@ struct ProcessFigures {
   long fds = 0;
   uint64_t cpuNs = 0;  // time on a CPU of the threads that still run
   uint64_t contextSwitches = 0;  // voluntary and involuntary, all threads
+  // The same by thread: "name/tid" -> context switches.
+  std::map<std::string, uint64_t> threadSwitches;
 };
 
 ProcessFigures ReadProcessFigures(pid_t pid);

@@ -10,6 +10,8 @@
 //   burst-popup  the same bursts with states 0-5.
 // Prints one line: p50, p99 and max in microseconds for every round.
 // Runs under any Qt platform (QT_QPA_PLATFORM=offscreen needs no display).
+#include <unistd.h>
+
 #include <QMetaObject>
 #include <atomic>
 #include <chrono>
@@ -17,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <random>
 #include <string>
@@ -62,6 +65,16 @@ struct Timings {
   std::atomic<size_t> handledCount{0};
 };
 
+// Nanoseconds the user-interface (main) thread has spent runnable but
+// waiting for a CPU: the share of the latency that CPU load adds.
+uint64_t MainThreadRunQueueWaitNs() {
+  std::ifstream schedstat("/proc/self/task/" + std::to_string(getpid()) + "/schedstat");
+  uint64_t onCpu = 0;
+  uint64_t waiting = 0;
+  schedstat >> onCpu >> waiting;
+  return waiting;
+}
+
 bool WaitForHandled(const Timings& timings, size_t count) {
   const auto deadline = Clock::now() + std::chrono::seconds(30);
   while (timings.handledCount.load() < count) {
@@ -84,6 +97,7 @@ std::string Drive(SimBackend& backend, TMainForm& form, Timings& timings, size_t
   size_t next = 0;
   for (const Round& round : kRounds) {
     const size_t first = next;
+    const uint64_t waitBefore = MainThreadRunQueueWaitNs();
     for (size_t i = 0; i < perRound; ++i, ++next) {
       const uint8_t state = round.popup ? static_cast<uint8_t>(i % 6) : 7;
       const std::vector<uint8_t> report = LtKeyReport(SimDeviceKind::Keyboard, state);
@@ -103,6 +117,10 @@ std::string Drive(SimBackend& backend, TMainForm& form, Timings& timings, size_t
     }
     line += (line.empty() ? "" : "; ") + std::string(round.name) + " " +
             PercentileFigures(latenciesUs, "us", "%.0f");
+    char waited[80];
+    std::snprintf(waited, sizeof waited, " (UI thread waited for a CPU %.0f ms in all)",
+                  static_cast<double>(MainThreadRunQueueWaitNs() - waitBefore) / 1e6);
+    line += waited;
   }
   if (backend.DroppedReports("kb1") != 0) return "error: the device handle dropped reports";
   return "report to message (" + std::to_string(perRound) + " reports a round): " + line;
