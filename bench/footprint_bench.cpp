@@ -123,18 +123,30 @@ int main(int argc, char** argv) {
   const ProcessFigures idleStart = ReadProcessFigures(pid);
   std::this_thread::sleep_for(std::chrono::seconds(idleSeconds));
   const ProcessFigures idleEnd = ReadProcessFigures(pid);
-  char idle[160];
-  std::snprintf(idle, sizeof idle, "; idle %ds: %.2f context switches/s, %.3f ms CPU/s",
-                idleSeconds,
-                static_cast<double>(idleEnd.contextSwitches - idleStart.contextSwitches) / idleSeconds,
-                static_cast<double>(idleEnd.cpuNs - idleStart.cpuNs) / 1e6 / idleSeconds);
-  line += idle;
-  // Which threads woke up while idle.
-  for (const auto& [thread, switches] : idleEnd.threadSwitches) {
-    const auto start = idleStart.threadSwitches.find(thread);
-    const uint64_t before = start == idleStart.threadSwitches.end() ? 0 : start->second;
-    if (switches != before) line += " " + thread + "+" + std::to_string(switches - before);
+  // Thread by thread: a thread that ended while idle (a thread pool's
+  // worker expiring) must not make the sum go down.
+  uint64_t switches = 0;
+  uint64_t cpuNs = 0;
+  std::string woken;
+  int ended = 0;
+  for (const auto& [thread, before] : idleStart.byThread) {
+    const auto after = idleEnd.byThread.find(thread);
+    if (after == idleEnd.byThread.end()) {
+      ++ended;
+      continue;
+    }
+    const uint64_t more = after->second.contextSwitches - before.contextSwitches;
+    switches += more;
+    cpuNs += after->second.cpuNs - before.cpuNs;
+    const bool mainThread = thread.ends_with("/" + std::to_string(pid));
+    if (more != 0) woken += " " + thread + (mainThread ? "(main)" : "") + "+" + std::to_string(more);
   }
+  char idle[200];
+  std::snprintf(idle, sizeof idle,
+                "; idle %ds: %.2f context switches/s, %.3f ms CPU/s, %d threads ended;", idleSeconds,
+                static_cast<double>(switches) / idleSeconds,
+                static_cast<double>(cpuNs) / 1e6 / idleSeconds, ended);
+  line += idle + (woken.empty() ? std::string(" no thread woke") : woken);
   std::puts(line.c_str());
   program->Send("close");
   program->WaitForExit(10s);

@@ -37,14 +37,15 @@ ProcessFigures ReadProcessFigures(pid_t pid) {
     const std::string task = it->path().string();
     std::ifstream schedstat(task + "/schedstat");
     uint64_t onCpuNs = 0;
-    if (schedstat >> onCpuNs) figures.cpuNs += onCpuNs;
+    schedstat >> onCpuNs;
+    figures.cpuNs += onCpuNs;
     const auto switches = static_cast<uint64_t>(Field(task + "/status", "voluntary_ctxt_switches") +
                                                 Field(task + "/status", "nonvoluntary_ctxt_switches"));
     std::ifstream comm(task + "/comm");
     std::string name;
     std::getline(comm, name);
     figures.contextSwitches += switches;
-    figures.threadSwitches[name + "/" + it->path().filename().string()] = switches;
+    figures.byThread[name + "/" + it->path().filename().string()] = {onCpuNs, switches};
   }
   return figures;
 }

@@ -18,8 +18,13 @@ struct ProcessFigures {
   long fds = 0;
   uint64_t cpuNs = 0;  // time on a CPU of the threads that still run
   uint64_t contextSwitches = 0;  // voluntary and involuntary, all threads
-  // The same by thread: "name/tid" -> context switches.
-  std::map<std::string, uint64_t> threadSwitches;
+  // The same by thread, keyed "name/tid": threads come and go, so a
+  // difference over time is only sound thread by thread.
+  struct Thread {
+    uint64_t cpuNs = 0;
+    uint64_t contextSwitches = 0;
+  };
+  std::map<std::string, Thread> byThread;
 };
 
 ProcessFigures ReadProcessFigures(pid_t pid);
