@@ -70,8 +70,8 @@ TMainForm::~TMainForm() {
 }
 
 void TMainForm::FormCreate() {
-  m_Discovery = std::make_unique<DeviceDiscovery>(*this, m_Poster,
-                                                  m_DataFolder + "Product/Model.txt");
+  m_Discovery =
+      std::make_unique<DeviceDiscovery>(*this, m_Poster, m_DataFolder + "Product/Model.txt");
   m_Discovery->SetLog([](const std::string& line) { qCDebug(lcDevice, "%s", line.c_str()); });
   // A pass holds the event loop; a SIGTERM that arrives meanwhile ends it.
   m_Discovery->SetStopRequest([] { return TerminationPending(); });
@@ -207,9 +207,16 @@ void TMainForm::LanguageClick(QAction* sender) {
   QAction* selected = N6;
   std::u16string language = u"English";
   switch (sender != nullptr ? sender->data().toInt() : -1) {
-    case 1: selected = N4; language = u"ChineseS"; break;
-    case 2: selected = N5; language = u"ChineseT"; break;
-    default: break;
+    case 1:
+      selected = N4;
+      language = u"ChineseS";
+      break;
+    case 2:
+      selected = N5;
+      language = u"ChineseT";
+      break;
+    default:
+      break;
   }
   selected->setChecked(true);
   m_Language = language;
@@ -269,7 +276,8 @@ void TMainForm::MainWindowProc(Message& message) {
 
 void TMainForm::HideMainWindow() {
   // Deferred: hiding from inside the show event would be undone by it.
-  QMetaObject::invokeMethod(this, [this] { hide(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this] { hide(); }, Qt::QueuedConnection);
 }
 
 bool TMainForm::IsForegroundWindowTopMost() {

@@ -53,9 +53,7 @@ DeviceDiscovery::~DeviceDiscovery() {
   WaitForLiveMonitorThreadsAtMost(0, std::chrono::seconds(2));
 }
 
-uint16_t DeviceDiscovery::GetModelId(const std::string& path) const {
-  return ReadModelId(path);
-}
+uint16_t DeviceDiscovery::GetModelId(const std::string& path) const { return ReadModelId(path); }
 
 std::u16string DeviceDiscovery::GetDeviceKind(uint16_t modelId) const {
   if (modelId == 0) {
@@ -104,9 +102,8 @@ std::vector<DeviceDiscovery::Watch> DeviceDiscovery::RetireMonitorsWithoutPermis
 
 bool DeviceDiscovery::IsWatched(const std::string& path) const {
   const std::string key = LowercasePath(path);
-  return std::any_of(m_Watches.begin(), m_Watches.end(), [&](const Watch& watch) {
-    return watch.path == key && !watch.stop->Ended();
-  });
+  return std::any_of(m_Watches.begin(), m_Watches.end(),
+                     [&](const Watch& watch) { return watch.path == key && !watch.stop->Ended(); });
 }
 
 void DeviceDiscovery::StartId7mMonitor(const std::string& path, const std::string& deviceKind,
@@ -199,8 +196,7 @@ void DeviceDiscovery::DiscoverDevices() {
   }
 }
 
-bool DeviceDiscovery::ArrivalCallsForDiscovery(const std::string& path,
-                                               bool* identityRead) const {
+bool DeviceDiscovery::ArrivalCallsForDiscovery(const std::string& path, bool* identityRead) const {
   const std::string lowered = LowercasePath(path);
   uint16_t vendorId = 0;
   uint16_t usagePage = 0;

@@ -67,8 +67,7 @@ class DeviceDiscovery {
 
   std::vector<Watch> RetireMonitorsWithoutPermission();
   bool IsWatched(const std::string& path) const;
-  void StartId7mMonitor(const std::string& path, const std::string& deviceKind,
-                        MonitorKind kind);
+  void StartId7mMonitor(const std::string& path, const std::string& deviceKind, MonitorKind kind);
   void StartEs2862Monitor(const std::string& path);
   void Log(const std::string& line) const;
 

@@ -7,7 +7,6 @@
 Q_LOGGING_CATEGORY(lcDevice, "corvane.device", QtInfoMsg)
 
 void RouteDeviceFailuresToLog() {
-  SetDeviceLogSink([](std::string_view line) {
-    qCDebug(lcDevice, "%s", std::string(line).c_str());
-  });
+  SetDeviceLogSink(
+      [](std::string_view line) { qCDebug(lcDevice, "%s", std::string(line).c_str()); });
 }

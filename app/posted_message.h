@@ -11,8 +11,7 @@
 class PostedMessageEvent : public QEvent {
  public:
   static QEvent::Type EventType();
-  explicit PostedMessageEvent(Message message)
-      : QEvent(EventType()), message(std::move(message)) {}
+  explicit PostedMessageEvent(Message message) : QEvent(EventType()), message(std::move(message)) {}
   Message message;
 };
 

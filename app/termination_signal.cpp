@@ -44,14 +44,13 @@ bool SetUpPipeAndHandlers() {
 bool CloseOnTerminationSignal(QObject* context, std::function<void()> close) {
   if (context == nullptr || !SetUpPipeAndHandlers()) return false;
   auto* notifier = new QSocketNotifier(g_readFd, QSocketNotifier::Read, context);
-  QObject::connect(notifier, &QSocketNotifier::activated, context,
-                   [close = std::move(close)] {
-                     char drained[64];
-                     bool received = false;
-                     while (::read(g_readFd, drained, sizeof drained) > 0) received = true;
-                     g_pending = 0;
-                     if (received) close();
-                   });
+  QObject::connect(notifier, &QSocketNotifier::activated, context, [close = std::move(close)] {
+    char drained[64];
+    bool received = false;
+    while (::read(g_readFd, drained, sizeof drained) > 0) received = true;
+    g_pending = 0;
+    if (received) close();
+  });
   return true;
 }
 

@@ -50,9 +50,12 @@ bool WaitForDeviceMessages(const ChildProcess& program, size_t count) {
 std::string EventLine(size_t n) {
   const std::string value = std::to_string(n / 3 % 6);
   switch (n % 3) {
-    case 0: return "lt kb1 " + value;
-    case 1: return "cpi m1 " + value;
-    default: return "cpi es1 " + value;
+    case 0:
+      return "lt kb1 " + value;
+    case 1:
+      return "cpi m1 " + value;
+    default:
+      return "cpi es1 " + value;
   }
 }
 
@@ -139,12 +142,13 @@ int main(int argc, char** argv) {
     switches += more;
     cpuNs += after->second.cpuNs - before.cpuNs;
     const bool mainThread = thread.ends_with("/" + std::to_string(pid));
-    if (more != 0) woken += " " + thread + (mainThread ? "(main)" : "") + "+" + std::to_string(more);
+    if (more != 0)
+      woken += " " + thread + (mainThread ? "(main)" : "") + "+" + std::to_string(more);
   }
   char idle[200];
   std::snprintf(idle, sizeof idle,
-                "; idle %ds: %.2f context switches/s, %.3f ms CPU/s, %d threads ended;", idleSeconds,
-                static_cast<double>(switches) / idleSeconds,
+                "; idle %ds: %.2f context switches/s, %.3f ms CPU/s, %d threads ended;",
+                idleSeconds, static_cast<double>(switches) / idleSeconds,
                 static_cast<double>(cpuNs) / 1e6 / idleSeconds, ended);
   line += idle + (woken.empty() ? std::string(" no thread woke") : woken);
   std::puts(line.c_str());

@@ -171,7 +171,10 @@ void BM_SustainedReportsThroughMonitor(benchmark::State& state) {
   state.counters["maxrss_after_KiB"] = static_cast<double>(rssAfter);
   if (dropped != 0 || handled != sent) state.SkipWithError("reports were lost");
 }
-BENCHMARK(BM_SustainedReportsThroughMonitor)->Arg(100000)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SustainedReportsThroughMonitor)
+    ->Arg(100000)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -41,7 +41,8 @@ bool SamePixels(const std::optional<Screenshot>& a, const Screenshot& b) {
 
 // Polls the area until it shows `expected`; the milliseconds from `begin`,
 // or nothing within two seconds.
-std::optional<double> WaitForPixels(XProbe& probe, const Screenshot& expected, Clock::time_point begin) {
+std::optional<double> WaitForPixels(XProbe& probe, const Screenshot& expected,
+                                    Clock::time_point begin) {
   while (Clock::now() - begin < 2s) {
     if (SamePixels(probe.Grab(expected.area), expected)) {
       return MsBetween(begin, Clock::now());
@@ -92,8 +93,8 @@ std::unique_ptr<ChildProcess> StartWithKeyboard(BenchDesktop& desktop) {
 }
 
 bool WaitForHide(ChildProcess& program, size_t from) {
-  return program.WaitForLine([](const std::string& l) { return IsPopupHide(l, "LTKeyHint"); }, 5s,
-                             from)
+  return program
+      .WaitForLine([](const std::string& l) { return IsPopupHide(l, "LTKeyHint"); }, 5s, from)
       .has_value();
 }
 

@@ -39,8 +39,9 @@ ProcessFigures ReadProcessFigures(pid_t pid) {
     uint64_t onCpuNs = 0;
     schedstat >> onCpuNs;
     figures.cpuNs += onCpuNs;
-    const auto switches = static_cast<uint64_t>(Field(task + "/status", "voluntary_ctxt_switches") +
-                                                Field(task + "/status", "nonvoluntary_ctxt_switches"));
+    const auto switches =
+        static_cast<uint64_t>(Field(task + "/status", "voluntary_ctxt_switches") +
+                              Field(task + "/status", "nonvoluntary_ctxt_switches"));
     std::ifstream comm(task + "/comm");
     std::string name;
     std::getline(comm, name);

@@ -16,7 +16,7 @@ struct ProcessFigures {
   long privateKiB = 0;
   long threads = 0;
   long fds = 0;
-  uint64_t cpuNs = 0;  // time on a CPU of the threads that still run
+  uint64_t cpuNs = 0;            // time on a CPU of the threads that still run
   uint64_t contextSwitches = 0;  // voluntary and involuntary, all threads
   // The same by thread, keyed "name/tid": threads come and go, so a
   // difference over time is only sound thread by thread.

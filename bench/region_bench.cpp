@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QRect>
 #include <QRegion>
-
 #include <random>
 
 #include "skin/Skin_windowshape.h"
@@ -43,7 +42,8 @@ const QImage& NoisyPicture() {
 }
 
 PixelView ViewOf(const QImage& image, int rows) {
-  return PixelView{image.constBits(), image.width(), rows, static_cast<size_t>(image.bytesPerLine()), 3};
+  return PixelView{image.constBits(), image.width(), rows,
+                   static_cast<size_t>(image.bytesPerLine()), 3};
 }
 
 void BM_ScanRunsOnly(benchmark::State& state) {

@@ -155,7 +155,8 @@ int main(int argc, char** argv) {
       std::puts(line.c_str());
       std::fflush(stdout);
       if (line.rfind("error:", 0) == 0) status = 1;
-      QMetaObject::invokeMethod(&form, [&form] { form.N1Click(); }, Qt::QueuedConnection);
+      QMetaObject::invokeMethod(
+          &form, [&form] { form.N1Click(); }, Qt::QueuedConnection);
     }).detach();
   };
   const int exitCode = RunProgram(argc, argv, setup);

@@ -17,8 +17,8 @@ std::string TypicalSettings() {
   std::string text = "; menu captions and notification texts\n";
   for (const char* language : {"English", "ChineseS", "ChineseT"}) {
     text += std::string("[") + language + "]\n";
-    for (const char* key : {"PopMenu1", "PopMenu2", "PopMenu3", "Hint", "LT_Title", "RT_Title",
-                            "CPI_Title", "RT1"})
+    for (const char* key :
+         {"PopMenu1", "PopMenu2", "PopMenu3", "Hint", "LT_Title", "RT_Title", "CPI_Title", "RT1"})
       text += std::string(key) + "=\xE5\x85\xB3\xE9\x97\xAD text\n";
     text += "\n";
   }
@@ -32,7 +32,8 @@ std::string TypicalSettings() {
 std::string WriteTempFile(const std::string& name, const std::string& bytes) {
   const std::filesystem::path path = std::filesystem::temp_directory_path() /
                                      ("corvane_bench_" + std::to_string(::getpid()) + "_" + name);
-  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   return path.string();
 }
 
@@ -74,7 +75,8 @@ BENCHMARK(BM_SettingsLookup50MegabyteFile)->Arg(0)->Arg(1)->Unit(benchmark::kMil
 void BM_UiDescriptionParse(benchmark::State& state) {
   std::string text = "[Default]\n";
   for (int i = 0; i < 40; ++i)
-    text += "formLTKeyHintDialog->lb_Element" + std::to_string(i) + "->Position=rectwh,10,20,200,30\n";
+    text +=
+        "formLTKeyHintDialog->lb_Element" + std::to_string(i) + "->Position=rectwh,10,20,200,30\n";
   for (const char* language : {"English", "ChineseS", "ChineseT"})
     text += std::string("[") + language + "]\nFontName=Tahoma\nlb_Text->Font->Size=9\n";
   for (auto _ : state) benchmark::DoNotOptimize(UiDescription::FromBytes(text));

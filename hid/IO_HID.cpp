@@ -15,7 +15,7 @@ struct HidExchangeSession::State {
   }
 
   std::function<bool()> stopRequested;
-  bool stopped = false;  // a requested stop stays requested
+  bool stopped = false;                 // a requested stop stays requested
   std::set<std::string> silentDevices;  // DeviceKeyOf the devices given up
 };
 
@@ -93,8 +93,7 @@ thread_local HidExchangeSession::State* t_session = nullptr;
 // Opens the path and transfers exactly its feature report length, as the
 // opened node gives it, when that fits `capacity`.
 template <typename Transfer>
-bool FeatureExchange(const std::string& path, uint8_t* buffer, size_t capacity,
-                     Transfer transfer) {
+bool FeatureExchange(const std::string& path, uint8_t* buffer, size_t capacity, Transfer transfer) {
   const std::shared_ptr<HidBackend> backend = CurrentBackend();
   HidExchangeSession::State* const session = t_session;
   std::string device;
@@ -129,8 +128,8 @@ std::string HidInterfacePathAt(const HidEnumerationSet& set, uint32_t index) {
   return set.paths[index];
 }
 
-int32_t HidCollectPaths(HidPathList* pList, int32_t vendorId, int32_t productId,
-                        int32_t usagePage, int32_t usage) {
+int32_t HidCollectPaths(HidPathList* pList, int32_t vendorId, int32_t productId, int32_t usagePage,
+                        int32_t usage) {
   IO_HID_ASSERT(pList != NULL);
   return CollectMatching(*pList, [&](const HidInterfaceInfo& info) {
     return PassesFilter(vendorId, info.vendorId) && PassesFilter(productId, info.productId) &&
@@ -138,9 +137,8 @@ int32_t HidCollectPaths(HidPathList* pList, int32_t vendorId, int32_t productId,
   });
 }
 
-int32_t HidCollectPathsIn(HidPathList* pList, const int32_t* vendorIds,
-                          const int32_t* productIds, const int32_t* usagePages,
-                          const int32_t* usages) {
+int32_t HidCollectPathsIn(HidPathList* pList, const int32_t* vendorIds, const int32_t* productIds,
+                          const int32_t* usagePages, const int32_t* usages) {
   IO_HID_ASSERT(pList != NULL);
   return CollectMatching(*pList, [&](const HidInterfaceInfo& info) {
     return PassesList(vendorIds, info.vendorId) && PassesList(productIds, info.productId) &&
@@ -183,8 +181,7 @@ bool HidWriteFeature(const std::string& path, uint8_t* buffer, size_t capacity) 
   });
 }
 
-bool HidReadFeature(const std::string& path, uint8_t* buffer, size_t capacity,
-                    size_t* received) {
+bool HidReadFeature(const std::string& path, uint8_t* buffer, size_t capacity, size_t* received) {
   if (received != nullptr) *received = 0;
   return FeatureExchange(path, buffer, capacity, [&](HidOpenDevice& device, size_t length) {
     const HidOpenDevice::FeatureTransfer transfer = device.GetFeature(buffer, length);
@@ -220,8 +217,8 @@ bool HidReadIndexedString(const std::string& path, int32_t index, void* pReportB
   std::memcpy(pReportBuffer, text->data(), copiedUnits * sizeof(char16_t));
   if (copiedUnits < capacityUnits) {
     const char16_t terminator = 0;
-    std::memcpy(static_cast<char*>(pReportBuffer) + copiedUnits * sizeof(char16_t),
-                &terminator, sizeof terminator);
+    std::memcpy(static_cast<char*>(pReportBuffer) + copiedUnits * sizeof(char16_t), &terminator,
+                sizeof terminator);
   }
   return true;
 }

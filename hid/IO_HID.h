@@ -37,13 +37,12 @@ std::string HidInterfacePathAt(const HidEnumerationSet& set, uint32_t index);
 // filters (-1 = any value; any other value must equal the 16-bit field, so a
 // value outside 0-65535 never matches). Returns the number appended.
 // A null pList stops the program with the assertion "pList != NULL".
-int32_t HidCollectPaths(HidPathList* pList, int32_t vendorId, int32_t productId,
-                        int32_t usagePage, int32_t usage);
+int32_t HidCollectPaths(HidPathList* pList, int32_t vendorId, int32_t productId, int32_t usagePage,
+                        int32_t usage);
 
 // As HidCollectPaths with value lists ended by -1 (null = any value).
-int32_t HidCollectPathsIn(HidPathList* pList, const int32_t* vendorIds,
-                          const int32_t* productIds, const int32_t* usagePages,
-                          const int32_t* usages);
+int32_t HidCollectPathsIn(HidPathList* pList, const int32_t* vendorIds, const int32_t* productIds,
+                          const int32_t* usagePages, const int32_t* usages);
 
 // True when the low 16 bits of an entry before the -1 terminator equal value.
 bool HidListContains(uint16_t value, const int32_t* list);
@@ -64,8 +63,7 @@ bool HidReadFeature(const std::string& path, uint8_t* buffer);
 // transfer. A read reports in `received` how many bytes the device sent;
 // the bytes of `buffer` past them are not the device's.
 bool HidWriteFeature(const std::string& path, uint8_t* buffer, size_t capacity);
-bool HidReadFeature(const std::string& path, uint8_t* buffer, size_t capacity,
-                    size_t* received);
+bool HidReadFeature(const std::string& path, uint8_t* buffer, size_t capacity, size_t* received);
 
 // Feature traffic of one discovery pass or one close. While a session lives
 // on the calling thread:

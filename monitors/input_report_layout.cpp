@@ -44,7 +44,8 @@ std::vector<uint8_t> Id7mInputReport::Serialize() const {
   report[0] = kReportId;
   report[kId7mEventClassOffset] = eventClass;
   if (cpiLevel) {
-    report[kId7mCpiOffset] = static_cast<uint8_t>(kId7mCpiChangedBit | (*cpiLevel & kId7mValueBits));
+    report[kId7mCpiOffset] =
+        static_cast<uint8_t>(kId7mCpiChangedBit | (*cpiLevel & kId7mValueBits));
   }
   if (rtMode) {
     report[kId7mRtModeOffset] = static_cast<uint8_t>(

@@ -26,9 +26,9 @@ struct Id7mInputReport {
 
   uint8_t eventClass = 0;
   // Each field is set only when its change bit is, and only for its class.
-  std::optional<uint8_t> cpiLevel;  // mouse class
-  std::optional<uint8_t> rtMode;    // keyboard class
-  bool rtFlag = false;              // with rtMode
+  std::optional<uint8_t> cpiLevel;    // mouse class
+  std::optional<uint8_t> rtMode;      // keyboard class
+  bool rtFlag = false;                // with rtMode
   std::optional<uint8_t> ltKeyState;  // keyboard class
 
   static Id7mInputReport Parse(std::span<const uint8_t> report);

@@ -8,9 +8,15 @@ namespace {
 template <typename Slots, typename Action>
 void WithSlotOf(Slots& slots, MonitorKind kind, Action action) {
   switch (kind) {
-    case MonitorKind::Keyboard: action(slots.m_KeyboardMonitor); return;
-    case MonitorKind::Mouse: action(slots.m_MouseMonitor); return;
-    case MonitorKind::Es2862: action(slots.m_Es2862Monitor); return;
+    case MonitorKind::Keyboard:
+      action(slots.m_KeyboardMonitor);
+      return;
+    case MonitorKind::Mouse:
+      action(slots.m_MouseMonitor);
+      return;
+    case MonitorKind::Es2862:
+      action(slots.m_Es2862Monitor);
+      return;
   }
 }
 
@@ -18,9 +24,12 @@ void WithSlotOf(Slots& slots, MonitorKind kind, Action action) {
 
 std::optional<MonitorKind> MonitorKindOf(Id7mKind kind) {
   switch (kind) {
-    case Id7mKind::Keyboard: return MonitorKind::Keyboard;
-    case Id7mKind::Mouse: return MonitorKind::Mouse;
-    case Id7mKind::Other: return std::nullopt;
+    case Id7mKind::Keyboard:
+      return MonitorKind::Keyboard;
+    case Id7mKind::Mouse:
+      return MonitorKind::Mouse;
+    case Id7mKind::Other:
+      return std::nullopt;
   }
   return std::nullopt;
 }

@@ -135,6 +135,5 @@ int LiveMonitorThreads() {
 bool WaitForLiveMonitorThreadsAtMost(int count, std::chrono::milliseconds timeout) {
   Census& census = TheCensus();
   std::unique_lock lock(census.mutex);
-  return census.changed.wait_for(lock, timeout,
-                                 [&] { return census.liveThreads <= count; });
+  return census.changed.wait_for(lock, timeout, [&] { return census.liveThreads <= count; });
 }

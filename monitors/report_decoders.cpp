@@ -16,7 +16,8 @@ DecodedEvents DecodeId7mReport(Id7mKind kind, std::span<const uint8_t> report) {
     if (parsed.cpiLevel) decoded.Add(PostedMessage(UM_CPI_LEVEL, *parsed.cpiLevel, 0));
   } else if (kind == Id7mKind::Keyboard &&
              parsed.eventClass == Id7mInputReport::kKeyboardEventClass) {
-    if (parsed.rtMode) decoded.Add(PostedMessage(UM_RT_MODE, *parsed.rtMode, parsed.rtFlag ? 1 : 0));
+    if (parsed.rtMode)
+      decoded.Add(PostedMessage(UM_RT_MODE, *parsed.rtMode, parsed.rtFlag ? 1 : 0));
     if (parsed.ltKeyState) decoded.Add(PostedMessage(UM_LT_KEY, *parsed.ltKeyState, 0));
   }
   return decoded;

@@ -66,8 +66,7 @@ class HidOpenDevice {
   };
   // Blocks without timeout until one input report arrives, the device goes
   // away, or Cancel() is called. A report longer than `capacity` is cut.
-  virtual ReadStatus ReadInputReport(uint8_t* buffer, size_t capacity,
-                                     size_t* received) = 0;
+  virtual ReadStatus ReadInputReport(uint8_t* buffer, size_t capacity, size_t* received) = 0;
 
   // Wakes a blocked ReadInputReport and makes every later one return
   // Cancelled. Thread-safe and idempotent.
@@ -93,8 +92,7 @@ class HidBackend {
 
   // The device string at `index` (1 manufacturer, 2 product) as UTF-16,
   // without terminator; nullopt when it cannot be read.
-  virtual std::optional<std::u16string> ReadIndexedString(const std::string& path,
-                                                          int index) = 0;
+  virtual std::optional<std::u16string> ReadIndexedString(const std::string& path, int index) = 0;
 
   // Opens the interface for feature reports and input reads; nullptr on
   // failure, also when the node no longer belongs to the HID device the

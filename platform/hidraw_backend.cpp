@@ -75,8 +75,8 @@ std::optional<std::string> ReadSmallFile(const std::string& path) {
 }
 
 bool IsDigits(std::string_view text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(),
-                                      [](char c) { return c >= '0' && c <= '9'; });
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // "hidraw" followed by a decimal number; nothing else names a node, which
@@ -145,8 +145,7 @@ std::optional<InterfacePath> ParseInterfacePath(std::string_view path, std::stri
   const auto parts = SplitInterfacePath(path);
   if (!parts || parts->instance.empty()) return std::nullopt;
   const std::string_view node = parts->node;
-  if (!node.starts_with(devRoot) || node.size() == devRoot.size() ||
-      node[devRoot.size()] != '/') {
+  if (!node.starts_with(devRoot) || node.size() == devRoot.size() || node[devRoot.size()] != '/') {
     return std::nullopt;
   }
   // Node names are lower case; accept a caller's upper-cased copy.
@@ -155,9 +154,7 @@ std::optional<InterfacePath> ParseInterfacePath(std::string_view path, std::stri
   return InterfacePath{std::move(name), parts->collection, parts->instance};
 }
 
-std::string_view BaseName(std::string_view path) {
-  return path.substr(path.find_last_of('/') + 1);
-}
+std::string_view BaseName(std::string_view path) { return path.substr(path.find_last_of('/') + 1); }
 
 // What sysfs tells about one hidraw node.
 struct NodeDescription {
@@ -200,8 +197,8 @@ class SysfsNode {
     if (!bus || !vendor || !product) return std::nullopt;
 
     NodeDescription description;
-    description.descriptor = ParseReportDescriptor(std::span(
-        reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()));
+    description.descriptor = ParseReportDescriptor(
+        std::span(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()));
     description.vendorId = static_cast<uint16_t>(*vendor);
     description.productId = static_cast<uint16_t>(*product);
     description.bus = *bus;
@@ -280,8 +277,7 @@ std::unique_ptr<HidrawOpenDevice> HidrawOpenDevice::Adopt(
       new HidrawOpenDevice(fd, wakeFd, std::move(capabilities), routing));
 }
 
-HidrawOpenDevice::HidrawOpenDevice(int fd, int wakeFd,
-                                   std::optional<HidInterfaceInfo> capabilities,
+HidrawOpenDevice::HidrawOpenDevice(int fd, int wakeFd, std::optional<HidInterfaceInfo> capabilities,
                                    ReportRouting routing)
     : m_Fd(fd),
       m_WakeFd(wakeFd),
@@ -315,7 +311,7 @@ HidOpenDevice::FeatureStatus FeatureFailure(int error) {
 // `request` is HIDIOCSFEATURE(length) or HIDIOCGFEATURE(length): both give
 // the number of bytes the device took or sent.
 HidOpenDevice::FeatureTransfer FeatureIoctl(int fd, unsigned long request, uint8_t* buffer,
-                                           std::string_view name) {
+                                            std::string_view name) {
   int result;
   do {
     result = ::ioctl(fd, request, buffer);
@@ -331,8 +327,7 @@ HidOpenDevice::FeatureTransfer FeatureIoctl(int fd, unsigned long request, uint8
 
 // hidraw's feature ioctls already take and give byte 0 as the report number,
 // 0 for a device without numbered reports, so the buffer passes unchanged.
-HidOpenDevice::FeatureTransfer HidrawOpenDevice::SetFeature(const uint8_t* buffer,
-                                                            size_t length) {
+HidOpenDevice::FeatureTransfer HidrawOpenDevice::SetFeature(const uint8_t* buffer, size_t length) {
   if (buffer == nullptr || length == 0 || length > kMaxIoctlLength) return {};
   return FeatureIoctl(m_Fd, HIDIOCSFEATURE(length), const_cast<uint8_t*>(buffer),
                       "ioctl (SFEATURE)");
@@ -340,8 +335,8 @@ HidOpenDevice::FeatureTransfer HidrawOpenDevice::SetFeature(const uint8_t* buffe
 
 HidOpenDevice::FeatureTransfer HidrawOpenDevice::GetFeature(uint8_t* buffer, size_t length) {
   if (buffer == nullptr || length == 0 || length > kMaxIoctlLength) return {};
-  HidOpenDevice::FeatureTransfer transfer = FeatureIoctl(m_Fd, HIDIOCGFEATURE(length), buffer,
-                                                              "ioctl (GFEATURE)");
+  HidOpenDevice::FeatureTransfer transfer =
+      FeatureIoctl(m_Fd, HIDIOCGFEATURE(length), buffer, "ioctl (GFEATURE)");
   transfer.bytes = std::min(transfer.bytes, length);
   return transfer;
 }
@@ -460,8 +455,7 @@ std::vector<std::string> HidrawBackend::ListNodeNames() {
   return names;
 }
 
-std::vector<std::string> HidrawBackend::PathsOfNode(const std::string& nodeName,
-                                                    size_t collections,
+std::vector<std::string> HidrawBackend::PathsOfNode(const std::string& nodeName, size_t collections,
                                                     const std::string& instance) const {
   const std::string node = m_DevRoot + "/" + nodeName;
   if (collections <= 1) return {FormatInterfacePath(node, 0, instance)};
@@ -504,8 +498,8 @@ std::optional<HidrawBackend::NodeOfPath> HidrawBackend::Resolve(const std::strin
   if (!description) return std::nullopt;
   const HidCollectionSummary* collection = CollectionOf(description->descriptor, *parsed);
   if (collection == nullptr) return std::nullopt;
-  NodeOfPath resolved{parsed->nodeName, parsed->collection, parsed->instance, InfoOf(*description, *collection),
-                      description->bus};
+  NodeOfPath resolved{parsed->nodeName, parsed->collection, parsed->instance,
+                      InfoOf(*description, *collection), description->bus};
   return resolved;
 }
 
@@ -515,8 +509,7 @@ std::optional<HidInterfaceInfo> HidrawBackend::QueryInterface(const std::string&
   return resolved->info;
 }
 
-std::optional<std::u16string> HidrawBackend::ReadIndexedString(const std::string& path,
-                                                               int index) {
+std::optional<std::u16string> HidrawBackend::ReadIndexedString(const std::string& path, int index) {
   const char* attribute = index == 1 ? "manufacturer" : index == 2 ? "product" : nullptr;
   if (attribute == nullptr) return std::nullopt;
   // Only a path that names an interface of the device it was found on has
@@ -543,8 +536,8 @@ std::optional<HidrawBackend::OpenNodeFacts> HidrawBackend::DescribeOpenNode(int 
   }
   if (!S_ISCHR(status.st_mode)) return std::nullopt;
   OpenNodeFacts facts;
-  const std::string entry = m_SysRoot + "/dev/char/" + std::to_string(major(status.st_rdev)) +
-                            ":" + std::to_string(minor(status.st_rdev)) + "/device";
+  const std::string entry = m_SysRoot + "/dev/char/" + std::to_string(major(status.st_rdev)) + ":" +
+                            std::to_string(minor(status.st_rdev)) + "/device";
   const auto hidDevice = RealPath(entry);
   if (!hidDevice) return std::nullopt;
   facts.instance = std::string(BaseName(*hidDevice));
@@ -608,9 +601,7 @@ std::string HidrawBackend::DeviceKeyOf(const std::string& path) const {
   return DeviceKeyOfPath(path);
 }
 
-int HidrawBackend::ChangeFd() {
-  return m_Monitor != nullptr ? udev_monitor_get_fd(m_Monitor) : -1;
-}
+int HidrawBackend::ChangeFd() { return m_Monitor != nullptr ? udev_monitor_get_fd(m_Monitor) : -1; }
 
 std::vector<HidDeviceChange> HidrawBackend::TakeChanges() {
   std::vector<HidDeviceChange> changes;

@@ -37,8 +37,8 @@ class HidrawOpenDevice : public HidOpenDevice {
  public:
   // Which input reports the collection receives and how they are framed.
   struct ReportRouting {
-    bool numbered = false;          // the device puts a report ID in byte 0
-    bool onlyListedIds = false;     // deliver only reports whose ID is listed
+    bool numbered = false;       // the device puts a report ID in byte 0
+    bool onlyListedIds = false;  // deliver only reports whose ID is listed
     std::bitset<256> ids;
   };
 
@@ -91,8 +91,7 @@ class HidrawBackend : public HidBackend {
   // `nodeName`, e.g. "hidraw3", whose devpath ends in
   // ".../<HID device>/hidraw/hidraw3") stands for. TakeChanges() feeds every
   // received uevent through here.
-  std::vector<HidDeviceChange> ChangesForUevent(std::string_view action,
-                                                std::string_view nodeName,
+  std::vector<HidDeviceChange> ChangesForUevent(std::string_view action, std::string_view nodeName,
                                                 std::string_view devpath);
 
  protected:

@@ -90,10 +90,17 @@ class Parser {
       const uint8_t tag = prefix >> 4;
       bool ok = true;
       switch (type) {
-        case kMain: ok = Main(tag); break;
-        case kGlobal: ok = Global(tag, value, dataSize); break;
-        case kLocal: Local(tag, value, dataSize); break;
-        default: break;  // reserved item type: ignored
+        case kMain:
+          ok = Main(tag);
+          break;
+        case kGlobal:
+          ok = Global(tag, value, dataSize);
+          break;
+        case kLocal:
+          Local(tag, value, dataSize);
+          break;
+        default:
+          break;  // reserved item type: ignored
       }
       if (!ok) return Fail();
     }
@@ -112,12 +119,23 @@ class Parser {
   bool Main(uint8_t tag) {
     bool ok = true;
     switch (tag) {
-      case kInput: AddReportItem(kInputKind); break;
-      case kOutput: AddReportItem(kOutputKind); break;
-      case kFeature: AddReportItem(kFeatureKind); break;
-      case kCollection: ok = OpenCollection(); break;
-      case kEndCollection: ok = CloseCollection(); break;
-      default: break;
+      case kInput:
+        AddReportItem(kInputKind);
+        break;
+      case kOutput:
+        AddReportItem(kOutputKind);
+        break;
+      case kFeature:
+        AddReportItem(kFeatureKind);
+        break;
+      case kCollection:
+        ok = OpenCollection();
+        break;
+      case kEndCollection:
+        ok = CloseCollection();
+        break;
+      default:
+        break;
     }
     m_Local = LocalState{};
     return ok;
@@ -162,8 +180,7 @@ class Parser {
 
   void AddReportItem(ReportKind kind) {
     if (m_Depth == 0) return;  // belongs to no collection
-    const uint64_t itemBits =
-        static_cast<uint64_t>(m_Global.reportSize) * m_Global.reportCount;
+    const uint64_t itemBits = static_cast<uint64_t>(m_Global.reportSize) * m_Global.reportCount;
     if (itemBits == 0) return;
     const uint8_t id = m_Global.reportId;
     uint32_t& total = m_Totals.bits[kind][id];

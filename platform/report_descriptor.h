@@ -31,8 +31,8 @@ struct HidCollectionSummary {
 
 struct ReportDescriptorSummary {
   std::vector<HidCollectionSummary> collections;  // in descriptor order
-  bool usesReportIds = false;  // some report carries a nonzero ID
-  bool complete = true;        // false: parsing stopped at a malformed item
+  bool usesReportIds = false;                     // some report carries a nonzero ID
+  bool complete = true;                           // false: parsing stopped at a malformed item
 };
 
 inline constexpr size_t kMaxTopLevelCollections = 255;

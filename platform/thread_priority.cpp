@@ -19,7 +19,8 @@ void RaiseCurrentThreadPriority() {
   // lowered: to 20 - rlim_cur. On Linux the nice value is per thread.
   rlimit limit{};
   if (getrlimit(RLIMIT_NICE, &limit) != 0) return;
-  const rlim_t ceiling = (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur > 40) ? 40 : limit.rlim_cur;
+  const rlim_t ceiling =
+      (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur > 40) ? 40 : limit.rlim_cur;
   const int lowestNice = 20 - static_cast<int>(ceiling);
   const id_t thread = static_cast<id_t>(gettid());
   errno = 0;

@@ -3,7 +3,6 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QLabel>
-
 #include <optional>
 
 #include "popups/fit_text.h"
@@ -12,8 +11,8 @@
 
 namespace {
 
-constexpr HintPopupConstants kLTKeyHint{
-    "formLTKeyHintDialog", "lb_LTKey", "LTKeyHint", "LTKeyHint_Background.bmp", "LTKeyHint"};
+constexpr HintPopupConstants kLTKeyHint{"formLTKeyHintDialog", "lb_LTKey", "LTKeyHint",
+                                        "LTKeyHint_Background.bmp", "LTKeyHint"};
 
 void SetPointSize(QLabel* label, double points) {
   QFont font = label->font();

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QString>
-
 #include <string>
 
 #include "popups/hint_popup_frame.h"

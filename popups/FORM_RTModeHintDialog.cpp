@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr HintPopupConstants kRTModeHint{
-    "formRTModeHintDialog", "lb_RTMode", "RTModeHint", "RTModeHint_Background.bmp", "RTModeHint"};
+constexpr HintPopupConstants kRTModeHint{"formRTModeHintDialog", "lb_RTMode", "RTModeHint",
+                                         "RTModeHint_Background.bmp", "RTModeHint"};
 
 // The marker's 12-pixel character height at 96 dpi, in points.
 constexpr double kMarkerPointSize = 12.0 * 72.0 / 96.0;

@@ -20,4 +20,5 @@ inline constexpr std::u16string_view kEllipsis = u"...";
 // "...". When not even the first code unit fits, the result is "..." alone.
 // Positions count UTF-16 code units, so the cut may fall inside a
 // surrogate pair.
-std::u16string FitTextToWidth(std::u16string_view text, int32_t limit, const TextWidthMeasure& measure);
+std::u16string FitTextToWidth(std::u16string_view text, int32_t limit,
+                              const TextWidthMeasure& measure);

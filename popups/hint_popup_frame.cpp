@@ -110,7 +110,8 @@ HintPopupFrame::HintPopupFrame(const HintPopupConstants& constants, std::string 
 HintPopupFrame::~HintPopupFrame() { ReleaseUiDescription(m_UiFile); }
 
 QRect HintPopupFrame::ScaledLayoutRect(int left, int top, int width, int height) const {
-  const Rect scaled = ScaleRectByFactor(Rect{left, top, left + width, top + height}, m_LayoutFactor);
+  const Rect scaled =
+      ScaleRectByFactor(Rect{left, top, left + width, top + height}, m_LayoutFactor);
   return QRect(scaled.left, scaled.top, scaled.right - scaled.left, scaled.bottom - scaled.top);
 }
 
@@ -122,7 +123,8 @@ void HintPopupFrame::FormCreate() {
   m_LanguageName = GetLanguageName(UInt16ToText(m_LanguageId));
 
   const std::string uiPath = m_DataFolder + "UI.txt";
-  if (QFileInfo(QString::fromStdString(uiPath)).isFile()) m_UiFile = UiDescription::LoadFile(uiPath);
+  if (QFileInfo(QString::fromStdString(uiPath)).isFile())
+    m_UiFile = UiDescription::LoadFile(uiPath);
 
   const std::string background = BackgroundPath();
   if (!background.empty()) {

@@ -14,7 +14,6 @@
 
 #include <QImage>
 #include <QWidget>
-
 #include <memory>
 #include <string>
 

@@ -16,8 +16,8 @@ int32_t CornerEdge(int32_t origin, int32_t extent, int32_t size, double margin) 
 
 }  // namespace
 
-PopupPosition BottomRightPopupPosition(const WorkArea& work, int32_t popupWidth, int32_t popupHeight,
-                                       float factor) {
+PopupPosition BottomRightPopupPosition(const WorkArea& work, int32_t popupWidth,
+                                       int32_t popupHeight, float factor) {
   const double margin = 1.0 * static_cast<double>(factor);
   PopupPosition position;
   position.left = CornerEdge(work.left, work.width, popupWidth, margin);

@@ -24,5 +24,5 @@ struct PopupPosition {
 // likewise: the fraction of the one-pixel margin times `factor` is dropped
 // towards zero before the work area's origin is added, so the distance from
 // the work area's edges never depends on where the work area lies.
-PopupPosition BottomRightPopupPosition(const WorkArea& work, int32_t popupWidth, int32_t popupHeight,
-                                       float factor);
+PopupPosition BottomRightPopupPosition(const WorkArea& work, int32_t popupWidth,
+                                       int32_t popupHeight, float factor);

@@ -52,9 +52,7 @@ std::u16string ReadManufacturerString(const std::string& path) {
   return ReadLowercasedString(path, 1);
 }
 
-std::u16string ReadProductString(const std::string& path) {
-  return ReadLowercasedString(path, 2);
-}
+std::u16string ReadProductString(const std::string& path) { return ReadLowercasedString(path, 2); }
 
 bool IsExcludedUsagePage(uint16_t usagePage) {
   switch (usagePage) {
@@ -125,8 +123,8 @@ void CollectNotifyDevices(HidPathList& list) {
 uint16_t ReadModelId(const std::string& path, uint16_t* lowBits) {
   ModelInfo info{};
   if (!ReadModelInfo(path, info)) return 0;
-  const uint16_t word = static_cast<uint16_t>(info[kModelWordOffset] |
-                                              info[kModelWordOffset + 1] << 8);
+  const uint16_t word =
+      static_cast<uint16_t>(info[kModelWordOffset] | info[kModelWordOffset + 1] << 8);
   if (lowBits) *lowBits = word & 0x0003;
   return word & 0xFFFC;
 }

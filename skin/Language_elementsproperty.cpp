@@ -15,15 +15,35 @@ namespace {
 constexpr std::u16string_view kDefaultSection = u"Default";
 
 // The kinds whose bounds a description sets.
-constexpr std::array<std::u16string_view, 29> kPositionKinds = {
-    u"TLabel",          u"TCheckBox",           u"TRadioButton",       u"TEdit",
-    u"TComboBox",       u"TMemo",               u"TRichEdit",          u"TShape",
-    u"TButton",         u"TMenuItem",           u"TImage",             u"TPanel",
-    u"TWebBrowser",     u"TCGauge",             u"TLabeledEdit",       u"TGroupBox",
-    u"TAdvSmoothComboBox", u"TAdvProgressBar",  u"TAdvSmoothScrollBar", u"TAdvTrackBar",
-    u"TAdvGroupBox",    u"THTMLabel",           u"TAdvShapeButton",    u"TAdvWiiProgressBar",
-    u"TAdvEdit",        u"TMaskEditEx",         u"TAdvCircularProgress", u"TCurvyPanel",
-    u"TGradientLabel"};
+constexpr std::array<std::u16string_view, 29> kPositionKinds = {u"TLabel",
+                                                                u"TCheckBox",
+                                                                u"TRadioButton",
+                                                                u"TEdit",
+                                                                u"TComboBox",
+                                                                u"TMemo",
+                                                                u"TRichEdit",
+                                                                u"TShape",
+                                                                u"TButton",
+                                                                u"TMenuItem",
+                                                                u"TImage",
+                                                                u"TPanel",
+                                                                u"TWebBrowser",
+                                                                u"TCGauge",
+                                                                u"TLabeledEdit",
+                                                                u"TGroupBox",
+                                                                u"TAdvSmoothComboBox",
+                                                                u"TAdvProgressBar",
+                                                                u"TAdvSmoothScrollBar",
+                                                                u"TAdvTrackBar",
+                                                                u"TAdvGroupBox",
+                                                                u"THTMLabel",
+                                                                u"TAdvShapeButton",
+                                                                u"TAdvWiiProgressBar",
+                                                                u"TAdvEdit",
+                                                                u"TMaskEditEx",
+                                                                u"TAdvCircularProgress",
+                                                                u"TCurvyPanel",
+                                                                u"TGradientLabel"};
 
 // Trimmed and lowered, with the tag (field 0) lowered again.
 struct TaggedValue {
@@ -152,8 +172,8 @@ class ElementSteps {
     FoundValue found = BothKeys(u"->Font->Size");
     if (found.value.empty() && !globalDefault.empty()) found = Find(globalDefault);
     if (found.value.empty()) return;
-    m_Element.SetFontSize(
-        ConvertFound(m_Path, found, [](const std::u16string& value) { return UiTextToInt(value); }));
+    m_Element.SetFontSize(ConvertFound(
+        m_Path, found, [](const std::u16string& value) { return UiTextToInt(value); }));
   }
 
   void FontColor(std::u16string_view globalDefault = {}) {
@@ -188,7 +208,8 @@ class ElementSteps {
   }
 
   UiColor Colour(const FoundValue& found) const {
-    return ConvertFound(m_Path, found, [](const std::u16string& value) { return ParseUiColor(value); });
+    return ConvertFound(m_Path, found,
+                        [](const std::u16string& value) { return ParseUiColor(value); });
   }
 
   FoundValue Find(std::u16string_view key) const { return FindUiValue(m_Record, key); }

@@ -31,5 +31,4 @@ std::u16string GetLanguageNameById(uint16_t id);
 // file-exists test (a regular file, links followed, by default).
 using FileExistsTest = std::function<bool(const std::string& path)>;
 std::string FindLocalizedFile(const std::string& folder, std::u16string_view language,
-                              const std::string& fileName,
-                              const FileExistsTest& fileExists = {});
+                              const std::string& fileName, const FileExistsTest& fileExists = {});

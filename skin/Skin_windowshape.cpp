@@ -9,7 +9,8 @@
 bool IsScannable(const PixelView& view) {
   if (view.data == nullptr || view.width < 0 || view.height < 0) return false;
   if (view.bytesPerPixel != 3 && view.bytesPerPixel != 4) return false;
-  return view.bytesPerLine >= static_cast<size_t>(view.width) * static_cast<size_t>(view.bytesPerPixel);
+  return view.bytesPerLine >=
+         static_cast<size_t>(view.width) * static_cast<size_t>(view.bytesPerPixel);
 }
 
 std::vector<Rect> BuildWindowShapeRuns(const PixelView& view) {

@@ -43,8 +43,8 @@ uint32_t ChooseMonitorPixelsPerInch(const DisplayState& display) {
 
 float GetWindowScaleFactor(const DisplayState& display, WindowHandle window) {
   if (window == 0) return GetDesktopScaleFactor(display);
-  const float factor =
-      static_cast<float>(ChooseMonitorPixelsPerInch(display)) / static_cast<float>(kDesignPixelsPerInch);
+  const float factor = static_cast<float>(ChooseMonitorPixelsPerInch(display)) /
+                       static_cast<float>(kDesignPixelsPerInch);
   return factor == 0.0f ? 1.0f : factor;
 }
 

@@ -8,8 +8,8 @@
 #include <type_traits>
 
 template <typename Number>
-  requires(std::is_arithmetic_v<Number> && sizeof(Number) >= sizeof(int64_t))
-constexpr int32_t ClampToInt32(Number value) {
+requires(std::is_arithmetic_v<Number> && sizeof(Number) >= sizeof(int64_t)) constexpr int32_t
+    ClampToInt32(Number value) {
   constexpr auto kMin = std::numeric_limits<int32_t>::min();
   constexpr auto kMax = std::numeric_limits<int32_t>::max();
   if (!(value >= static_cast<Number>(kMin))) return kMin;

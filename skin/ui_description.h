@@ -20,8 +20,7 @@ class UiDescription {
   static std::unique_ptr<UiDescription> FromBytes(std::string_view bytes);
 
   // The entry's value, or nullopt when the section or entry is absent.
-  std::optional<std::u16string> Find(std::u16string_view section,
-                                     std::u16string_view name) const;
+  std::optional<std::u16string> Find(std::u16string_view section, std::u16string_view name) const;
 
   // As the framework's ReadString: the value, or `defaultValue` when absent.
   std::u16string ReadString(std::u16string_view section, std::u16string_view name,
@@ -30,7 +29,8 @@ class UiDescription {
   // The names of all sections, and the entries of one, as they are matched:
   // names in ASCII lower case, values as written; in no particular order.
   std::vector<std::u16string> SectionNames() const;
-  std::vector<std::pair<std::u16string, std::u16string>> EntriesOf(std::u16string_view section) const;
+  std::vector<std::pair<std::u16string, std::u16string>> EntriesOf(
+      std::u16string_view section) const;
 
   ~UiDescription();
 

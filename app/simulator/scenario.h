@@ -25,12 +25,12 @@ enum class SimDeviceKind { Keyboard, Mouse, FlashKeyboard, Es2862, Foreign };
 struct ScenarioCommand {
   enum class Verb { Plug, Unplug, LtKey, RtMode, Cpi, Report, FullScreen, Language, Wait, Close };
   Verb verb = Verb::Close;
-  std::string device;           // NAME
+  std::string device;                            // NAME
   SimDeviceKind kind = SimDeviceKind::Keyboard;  // plug
-  uint32_t value = 0;           // state, mode, level, milliseconds; fullscreen 1/0
-  bool flag = false;            // rt
-  std::vector<uint8_t> bytes;   // report
-  std::string language;         // language
+  uint32_t value = 0;                            // state, mode, level, milliseconds; fullscreen 1/0
+  bool flag = false;                             // rt
+  std::vector<uint8_t> bytes;                    // report
+  std::string language;                          // language
 };
 
 struct ScenarioLine {

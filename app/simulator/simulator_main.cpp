@@ -33,11 +33,16 @@ void Trace(const std::string& line) {
 
 SimDeviceSpec SpecFor(SimDeviceKind kind, const std::string& name) {
   switch (kind) {
-    case SimDeviceKind::Keyboard: return SimKeyboard(name);
-    case SimDeviceKind::Mouse: return SimMouse(name);
-    case SimDeviceKind::FlashKeyboard: return SimFlashKeyboard(name);
-    case SimDeviceKind::Es2862: return SimEs2862(name);
-    case SimDeviceKind::Foreign: break;
+    case SimDeviceKind::Keyboard:
+      return SimKeyboard(name);
+    case SimDeviceKind::Mouse:
+      return SimMouse(name);
+    case SimDeviceKind::FlashKeyboard:
+      return SimFlashKeyboard(name);
+    case SimDeviceKind::Es2862:
+      return SimEs2862(name);
+    case SimDeviceKind::Foreign:
+      break;
   }
   return SimForeign(name);
 }

@@ -135,11 +135,20 @@ std::string DesktopExecValue(std::string_view executable) {
   std::string value;
   for (const char c : quoted) {
     switch (c) {
-      case '\\': value += "\\\\"; break;
-      case '\n': value += "\\n"; break;
-      case '\t': value += "\\t"; break;
-      case '\r': value += "\\r"; break;
-      default: value += c;
+      case '\\':
+        value += "\\\\";
+        break;
+      case '\n':
+        value += "\\n";
+        break;
+      case '\t':
+        value += "\\t";
+        break;
+      case '\r':
+        value += "\\r";
+        break;
+      default:
+        value += c;
     }
   }
   return value;
@@ -199,6 +208,4 @@ void WriteAutostartEntry(std::string_view name, std::string_view executable) {
   }
 }
 
-void RemoveAutostartEntry(std::string_view name) {
-  unlink(AutostartEntryPath(name).c_str());
-}
+void RemoveAutostartEntry(std::string_view name) { unlink(AutostartEntryPath(name).c_str()); }

@@ -65,8 +65,8 @@ SingleInstanceLock::Result SingleInstanceLock::Acquire() {
   // In a shared temporary folder another user could plant a link or a file
   // of their own at the name: never follow a link, never block on a FIFO or
   // a device, and use only a file that is ours and nobody else's.
-  const int fd = open(m_Path.c_str(),
-                      O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0600);
+  const int fd =
+      open(m_Path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0600);
   if (fd < 0) {
     const int error = errno;
     struct stat status {};

@@ -57,8 +57,7 @@ X11WindowState::WindowState X11WindowState::ReadWindowState(xcb_window_t window)
   if (m_Connection == nullptr || window == 0 || m_NetWmState == XCB_ATOM_NONE) {
     return state;
   }
-  const auto cookie =
-      xcb_get_property(m_Connection, 0, window, m_NetWmState, XCB_ATOM_ATOM, 0, 64);
+  const auto cookie = xcb_get_property(m_Connection, 0, window, m_NetWmState, XCB_ATOM_ATOM, 0, 64);
   xcb_generic_error_t* error = nullptr;
   XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(m_Connection, cookie, &error));
   std::free(error);

@@ -138,9 +138,13 @@ class SimOpenDevice : public HidOpenDevice {
       : m_Core(std::move(core)), m_Device(std::move(device)), m_Collection(collection) {
     const SimCollection& c = m_Device->spec.collections[m_Collection];
     if (c.capabilitiesReadable) {
-      m_Capabilities = HidInterfaceInfo{m_Device->spec.vendorId, m_Device->spec.productId,
-                                       m_Device->spec.versionNumber, c.usagePage, c.usage,
-                                       c.inputReportLength, c.featureReportLength};
+      m_Capabilities = HidInterfaceInfo{m_Device->spec.vendorId,
+                                        m_Device->spec.productId,
+                                        m_Device->spec.versionNumber,
+                                        c.usagePage,
+                                        c.usage,
+                                        c.inputReportLength,
+                                        c.featureReportLength};
     }
     // Registered by the caller, which holds the lock.
     m_Device->handles.push_back(this);
@@ -232,8 +236,8 @@ class SimOpenDevice : public HidOpenDevice {
 
     const bool isSet = answer == nullptr;
     SimFeatureRecord record =
-        m_Core->Record(isSet ? SimFeatureRecord::Kind::Set : SimFeatureRecord::Kind::Get,
-                      *m_Device, m_Collection, request, isSet ? length : 1);
+        m_Core->Record(isSet ? SimFeatureRecord::Kind::Set : SimFeatureRecord::Kind::Get, *m_Device,
+                       m_Collection, request, isSet ? length : 1);
 
     const SimCollection& c = m_Device->spec.collections[m_Collection];
     FeatureTransfer transfer{FeatureStatus::Refused, 0};
@@ -441,9 +445,13 @@ std::optional<HidInterfaceInfo> SimBackend::QueryInterface(const std::string& pa
   if (!device) return std::nullopt;
   const SimCollection& c = device->spec.collections[index];
   if (!c.capabilitiesReadable) return std::nullopt;
-  return HidInterfaceInfo{device->spec.vendorId, device->spec.productId,
-                          device->spec.versionNumber, c.usagePage, c.usage,
-                          c.inputReportLength, c.featureReportLength};
+  return HidInterfaceInfo{device->spec.vendorId,
+                          device->spec.productId,
+                          device->spec.versionNumber,
+                          c.usagePage,
+                          c.usage,
+                          c.inputReportLength,
+                          c.featureReportLength};
 }
 
 std::optional<std::u16string> SimBackend::ReadIndexedString(const std::string& path, int index) {
@@ -467,9 +475,7 @@ std::unique_ptr<HidOpenDevice> SimBackend::Open(const std::string& path) {
   return handle;
 }
 
-std::string SimBackend::DeviceKeyOf(const std::string& path) const {
-  return DeviceKeyOfPath(path);
-}
+std::string SimBackend::DeviceKeyOf(const std::string& path) const { return DeviceKeyOfPath(path); }
 
 int SimBackend::ChangeFd() { return m_Core->changeFd; }
 

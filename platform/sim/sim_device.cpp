@@ -80,7 +80,7 @@ SimDeviceSpec SimEs2862(std::string name) {
   spec.product = u"Gaming Mouse";
   spec.family = SimFamily::Es2862;
   spec.collections = {
-      Collection(0x01, 0x02, 8, {0x01}),                  // boot mouse
+      Collection(0x01, 0x02, 8, {0x01}),                   // boot mouse
       Collection(0xFF01, 0x01, 64, {kSimEs2862ReportId}),  // vendor events
   };
   return spec;

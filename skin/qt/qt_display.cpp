@@ -4,7 +4,6 @@
 #include <QRect>
 #include <QScreen>
 #include <QWidget>
-
 #include <cmath>
 
 namespace {

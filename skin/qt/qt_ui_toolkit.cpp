@@ -84,7 +84,9 @@ void QtWidgetElement::SetHeight(int32_t height) {
 
 void QtWidgetElement::SetColor(UiColor color) {
   if (!m_Widget) return;
-  ChangePalette(m_Widget, [color](QPalette& palette) { palette.setColor(QPalette::Window, ToQColor(color)); });
+  ChangePalette(m_Widget, [color](QPalette& palette) {
+    palette.setColor(QPalette::Window, ToQColor(color));
+  });
   m_Widget->setAutoFillBackground(true);
 }
 
@@ -115,7 +117,8 @@ void QtWidgetElement::SetCaptionFontStyle(UiFontStyle style) {
 }
 
 void QtWidgetElement::SetEditColor(UiColor color) {
-  ChangePalette(m_Widget, [color](QPalette& palette) { palette.setColor(QPalette::Base, ToQColor(color)); });
+  ChangePalette(m_Widget,
+                [color](QPalette& palette) { palette.setColor(QPalette::Base, ToQColor(color)); });
 }
 
 QtUiWindow::QtUiWindow(QWidget* form) : m_Form(form) {}

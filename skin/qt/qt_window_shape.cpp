@@ -6,7 +6,6 @@
 #include <QPainter>
 #include <QRect>
 #include <QWidget>
-
 #include <limits>
 #include <optional>
 #include <vector>
@@ -67,7 +66,8 @@ struct LoadedPicture {
   QImage outline;
 };
 
-std::optional<LoadedPicture> LoadPng(ImageElement& image, const QString& path, const QWidget* window) {
+std::optional<LoadedPicture> LoadPng(ImageElement& image, const QString& path,
+                                     const QWidget* window) {
   const QImage png = ReadImage(path, "png");
   if (png.isNull()) return std::nullopt;
   const float factor = GetWindowScaleFactor(window);
@@ -118,7 +118,8 @@ ScaledBackground ScalePngBackground(const QImage& png, float factor) {
 QRegion RegionFromSortedRects(const std::vector<Rect>& rects) {
   std::vector<QRect> qrects;
   qrects.reserve(rects.size());
-  for (const Rect& r : rects) qrects.emplace_back(r.left, r.top, r.right - r.left, r.bottom - r.top);
+  for (const Rect& r : rects)
+    qrects.emplace_back(r.left, r.top, r.right - r.left, r.bottom - r.top);
   QRegion region;
   if (qrects.empty()) return region;
   if (qrects.size() > static_cast<size_t>(std::numeric_limits<int>::max())) return region;

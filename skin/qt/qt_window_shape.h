@@ -6,7 +6,6 @@
 #include <QImage>
 #include <QRegion>
 #include <QString>
-
 #include <vector>
 
 #include "skin/ui_rect.h"

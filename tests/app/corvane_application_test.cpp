@@ -2,10 +2,10 @@
 // the program carries on with the events after it.
 #include "app/corvane_application.h"
 
-#include <QEvent>
-#include <QTimer>
 #include <gtest/gtest.h>
 
+#include <QEvent>
+#include <QTimer>
 #include <stdexcept>
 #include <vector>
 

@@ -10,12 +10,11 @@
 #include <mutex>
 #include <thread>
 
-#include "protocol/DeviceLists.h"
-
 #include "app/simulator/scenario.h"
 #include "hid/IO_HID.h"
 #include "monitors/monitor_thread.h"
 #include "platform/sim/sim_backend.h"
+#include "protocol/DeviceLists.h"
 #include "tests/support/recording_poster.h"
 #include "tests/support/temp_dir.h"
 
@@ -183,7 +182,8 @@ TEST_F(DeviceDiscoveryTest, ASilentDeviceIsAskedOncePerPassARefusingOneOnEveryIn
   m_Discovery->DiscoverDevices();
   EXPECT_EQ(m_Sim->FeatureLog("silent").size(), 1u);
   // The other device is found all the same.
-  EXPECT_EQ(m_Discovery->ModeDevices(), (std::vector<std::string>{LowercasePath(VendorPath("kb1"))}));
+  EXPECT_EQ(m_Discovery->ModeDevices(),
+            (std::vector<std::string>{LowercasePath(VendorPath("kb1"))}));
 
   // Each pass asks it once again.
   m_Discovery->DiscoverDevices();

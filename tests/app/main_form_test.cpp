@@ -1,14 +1,12 @@
-#include "app/MainUnit.h"
-
-#include <QAction>
-#include <QLabel>
-#include <QCoreApplication>
-#include <QMenu>
-#include <QSystemTrayIcon>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <QAction>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QSystemTrayIcon>
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
@@ -16,6 +14,7 @@
 #include <functional>
 #include <thread>
 
+#include "app/MainUnit.h"
 #include "hid/IO_HID.h"
 #include "monitors/monitor_thread.h"
 #include "platform/sim/sim_backend.h"
@@ -73,11 +72,13 @@ class MainFormTest : public testing::Test {
   }
   TMainForm& Create() {
     m_Form = std::make_unique<TMainForm>(nullptr, m_DataFolder);
-    m_Form->SetHintPopups(
-        {[this](const QString& title, const QString& text) { m_Shown.push_back("LT " + title + " / " + text); },
-         [this](uint32_t mode, const QString& title, const QString& text) {
-           m_Shown.push_back("RT" + QString::number(mode) + " " + title + " / " + text);
-         }});
+    m_Form->SetHintPopups({[this](const QString& title, const QString& text) {
+                             m_Shown.push_back("LT " + title + " / " + text);
+                           },
+                           [this](uint32_t mode, const QString& title, const QString& text) {
+                             m_Shown.push_back("RT" + QString::number(mode) + " " + title + " / " +
+                                               text);
+                           }});
     return *m_Form;
   }
   static void ProcessEvents() {
@@ -157,7 +158,7 @@ TEST_F(MainFormTest, NotificationTextsComeFromLanguageAndDefaultSections) {
   form.ShowLTKeyHint(6);   // out of range: nothing
   form.ShowRTModeHint(3);  // out of range: nothing
   EXPECT_EQ(m_Shown, (QStringList{"LT Mouse CPI / CPI 400", "RT1 RT Mode / Standard",
-                                 "RT2 RT Mode / Rapid Trigger", "LT LT Key / @@"}));
+                                  "RT2 RT Mode / Rapid Trigger", "LT LT Key / @@"}));
 
   // A language without RT1 shows "@@", although "Default" has one.
   form.LanguageClick(form.N4);
@@ -226,8 +227,7 @@ TEST_F(MainFormTest, AutostartMarkAtStartFollowsTheEntry) {
   } cases[] = {
       {"none", [] {}, false},
       {"the program's own",
-       [&] { writeEntry("[Desktop Entry]\nType=Application\nExec=\"/usr/bin/corvane\"\n"); },
-       true},
+       [&] { writeEntry("[Desktop Entry]\nType=Application\nExec=\"/usr/bin/corvane\"\n"); }, true},
       {"another program's", [&] { writeEntry("[Desktop Entry]\nExec=/opt/other --x\n"); }, true},
       {"hidden", [&] { writeEntry("[Desktop Entry]\nExec=/opt/other\nHidden=true\n"); }, false},
       {"disabled in GNOME",
@@ -327,8 +327,8 @@ class MainFormDevicesTest : public MainFormTest {
     HidSetBackend(nullptr);
   }
   void Deliver(TMainForm& form, uint64_t event, const std::string& path) {
-    auto broadcast = std::make_shared<const DeviceBroadcast>(
-        DeviceBroadcast{DBT_DEVTYP_DEVICEINTERFACE, path});
+    auto broadcast =
+        std::make_shared<const DeviceBroadcast>(DeviceBroadcast{DBT_DEVTYP_DEVICEINTERFACE, path});
     Message message{WM_DEVICECHANGE, event, reinterpret_cast<intptr_t>(broadcast.get()), 0,
                     broadcast};
     form.MainWindowProc(message);

@@ -18,7 +18,9 @@ class RecordingWindow : public MessageDispatch {
     return foregroundTopMost;
   }
   void HideMainWindow() override { calls.push_back("hide"); }
-  void DeviceInterfaceArrived(const std::string& path) override { calls.push_back("arrival " + path); }
+  void DeviceInterfaceArrived(const std::string& path) override {
+    calls.push_back("arrival " + path);
+  }
   bool FullScreenApp() const { return m_FullScreenApp; }
 
   std::vector<std::string> calls;
@@ -77,11 +79,8 @@ TEST_F(MessageDispatchTest, FullScreenStateFollowsTheLastNotification) {
     intptr_t lParam;
     bool fullScreen;
   } steps[] = {
-      {ABN_FULLSCREENAPP, 1, true},
-      {ABN_POSCHANGED, 0, false},  // any other notification ends it
-      {ABN_FULLSCREENAPP, 1, true},
-      {ABN_FULLSCREENAPP, 0, false},
-      {ABN_FULLSCREENAPP, 2, false},
+      {ABN_FULLSCREENAPP, 1, true}, {ABN_POSCHANGED, 0, false},  // any other notification ends it
+      {ABN_FULLSCREENAPP, 1, true}, {ABN_FULLSCREENAPP, 0, false}, {ABN_FULLSCREENAPP, 2, false},
   };
   for (const auto& step : steps) {
     AppBar(step.code, step.lParam);
@@ -101,13 +100,10 @@ TEST_F(MessageDispatchTest, EachMessageCallsOnlyItsOwnOperation) {
     uintptr_t wParam;
     std::vector<std::string> calls;
   } cases[] = {
-      {UM_RT_MODE, 2, {"RT 2"}},
-      {UM_LT_KEY, 4, {"LT 4"}},
+      {UM_RT_MODE, 2, {"RT 2"}},        {UM_LT_KEY, 4, {"LT 4"}},
       {UM_CPI_LEVEL, 200, {"CPI 200"}},  // values are passed on whole
-      {UM_CPI_LEVEL_ALT, 1, {"CPI 1"}},
-      {UM_APPBAR, ABN_POSCHANGED, {}},
-      {UM_APPBAR + 1, 1, {}},
-      {WM_USER - 1, 1, {}},
+      {UM_CPI_LEVEL_ALT, 1, {"CPI 1"}}, {UM_APPBAR, ABN_POSCHANGED, {}},
+      {UM_APPBAR + 1, 1, {}},           {WM_USER - 1, 1, {}},
       {15 /* paint */, 0, {}},
   };
   for (const auto& c : cases) {
@@ -142,7 +138,8 @@ TEST_F(MessageDispatchTest, OnlyInterfaceArrivalsStartDiscovery) {
   auto broadcast = [](uint32_t type, std::string name) {
     return std::make_shared<const DeviceBroadcast>(DeviceBroadcast{type, std::move(name)});
   };
-  Send(WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0, broadcast(DBT_DEVTYP_DEVICEINTERFACE, "/dev/hidraw3"));
+  Send(WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0,
+       broadcast(DBT_DEVTYP_DEVICEINTERFACE, "/dev/hidraw3"));
   Send(WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0,
        broadcast(DBT_DEVTYP_DEVICEINTERFACE, "/dev/hidraw3"));
   Send(WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0, broadcast(DBT_DEVTYP_HANDLE, "/dev/hidraw3"));

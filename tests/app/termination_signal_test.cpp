@@ -1,14 +1,14 @@
 // SIGTERM and SIGINT reach the event loop as a close, once per signal, and
 // no longer once the receiving object is gone.
-#include <signal.h>
+#include "app/termination_signal.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QObject>
 
-#include "app/termination_signal.h"
 #include "tests/support/qt_test_app.h"
 
 namespace {

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QWidget>
-
 #include <algorithm>
 #include <map>
 #include <memory>
@@ -76,8 +75,10 @@ TEST(ShippedSettings, EveryKeyTheProgramReadsIsThereInEveryMenuLanguage) {
     ASSERT_EQ(distinct.size(), 22u) << Narrow(language);
     for (const SettingsKey& k : keys) {
       const std::u16string value = settings.ReadString(k.section, k.key, kMissing);
-      EXPECT_NE(value, kMissing) << "[" << Narrow(k.section) << "] " << Narrow(k.key) << " is missing";
-      EXPECT_FALSE(value.empty()) << "[" << Narrow(k.section) << "] " << Narrow(k.key) << " is empty";
+      EXPECT_NE(value, kMissing) << "[" << Narrow(k.section) << "] " << Narrow(k.key)
+                                 << " is missing";
+      EXPECT_FALSE(value.empty()) << "[" << Narrow(k.section) << "] " << Narrow(k.key)
+                                  << " is empty";
     }
   }
 }
@@ -89,7 +90,8 @@ TEST(ShippedSettings, EveryKeyTheProgramReadsIsThereInEveryMenuLanguage) {
 TEST(ShippedSettings, EverySectionHoldsOnlyKeysTheProgramReads) {
   std::map<std::u16string, std::set<std::u16string>> read;
   for (const std::u16string language : {u"English", u"ChineseS", u"ChineseT"}) {
-    for (const SettingsKey& k : KeysReadFor(language)) read[AsciiLower(k.section)].insert(AsciiLower(k.key));
+    for (const SettingsKey& k : KeysReadFor(language))
+      read[AsciiLower(k.section)].insert(AsciiLower(k.key));
   }
   const std::unique_ptr<UiDescription> file = UiDescription::LoadFile(kData + "Settings.ini");
   ASSERT_NE(file, nullptr);
@@ -99,7 +101,8 @@ TEST(ShippedSettings, EverySectionHoldsOnlyKeysTheProgramReads) {
     std::set<std::u16string> held;
     for (const auto& [key, value] : file->EntriesOf(section)) held.insert(key);
     for (const std::u16string& key : held) {
-      EXPECT_TRUE(read[section].contains(key)) << "[" << Narrow(section) << "] " << Narrow(key) << " is never read";
+      EXPECT_TRUE(read[section].contains(key))
+          << "[" << Narrow(section) << "] " << Narrow(key) << " is never read";
     }
   }
   EXPECT_EQ(sections, (std::set<std::u16string>{u"english", u"chineses", u"chineset", u"default"}));
@@ -167,9 +170,9 @@ struct PropertyKind {
 
 // "->font->color" before "->color": the first suffix that fits is taken.
 constexpr PropertyKind kElementProperties[] = {
-    {u"->position", ValueKind::Rectangle},     {u"->font->color", ValueKind::Colour},
-    {u"->color", ValueKind::Colour},           {u"->font->size", ValueKind::Integer},
-    {u"->font->name", ValueKind::FaceName},    {u"->fontstyle->bold", ValueKind::Flag},
+    {u"->position", ValueKind::Rectangle},  {u"->font->color", ValueKind::Colour},
+    {u"->color", ValueKind::Colour},        {u"->font->size", ValueKind::Integer},
+    {u"->font->name", ValueKind::FaceName}, {u"->fontstyle->bold", ValueKind::Flag},
 };
 
 constexpr struct {
@@ -249,7 +252,8 @@ TEST_P(ShippedUiDescription, EveryEntryConvertsAndNamesAnElementOfItsPopup) {
   const std::u16string window = AsciiLower(popup->objectName().toStdU16String());
   std::set<std::u16string> elements;
   for (const QObject* child : popup->findChildren<QObject*>()) {
-    if (!child->objectName().isEmpty()) elements.insert(AsciiLower(child->objectName().toStdU16String()));
+    if (!child->objectName().isEmpty())
+      elements.insert(AsciiLower(child->objectName().toStdU16String()));
   }
 
   const std::unique_ptr<UiDescription> description = UiDescription::LoadFile(folder + "UI.txt");
@@ -267,17 +271,19 @@ TEST_P(ShippedUiDescription, EveryEntryConvertsAndNamesAnElementOfItsPopup) {
         EXPECT_EQ(CheckValue(global->kind, value), "") << where;
         continue;
       }
-      const auto property = std::find_if(
-          std::begin(kElementProperties), std::end(kElementProperties),
-          [&key](const PropertyKind& p) { return key.ends_with(p.suffix); });
+      const auto property =
+          std::find_if(std::begin(kElementProperties), std::end(kElementProperties),
+                       [&key](const PropertyKind& p) { return key.ends_with(p.suffix); });
       if (property == std::end(kElementProperties)) {
         ADD_FAILURE() << where << ": no property the engine reads";
         continue;
       }
-      std::u16string element = key.substr(0, key.size() - std::u16string_view(property->suffix).size());
+      std::u16string element =
+          key.substr(0, key.size() - std::u16string_view(property->suffix).size());
       const std::u16string qualifier = window + u"->";
       if (element.starts_with(qualifier)) element = element.substr(qualifier.size());
-      EXPECT_TRUE(elements.contains(element)) << where << ": the popup has no element " << Narrow(element);
+      EXPECT_TRUE(elements.contains(element))
+          << where << ": the popup has no element " << Narrow(element);
       EXPECT_EQ(CheckValue(property->kind, value), "") << where;
     }
   }
@@ -293,9 +299,11 @@ INSTANTIATE_TEST_SUITE_P(Popups, ShippedUiDescription, testing::ValuesIn(kPopups
 // value must be one it takes, or every notification would keep the size
 // the label was created with.
 TEST(ShippedUiDescriptionLTKey, TextSizeReadAtEveryShowIsAWholeNumberOfPoints) {
-  const std::unique_ptr<UiDescription> description = UiDescription::LoadFile(kData + "LTKeyHint/UI.txt");
+  const std::unique_ptr<UiDescription> description =
+      UiDescription::LoadFile(kData + "LTKeyHint/UI.txt");
   ASSERT_NE(description, nullptr);
-  const std::u16string value = description->ReadString(u"Default", u"lb_Text->Font->Size", kMissing);
+  const std::u16string value =
+      description->ReadString(u"Default", u"lb_Text->Font->Size", kMissing);
   EXPECT_TRUE(ParseTextSizeSetting(value).has_value()) << Narrow(value);
 }
 

@@ -30,8 +30,8 @@ struct ChildOptions {
   bool pipeStdin = false;
   bool captureStdout = false;
   bool captureStderr = false;  // stderr into the captured lines as well
-  bool quiet = true;  // stderr (and uncaptured stdout) to /dev/null
-  int inheritFd = -1;  // one more descriptor the child keeps open
+  bool quiet = true;           // stderr (and uncaptured stdout) to /dev/null
+  int inheritFd = -1;          // one more descriptor the child keeps open
 };
 
 class ChildProcess {

@@ -191,13 +191,16 @@ TEST_F(PopupTest, EachDeviceEventShowsItsPopupAtTheWorkAreaCornerWithoutTakingTh
     const ScreenRect rect{shown->x, shown->y, shown->width, shown->height};
     ASSERT_TRUE(WaitUntil([&] { return WindowShownAt(rect); }, 3s))
         << "no window of the program on screen at the traced place; on screen: "
-        << ProgramWindowsOnScreen() << "\ntrace:\n" << TraceFrom(line->index);
+        << ProgramWindowsOnScreen() << "\ntrace:\n"
+        << TraceFrom(line->index);
     std::this_thread::sleep_for(200ms);  // painted
     const auto screen = Probe().Grab(rect);
     ASSERT_TRUE(screen);
     // The corners lie outside the background's outline: the desktop shows
     // through. The middle is the popup's own.
-    for (const auto& [cx, cy] : {std::pair{0, 0}, {rect.width - 1, 0}, {0, rect.height - 1},
+    for (const auto& [cx, cy] : {std::pair{0, 0},
+                                 {rect.width - 1, 0},
+                                 {0, rect.height - 1},
                                  {rect.width - 1, rect.height - 1}}) {
       EXPECT_EQ(screen->At(cx, cy), m_Desktop->At(rect.x + cx, rect.y + cy))
           << "corner " << cx << "," << cy << " is not transparent";
@@ -294,11 +297,11 @@ TEST_F(PopupTest, OnlyTheTrayIconAndThePopupsAreEverVisible) {
       if (!Probe().IsViewable(w) || Probe().IsDescendantOf(w, host)) continue;
       const auto rect = Probe().RootGeometry(w);
       if (rect && std::find(popups.begin(), popups.end(), *rect) != popups.end()) continue;
-      strays.push_back(Probe().Name(w) + (rect ? " at " + std::to_string(rect->x) + "," +
-                                                     std::to_string(rect->y) + " " +
-                                                     std::to_string(rect->width) + "x" +
-                                                     std::to_string(rect->height)
-                                               : ""));
+      strays.push_back(Probe().Name(w) +
+                       (rect ? " at " + std::to_string(rect->x) + "," + std::to_string(rect->y) +
+                                   " " + std::to_string(rect->width) + "x" +
+                                   std::to_string(rect->height)
+                             : ""));
     }
   };
   for (const char* command : {"lt kb 1", "rt kb 2", "lt kb 4"}) {
@@ -333,7 +336,8 @@ TEST_F(PopupTest, ThePopupShownLastIsOnTop) {
   ASSERT_TRUE(ltAlone) << "the LT-key popup did not show";
   const auto rtOnTop = ShowAndGrab("rt kb 1", &rt);
   ASSERT_TRUE(rtOnTop) << "the RT-mode popup did not show";
-  ASSERT_EQ((ScreenRect{lt.x, lt.y, lt.width, lt.height}), (ScreenRect{rt.x, rt.y, rt.width, rt.height}))
+  ASSERT_EQ((ScreenRect{lt.x, lt.y, lt.width, lt.height}),
+            (ScreenRect{rt.x, rt.y, rt.width, rt.height}))
       << "the test needs both popups on the same place";
   const size_t apart = PixelsThatDiffer(*ltAlone, *rtOnTop);
   ASSERT_GT(apart, 500u) << "the two popups look alike; the test cannot tell them apart";
@@ -364,9 +368,10 @@ class PopupOnOffsetPrimaryTest : public PopupTest {
                                   std::to_string(kMonitorWidth) + "+0",
                               "none"}),
               0);
-    ASSERT_EQ(m_Session.Tool({"xrandr", "--setmonitor", "left",
-                              std::to_string(kMonitorWidth) + "/254x" + height + "/286+0+0", "none"}),
-              0);
+    ASSERT_EQ(
+        m_Session.Tool({"xrandr", "--setmonitor", "left",
+                        std::to_string(kMonitorWidth) + "/254x" + height + "/286+0+0", "none"}),
+        0);
   }
 };
 

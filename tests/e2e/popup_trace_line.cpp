@@ -25,11 +25,18 @@ std::optional<PopupShowLine> ParsePopupShow(const std::string& line) {
       R"re(^popup (\S+) show title="((?:[^"\\]|\\.)*)" text="((?:[^"\\]|\\.)*)" x=(-?\d+) y=(-?\d+) w=(\d+) h=(\d+)(\s.*)?$)re");
   std::smatch m;
   if (!std::regex_match(line, m, pattern)) return std::nullopt;
-  return PopupShowLine{m[1], Unescape(m[2]), Unescape(m[3]), std::stoi(m[4]),
-                       std::stoi(m[5]), std::stoi(m[6]), std::stoi(m[7])};
+  return PopupShowLine{m[1],
+                       Unescape(m[2]),
+                       Unescape(m[3]),
+                       std::stoi(m[4]),
+                       std::stoi(m[5]),
+                       std::stoi(m[6]),
+                       std::stoi(m[7])};
 }
 
-bool IsPopupShow(const std::string& line) { return line.starts_with("popup ") && line.find(" show ") != std::string::npos; }
+bool IsPopupShow(const std::string& line) {
+  return line.starts_with("popup ") && line.find(" show ") != std::string::npos;
+}
 
 bool IsPopupHide(const std::string& line, const std::string& popup) {
   return line == "popup " + popup + " hide";

@@ -80,8 +80,7 @@ TEST_F(StartupTest, APlatformThatNeedsNoDisplayRuns) {
 }
 
 TEST_F(StartupTest, ALinkPlantedAtTheFallbackLockRefusesTheStart) {
-  const std::string lock =
-      m_Root + "/CorvaneNotification-" + std::to_string(getuid()) + ".lock";
+  const std::string lock = m_Root + "/CorvaneNotification-" + std::to_string(getuid()) + ".lock";
   ASSERT_EQ(symlink((m_Root + "/elsewhere").c_str(), lock.c_str()), 0);
   ChildProcess program({Program()}, Options({{"XDG_RUNTIME_DIR", std::nullopt},
                                              {"TMPDIR", m_Root},

@@ -93,10 +93,11 @@ class TrayMenuTest : public WholeProgramTest {
     ASSERT_EQ(shown->area.width, reference->area.width) << captions.language;
     ASSERT_EQ(shown->area.height, reference->area.height) << captions.language;
     size_t same = 0;
-    for (size_t i = 0; i < shown->pixels.size(); ++i) same += shown->pixels[i] == reference->pixels[i];
+    for (size_t i = 0; i < shown->pixels.size(); ++i)
+      same += shown->pixels[i] == reference->pixels[i];
     EXPECT_GE(same * 100, shown->pixels.size() * 97)
-        << "the menu does not read " << captions.language << " / " << captions.startAtLogin
-        << " / " << captions.close;
+        << "the menu does not read " << captions.language << " / " << captions.startAtLogin << " / "
+        << captions.close;
   }
 
   std::string AutostartEntry() const {
@@ -162,7 +163,8 @@ TEST_F(TrayMenuTest, StartAtLoginWritesAndRemovesTheAutostartEntry) {
   content << entry.rdbuf();
   const std::string executable =
       std::filesystem::canonical(Executable("corvane-notification")).string();
-  EXPECT_NE(content.str().find("Exec=\"" + executable + "\"\n"), std::string::npos) << content.str();
+  EXPECT_NE(content.str().find("Exec=\"" + executable + "\"\n"), std::string::npos)
+      << content.str();
   EXPECT_NE(content.str().find("Type=Application"), std::string::npos) << content.str();
 
   ASSERT_NE(OpenTrayMenu(), 0u);

@@ -54,13 +54,11 @@ ScreenRect XProbe::ScreenSize() const { return {0, 0, m_Width, m_Height}; }
 xcb_atom_t XProbe::Atom(const std::string& name) {
   auto reply = Own(xcb_intern_atom_reply(
       m_Connection,
-      xcb_intern_atom(m_Connection, 0, static_cast<uint16_t>(name.size()), name.c_str()),
-      nullptr));
+      xcb_intern_atom(m_Connection, 0, static_cast<uint16_t>(name.size()), name.c_str()), nullptr));
   return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
 }
 
-std::vector<uint32_t> XProbe::Cardinals(xcb_window_t window, xcb_atom_t property,
-                                        xcb_atom_t type) {
+std::vector<uint32_t> XProbe::Cardinals(xcb_window_t window, xcb_atom_t property, xcb_atom_t type) {
   auto reply = Own(xcb_get_property_reply(
       m_Connection, xcb_get_property(m_Connection, 0, window, property, type, 0, 1024), nullptr));
   if (!reply || reply->format != 32) return {};
@@ -92,11 +90,12 @@ std::optional<ScreenRect> XProbe::WorkArea() {
 }
 
 std::vector<xcb_window_t> XProbe::Children(xcb_window_t window) {
-  auto reply = Own(
-      xcb_query_tree_reply(m_Connection, xcb_query_tree(m_Connection, window), nullptr));
+  auto reply =
+      Own(xcb_query_tree_reply(m_Connection, xcb_query_tree(m_Connection, window), nullptr));
   if (!reply) return {};
   const xcb_window_t* children = xcb_query_tree_children(reply.get());
-  return std::vector<xcb_window_t>(children, children + xcb_query_tree_children_length(reply.get()));
+  return std::vector<xcb_window_t>(children,
+                                   children + xcb_query_tree_children_length(reply.get()));
 }
 
 void XProbe::Walk(xcb_window_t window, std::vector<xcb_window_t>& all) {
@@ -162,8 +161,8 @@ bool XProbe::IsViewable(xcb_window_t window) {
 
 bool XProbe::IsDescendantOf(xcb_window_t window, xcb_window_t ancestor) {
   while (window != 0 && window != m_Root) {
-    auto reply = Own(
-        xcb_query_tree_reply(m_Connection, xcb_query_tree(m_Connection, window), nullptr));
+    auto reply =
+        Own(xcb_query_tree_reply(m_Connection, xcb_query_tree(m_Connection, window), nullptr));
     if (!reply) return false;
     window = reply->parent;
     if (window == ancestor) return true;
@@ -172,8 +171,8 @@ bool XProbe::IsDescendantOf(xcb_window_t window, xcb_window_t ancestor) {
 }
 
 std::optional<ScreenRect> XProbe::RootGeometry(xcb_window_t window) {
-  auto geometry = Own(
-      xcb_get_geometry_reply(m_Connection, xcb_get_geometry(m_Connection, window), nullptr));
+  auto geometry =
+      Own(xcb_get_geometry_reply(m_Connection, xcb_get_geometry(m_Connection, window), nullptr));
   if (!geometry) return std::nullopt;
   auto origin = Own(xcb_translate_coordinates_reply(
       m_Connection, xcb_translate_coordinates(m_Connection, window, m_Root, 0, 0), nullptr));

@@ -58,10 +58,14 @@ void Require(bool condition) {
 
 DecodedEvents Decode(Monitor monitor, std::span<const uint8_t> report) {
   switch (monitor) {
-    case Monitor::Keyboard: return DecodeId7mReport(Id7mKindFromText("Keyboard"), report);
-    case Monitor::Mouse: return DecodeId7mReport(Id7mKindFromText("Mouse"), report);
-    case Monitor::Es2862: return DecodeEs2862Report(report);
-    case Monitor::OtherKind: return DecodeId7mReport(Id7mKindFromText("Pen"), report);
+    case Monitor::Keyboard:
+      return DecodeId7mReport(Id7mKindFromText("Keyboard"), report);
+    case Monitor::Mouse:
+      return DecodeId7mReport(Id7mKindFromText("Mouse"), report);
+    case Monitor::Es2862:
+      return DecodeEs2862Report(report);
+    case Monitor::OtherKind:
+      return DecodeId7mReport(Id7mKindFromText("Pen"), report);
   }
   return {};
 }

@@ -39,8 +39,10 @@ void Require(bool condition) {
 std::u16string FlipAsciiCase(std::u16string_view text) {
   std::u16string flipped(text);
   for (char16_t& c : flipped) {
-    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
-    else if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+    if (c >= u'a' && c <= u'z')
+      c = static_cast<char16_t>(c - u'a' + u'A');
+    else if (c >= u'A' && c <= u'Z')
+      c = static_cast<char16_t>(c - u'A' + u'a');
   }
   return flipped;
 }
@@ -58,7 +60,8 @@ bool IsWellFormedUtf16(std::u16string_view text) {
 }
 
 bool HasUtf16ByteOrderMark(const uint8_t* data, size_t size) {
-  return size >= 2 && ((data[0] == 0xFF && data[1] == 0xFE) || (data[0] == 0xFE && data[1] == 0xFF));
+  return size >= 2 &&
+         ((data[0] == 0xFF && data[1] == 0xFE) || (data[0] == 0xFE && data[1] == 0xFF));
 }
 
 }  // namespace

@@ -82,7 +82,8 @@ void CheckLetterCase(std::string_view bytes, std::u16string_view text) {
 
   const std::u16string_view trimmed = TrimControlAndBlanks(text);
   Require(IsTrimmed(trimmed));
-  Require(trimmed.data() >= text.data() && trimmed.data() + trimmed.size() <= text.data() + text.size());
+  Require(trimmed.data() >= text.data() &&
+          trimmed.data() + trimmed.size() <= text.data() + text.size());
 }
 
 void CheckFields(std::u16string_view text, char16_t separator, int32_t n) {
@@ -92,7 +93,8 @@ void CheckFields(std::u16string_view text, char16_t separator, int32_t n) {
     fieldCount = 1;
     for (size_t i = 0; i + 1 < text.size(); ++i) fieldCount += text[i] == separator;
   }
-  for (int32_t k : {n, -1, static_cast<int32_t>(fieldCount), static_cast<int32_t>(fieldCount) - 1}) {
+  for (int32_t k :
+       {n, -1, static_cast<int32_t>(fieldCount), static_cast<int32_t>(fieldCount) - 1}) {
     const std::u16string field = GetDelimitedField(text, separator, k);
     if (k < 0 || static_cast<size_t>(k) >= fieldCount) {
       Require(field.empty());
@@ -101,7 +103,8 @@ void CheckFields(std::u16string_view text, char16_t separator, int32_t n) {
     Require(IsTrimmed(field));
     Require(text.find(field) != std::u16string_view::npos);
     // Only the last field may hold the separator.
-    if (static_cast<size_t>(k) + 1 < fieldCount) Require(field.find(separator) == std::u16string::npos);
+    if (static_cast<size_t>(k) + 1 < fieldCount)
+      Require(field.find(separator) == std::u16string::npos);
   }
 }
 
@@ -153,8 +156,7 @@ void CheckIntegers(std::u16string_view text, int32_t number, uint16_t small) {
   // and is reported as a crash.
   for (std::u16string_view candidate : {text, TrimControlAndBlanks(text)}) {
     const bool decimal = IsPlainDecimal(candidate);
-    const long long reference =
-        decimal ? std::stoll(Utf16ToUtf8(candidate)) : 0;
+    const long long reference = decimal ? std::stoll(Utf16ToUtf8(candidate)) : 0;
     const bool inRange = reference >= INT32_MIN && reference <= INT32_MAX;
     try {
       const int32_t value = UiTextToInt(candidate);
@@ -197,7 +199,9 @@ void CheckLineReader(std::string_view bytes) {
   const std::string_view body = bytes.substr(layout.textStart);
   std::u16string whole;
   switch (layout.encoding) {
-    case TextEncoding::Utf8: whole = Utf8ToUtf16(body); break;
+    case TextEncoding::Utf8:
+      whole = Utf8ToUtf16(body);
+      break;
     case TextEncoding::Latin1:
       for (char byte : body) whole += static_cast<char16_t>(static_cast<unsigned char>(byte));
       break;
@@ -206,8 +210,9 @@ void CheckLineReader(std::string_view bytes) {
       for (size_t i = 0; i + 1 < body.size(); i += 2) {
         const auto first = static_cast<unsigned char>(body[i]);
         const auto second = static_cast<unsigned char>(body[i + 1]);
-        whole += layout.encoding == TextEncoding::Utf16LE ? static_cast<char16_t>(first | second << 8)
-                                                          : static_cast<char16_t>(first << 8 | second);
+        whole += layout.encoding == TextEncoding::Utf16LE
+                     ? static_cast<char16_t>(first | second << 8)
+                     : static_cast<char16_t>(first << 8 | second);
       }
       break;
   }

@@ -40,13 +40,34 @@ Properties Allowed(std::u16string_view kind) {
 }
 
 constexpr std::u16string_view kPositionKinds[] = {
-    u"TLabel",        u"TCheckBox",           u"TRadioButton",    u"TEdit",
-    u"TComboBox",     u"TMemo",               u"TRichEdit",       u"TShape",
-    u"TButton",       u"TMenuItem",           u"TImage",          u"TPanel",
-    u"TWebBrowser",   u"TCGauge",             u"TLabeledEdit",    u"TGroupBox",
-    u"TAdvSmoothComboBox", u"TAdvProgressBar", u"TAdvSmoothScrollBar", u"TAdvTrackBar",
-    u"TAdvGroupBox",  u"THTMLabel",           u"TAdvShapeButton", u"TAdvWiiProgressBar",
-    u"TAdvEdit",      u"TMaskEditEx",         u"TAdvCircularProgress", u"TCurvyPanel",
+    u"TLabel",
+    u"TCheckBox",
+    u"TRadioButton",
+    u"TEdit",
+    u"TComboBox",
+    u"TMemo",
+    u"TRichEdit",
+    u"TShape",
+    u"TButton",
+    u"TMenuItem",
+    u"TImage",
+    u"TPanel",
+    u"TWebBrowser",
+    u"TCGauge",
+    u"TLabeledEdit",
+    u"TGroupBox",
+    u"TAdvSmoothComboBox",
+    u"TAdvProgressBar",
+    u"TAdvSmoothScrollBar",
+    u"TAdvTrackBar",
+    u"TAdvGroupBox",
+    u"THTMLabel",
+    u"TAdvShapeButton",
+    u"TAdvWiiProgressBar",
+    u"TAdvEdit",
+    u"TMaskEditEx",
+    u"TAdvCircularProgress",
+    u"TCurvyPanel",
     u"TGradientLabel",
 };
 
@@ -132,7 +153,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   file.Write(data, size);
   const bool holdsNul = std::memchr(data, 0, size) != nullptr;
-  Apply(file.Path(), holdsNul, 1033, u"", u"");            // English, as the popups apply it
+  Apply(file.Path(), holdsNul, 1033, u"", u"");             // English, as the popups apply it
   Apply(file.Path(), holdsNul, 2052, u"Tahoma", u"_Dark");  // Simplified Chinese, override, suffix
   return 0;
 }

@@ -54,8 +54,8 @@ TEST_F(HidOnSim, ArrivalAndRemovalArePostedPerInterface) {
   sim().Unplug("mouse");
   ASSERT_TRUE(Readable(fd));
   HidPostDeviceChanges(window);
-  ExpectChanges(window.Take(), {{DBT_DEVICEREMOVECOMPLETE, mouse[0]},
-                                {DBT_DEVICEREMOVECOMPLETE, mouse[1]}});
+  ExpectChanges(window.Take(),
+                {{DBT_DEVICEREMOVECOMPLETE, mouse[0]}, {DBT_DEVICEREMOVECOMPLETE, mouse[1]}});
 }
 
 TEST_F(HidOnSim, NothingPendingPostsNothing) {

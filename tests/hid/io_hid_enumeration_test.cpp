@@ -23,8 +23,8 @@ class HidEnumeration : public HidOnSim {
  protected:
   void SetUp() override {
     HidOnSim::SetUp();
-    for (const SimDeviceSpec& spec : {SimKeyboard("kb"), SimMouse("mouse"), SimEs2862("es"),
-                                      SimForeign("foreign")}) {
+    for (const SimDeviceSpec& spec :
+         {SimKeyboard("kb"), SimMouse("mouse"), SimEs2862("es"), SimForeign("foreign")}) {
       ASSERT_FALSE(sim().Plug(spec).empty());
     }
   }
@@ -101,18 +101,18 @@ TEST_P(HidSingleFilter, SelectsExactlyTheMatchingInterfaces) {
 
 INSTANTIATE_TEST_SUITE_P(
     Filters, HidSingleFilter,
-    ::testing::Values(
-        SingleFilterCase{"vendor", 0x1956, -1, -1, -1, {"es:0", "es:1"}},
-        SingleFilterCase{"vendor and page", 0x1956, -1, 0xFF01, -1, {"es:1"}},
-        SingleFilterCase{"vendor page", -1, -1, 0xFF00, -1, {"kb:3", "mouse:1"}},
-        SingleFilterCase{"mouse collections", -1, -1, 0x01, 0x02, {"mouse:0", "es:0"}},
-        SingleFilterCase{"product", -1, 0x2862, -1, -1, {"es:0", "es:1"}},
-        SingleFilterCase{"consumer control", -1, -1, 0x0C, 0x01, {"kb:1"}},
-        // Only the 16-bit value itself matches: higher bits never fold away.
-        SingleFilterCase{"vendor above 16 bits", 0x11956, -1, -1, -1, {}},
-        SingleFilterCase{"page above 16 bits", -1, -1, 0x1FF01, -1, {}},
-        SingleFilterCase{"negative other than -1", -1, -1, -1, -2, {}},
-        SingleFilterCase{"no such vendor", 0x0001, -1, -1, -1, {}}),
+    ::testing::Values(SingleFilterCase{"vendor", 0x1956, -1, -1, -1, {"es:0", "es:1"}},
+                      SingleFilterCase{"vendor and page", 0x1956, -1, 0xFF01, -1, {"es:1"}},
+                      SingleFilterCase{"vendor page", -1, -1, 0xFF00, -1, {"kb:3", "mouse:1"}},
+                      SingleFilterCase{
+                          "mouse collections", -1, -1, 0x01, 0x02, {"mouse:0", "es:0"}},
+                      SingleFilterCase{"product", -1, 0x2862, -1, -1, {"es:0", "es:1"}},
+                      SingleFilterCase{"consumer control", -1, -1, 0x0C, 0x01, {"kb:1"}},
+                      // Only the 16-bit value itself matches: higher bits never fold away.
+                      SingleFilterCase{"vendor above 16 bits", 0x11956, -1, -1, -1, {}},
+                      SingleFilterCase{"page above 16 bits", -1, -1, 0x1FF01, -1, {}},
+                      SingleFilterCase{"negative other than -1", -1, -1, -1, -2, {}},
+                      SingleFilterCase{"no such vendor", 0x0001, -1, -1, -1, {}}),
     [](const auto& info) {
       std::string name = info.param.what;
       for (char& ch : name) ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
@@ -141,8 +141,8 @@ TEST_P(HidListFilter, SelectsExactlyTheMatchingInterfaces) {
   const ListFilterCase& c = GetParam();
   auto list = [](const std::vector<int32_t>& v) { return v.empty() ? nullptr : v.data(); };
   HidPathList paths;
-  const int32_t count = HidCollectPathsIn(&paths, list(c.vendors), list(c.products),
-                                          list(c.pages), list(c.usages));
+  const int32_t count =
+      HidCollectPathsIn(&paths, list(c.vendors), list(c.products), list(c.pages), list(c.usages));
   EXPECT_EQ(count, static_cast<int32_t>(c.expected.size()));
   EXPECT_THAT(Labels(paths), ElementsAreArray(c.expected));
 }
@@ -151,8 +151,8 @@ INSTANTIATE_TEST_SUITE_P(
     Lists, HidListFilter,
     ::testing::Values(
         ListFilterCase{"es2862 selection", {0x1956, -1}, {}, {0xFF01, -1}, {}, {"es:1", "es2:1"}},
-        ListFilterCase{"low 16 bits of an entry", {0x11956, -1}, {}, {0x2FF01, -1}, {},
-                       {"es:1", "es2:1"}},
+        ListFilterCase{
+            "low 16 bits of an entry", {0x11956, -1}, {}, {0x2FF01, -1}, {}, {"es:1", "es2:1"}},
         ListFilterCase{"two vendors",
                        {0x1956, kSimForeignVendorId, -1},
                        {},
@@ -221,7 +221,9 @@ class ScriptedEnumeration : public HidBackend {
   std::unique_ptr<HidOpenDevice> Open(const std::string& path) override {
     return m_Sim->Open(path);
   }
-  std::string DeviceKeyOf(const std::string& path) const override { return m_Sim->DeviceKeyOf(path); }
+  std::string DeviceKeyOf(const std::string& path) const override {
+    return m_Sim->DeviceKeyOf(path);
+  }
   int ChangeFd() override { return m_Sim->ChangeFd(); }
   std::vector<HidDeviceChange> TakeChanges() override { return m_Sim->TakeChanges(); }
 
@@ -249,8 +251,8 @@ TEST_F(HidEnumeration, InterfaceGoneBetweenEnumerationAndQueryIsSkipped) {
 
   HidPathList list;
   EXPECT_EQ(HidCollectPaths(&list, -1, -1, -1, -1), 7);
-  EXPECT_THAT(Labels(list), ElementsAre("kb:0", "kb:1", "kb:2", "kb:3", "es:0", "es:1",
-                                        "foreign:0"));
+  EXPECT_THAT(Labels(list),
+              ElementsAre("kb:0", "kb:1", "kb:2", "kb:3", "es:0", "es:1", "foreign:0"));
 }
 
 TEST_F(HidEnumeration, InterfacePathAtEndsWithAnEmptyPath) {
@@ -292,8 +294,8 @@ TEST_F(HidEnumeration, QueryIdentityWithUnreadableCapabilitiesWritesNothing) {
   sim().Plug(broken);
 
   uint16_t vendor = 0x5555;
-  EXPECT_FALSE(HidQueryIdentity(sim().PathsOf("broken")[1], &vendor, nullptr, nullptr, nullptr,
-                                nullptr));
+  EXPECT_FALSE(
+      HidQueryIdentity(sim().PathsOf("broken")[1], &vendor, nullptr, nullptr, nullptr, nullptr));
   EXPECT_EQ(vendor, 0x5555);
 }
 

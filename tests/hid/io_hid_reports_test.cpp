@@ -119,13 +119,12 @@ TEST_P(HidVanishedPath, FailsWithoutTouchingTheBuffer) {
 INSTANTIATE_TEST_SUITE_P(
     Operations, HidVanishedPath,
     ::testing::Values(
-        VanishedCase{"WriteFeature", [](const std::string& p, uint8_t* b) {
-                       return HidWriteFeature(p, b);
-                     }},
-        VanishedCase{"ReadFeature", [](const std::string& p, uint8_t* b) {
-                       return HidReadFeature(p, b);
-                     }},
-        VanishedCase{"ReadIndexedString", [](const std::string& p, uint8_t* b) {
+        VanishedCase{"WriteFeature",
+                     [](const std::string& p, uint8_t* b) { return HidWriteFeature(p, b); }},
+        VanishedCase{"ReadFeature",
+                     [](const std::string& p, uint8_t* b) { return HidReadFeature(p, b); }},
+        VanishedCase{"ReadIndexedString",
+                     [](const std::string& p, uint8_t* b) {
                        return HidReadIndexedString(p, 1, b, kCallerBuffer);
                      }},
         VanishedCase{"OpenForReports",

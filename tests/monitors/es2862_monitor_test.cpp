@@ -26,7 +26,8 @@ TEST_F(Es2862MonitorTest, PostsCpiChangesWithTheWholeLevel) {
 
   ASSERT_TRUE(m_Poster.WaitForCount(2));
   ASSERT_TRUE(WaitUntilReading("es1"));
-  EXPECT_EQ(m_Poster.Messages(), (Events{PostedMessage(UM_CPI_LEVEL, 3, 0), PostedMessage(UM_CPI_LEVEL, 200, 0)}));
+  EXPECT_EQ(m_Poster.Messages(),
+            (Events{PostedMessage(UM_CPI_LEVEL, 3, 0), PostedMessage(UM_CPI_LEVEL, 200, 0)}));
 }
 
 TEST_F(Es2862MonitorTest, EarlyEndsLeaveEverySlotAsItWas) {
@@ -37,9 +38,9 @@ TEST_F(Es2862MonitorTest, EarlyEndsLeaveEverySlotAsItWas) {
     uint16_t inputLength;
   };
   int plug = 0;
-  for (const Case& c : {Case{"open fails", false, true, 64},
-                        Case{"capabilities unreadable", true, false, 64},
-                        Case{"no input report", true, true, 0}}) {
+  for (const Case& c :
+       {Case{"open fails", false, true, 64}, Case{"capabilities unreadable", true, false, 64},
+        Case{"no input report", true, true, 0}}) {
     SCOPED_TRACE(c.name);
     std::string path = "/dev/hidraw-sim/404";
     if (c.plugged) {
@@ -94,7 +95,8 @@ TEST_F(Es2862MonitorTest, ReportLongerThan64BytesIsReadWholeAndDecoded) {
   m_Sim->SendInputReport("es1", report);
   m_Sim->SendInputReport("es1", Es2862Report(0x87, 10));
   ASSERT_TRUE(m_Poster.WaitForCount(2));
-  EXPECT_EQ(m_Poster.Messages(), (Events{PostedMessage(UM_CPI_LEVEL, 9, 0), PostedMessage(UM_CPI_LEVEL, 10, 0)}));
+  EXPECT_EQ(m_Poster.Messages(),
+            (Events{PostedMessage(UM_CPI_LEVEL, 9, 0), PostedMessage(UM_CPI_LEVEL, 10, 0)}));
 }
 
 TEST_F(Es2862MonitorTest, TerminateWakesABlockedReadAndEmptiesOnlyItsSlot) {

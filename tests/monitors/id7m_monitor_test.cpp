@@ -63,10 +63,9 @@ TEST_F(Id7mMonitorTest, MouseReportsReachTheMainWindowInOrder) {
   m_Sim->SendInputReport("m1", MouseCpiReport(0x0A));
 
   ASSERT_TRUE(m_Poster.WaitForCount(4));
-  EXPECT_EQ(m_Poster.Messages(), (Events{PostedMessage(UM_CPI_LEVEL, 1, 0),
-                                      PostedMessage(UM_CPI_LEVEL, 7, 0),
-                                      PostedMessage(UM_CPI_LEVEL, 0, 0),
-                                      PostedMessage(UM_CPI_LEVEL, 2, 0)}));
+  EXPECT_EQ(m_Poster.Messages(),
+            (Events{PostedMessage(UM_CPI_LEVEL, 1, 0), PostedMessage(UM_CPI_LEVEL, 7, 0),
+                    PostedMessage(UM_CPI_LEVEL, 0, 0), PostedMessage(UM_CPI_LEVEL, 2, 0)}));
   EXPECT_EQ(m_Sim->DroppedReports("m1"), 0u);
 }
 
@@ -82,7 +81,8 @@ TEST_F(Id7mMonitorTest, KeyboardReportPostsRtModeBeforeLtKey) {
 
   ASSERT_TRUE(m_Poster.WaitForCount(3));
   EXPECT_EQ(m_Poster.Messages(),
-            (Events{PostedMessage(UM_RT_MODE, 2, 1), PostedMessage(UM_LT_KEY, 3, 0), PostedMessage(UM_LT_KEY, 1, 0)}));
+            (Events{PostedMessage(UM_RT_MODE, 2, 1), PostedMessage(UM_LT_KEY, 3, 0),
+                    PostedMessage(UM_LT_KEY, 1, 0)}));
 }
 
 // A report that ends before byte 12 carries no CPI change, whatever the
@@ -98,7 +98,8 @@ TEST_F(Id7mMonitorTest, ShortReportDoesNotRepeatThePreviousOne) {
 
   ASSERT_TRUE(m_Poster.WaitForCount(2));
   ASSERT_TRUE(WaitUntilReading("m1"));
-  EXPECT_EQ(m_Poster.Messages(), (Events{PostedMessage(UM_CPI_LEVEL, 5, 0), PostedMessage(UM_CPI_LEVEL, 2, 0)}));
+  EXPECT_EQ(m_Poster.Messages(),
+            (Events{PostedMessage(UM_CPI_LEVEL, 5, 0), PostedMessage(UM_CPI_LEVEL, 2, 0)}));
 }
 
 // The collection's reports are longer than the 64 bytes the monitor's
@@ -116,7 +117,8 @@ TEST_F(Id7mMonitorTest, ReportLongerThan64BytesIsReadWholeAndDecoded) {
   m_Sim->SendInputReport("m1", MouseCpiReport(0x0B));
 
   ASSERT_TRUE(m_Poster.WaitForCount(2));
-  EXPECT_EQ(m_Poster.Messages(), (Events{PostedMessage(UM_CPI_LEVEL, 6, 0), PostedMessage(UM_CPI_LEVEL, 3, 0)}));
+  EXPECT_EQ(m_Poster.Messages(),
+            (Events{PostedMessage(UM_CPI_LEVEL, 6, 0), PostedMessage(UM_CPI_LEVEL, 3, 0)}));
 }
 
 // The report with ID 0 arrives while the slot is empty. The poster blocks
@@ -167,8 +169,8 @@ TEST_F(Id7mMonitorTest, OpenFailureEmptiesOnlyTheSlotOfItsKind) {
     bool keyboardSlotEmptied;
     bool mouseSlotEmptied;
   };
-  for (const Case& c : {Case{"Mouse", false, true}, Case{"Keyboard", true, false},
-                        Case{"mouse", false, false}}) {
+  for (const Case& c :
+       {Case{"Mouse", false, true}, Case{"Keyboard", true, false}, Case{"mouse", false, false}}) {
     SCOPED_TRACE(c.kind);
     m_Slots.m_KeyboardMonitor.store(&m_OtherMonitor);
     m_Slots.m_MouseMonitor.store(&m_OtherMonitor);
@@ -189,8 +191,8 @@ TEST_F(Id7mMonitorTest, UnreadableReportLengthEmptiesBothSlotsAndClosesTheDevice
     uint16_t inputLength;
   };
   int plug = 0;
-  for (const Case& c : {Case{"capabilities unreadable", false, 64},
-                        Case{"no input report", true, 0}}) {
+  for (const Case& c :
+       {Case{"capabilities unreadable", false, 64}, Case{"no input report", true, 0}}) {
     SCOPED_TRACE(c.name);
     SimDeviceSpec spec = SimMouse("m" + std::to_string(++plug));
     SimVendorCollection(spec)->capabilitiesReadable = c.capabilitiesReadable;

@@ -48,7 +48,8 @@ TEST(MonitorSlotsTest, EachKindHasItsOwnSlot) {
     EXPECT_EQ(slots.Holds(MonitorKind::Es2862), c.es2862);
 
     // Emptying every other slot leaves this one; emptying its own clears it.
-    for (const MonitorKind other : {MonitorKind::Keyboard, MonitorKind::Mouse, MonitorKind::Es2862}) {
+    for (const MonitorKind other :
+         {MonitorKind::Keyboard, MonitorKind::Mouse, MonitorKind::Es2862}) {
       if (other != c.kind) slots.Empty(other);
     }
     EXPECT_TRUE(slots.Holds(c.kind));

@@ -1,4 +1,6 @@
 // Decoding of ID7M and ES2862 input reports into device event messages.
+#include "monitors/report_decoders.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -6,13 +8,11 @@
 #include <utility>
 #include <vector>
 
-#include "monitors/report_decoders.h"
 #include "platform/message.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
 
 // A 64-byte report with report ID 0x07 and the given bytes set.
 Bytes Report(std::initializer_list<std::pair<size_t, uint8_t>> bytes) {
@@ -45,27 +45,44 @@ TEST_P(Id7mDecoderTest, YieldsTheMessagesInOrder) {
 INSTANTIATE_TEST_SUITE_P(
     Reports, Id7mDecoderTest,
     ::testing::Values(
-        Id7mCase{"MouseCpiChanged", Id7mKind::Mouse, Report({{1, 0x01}, {12, 0x0D}}),
+        Id7mCase{"MouseCpiChanged",
+                 Id7mKind::Mouse,
+                 Report({{1, 0x01}, {12, 0x0D}}),
                  {PostedMessage(UM_CPI_LEVEL, 5, 0)}},
-        Id7mCase{"MouseCpiHighBitsIgnored", Id7mKind::Mouse, Report({{1, 0x01}, {12, 0xFF}}),
+        Id7mCase{"MouseCpiHighBitsIgnored",
+                 Id7mKind::Mouse,
+                 Report({{1, 0x01}, {12, 0xFF}}),
                  {PostedMessage(UM_CPI_LEVEL, 7, 0)}},
         Id7mCase{"MouseCpiUnchanged", Id7mKind::Mouse, Report({{1, 0x01}, {12, 0x05}}), {}},
-        Id7mCase{"KeyboardRtThenLt", Id7mKind::Keyboard,
+        Id7mCase{"KeyboardRtThenLt",
+                 Id7mKind::Keyboard,
                  Report({{1, 0x20}, {6, 0xC2}, {4, 0x83}}),
                  {PostedMessage(UM_RT_MODE, 2, 1), PostedMessage(UM_LT_KEY, 3, 0)}},
-        Id7mCase{"KeyboardRtWithoutFlag", Id7mKind::Keyboard, Report({{1, 0x20}, {6, 0xBD}}),
+        Id7mCase{"KeyboardRtWithoutFlag",
+                 Id7mKind::Keyboard,
+                 Report({{1, 0x20}, {6, 0xBD}}),
                  {PostedMessage(UM_RT_MODE, 5, 0)}},
-        Id7mCase{"KeyboardLtOnlyIgnoresBits3To6", Id7mKind::Keyboard,
-                 Report({{1, 0x20}, {4, 0xFE}}), {PostedMessage(UM_LT_KEY, 6, 0)}},
-        Id7mCase{"KeyboardNothingChanged", Id7mKind::Keyboard,
-                 Report({{1, 0x20}, {6, 0x02}, {4, 0x00}}), {}},
-        Id7mCase{"KeyboardIgnoresMouseClass", Id7mKind::Keyboard,
-                 Report({{1, 0x01}, {12, 0x0D}, {6, 0xC2}, {4, 0x83}}), {}},
-        Id7mCase{"MouseIgnoresKeyboardClass", Id7mKind::Mouse,
-                 Report({{1, 0x20}, {12, 0x0D}, {6, 0xC2}, {4, 0x83}}), {}},
+        Id7mCase{"KeyboardLtOnlyIgnoresBits3To6",
+                 Id7mKind::Keyboard,
+                 Report({{1, 0x20}, {4, 0xFE}}),
+                 {PostedMessage(UM_LT_KEY, 6, 0)}},
+        Id7mCase{"KeyboardNothingChanged",
+                 Id7mKind::Keyboard,
+                 Report({{1, 0x20}, {6, 0x02}, {4, 0x00}}),
+                 {}},
+        Id7mCase{"KeyboardIgnoresMouseClass",
+                 Id7mKind::Keyboard,
+                 Report({{1, 0x01}, {12, 0x0D}, {6, 0xC2}, {4, 0x83}}),
+                 {}},
+        Id7mCase{"MouseIgnoresKeyboardClass",
+                 Id7mKind::Mouse,
+                 Report({{1, 0x20}, {12, 0x0D}, {6, 0xC2}, {4, 0x83}}),
+                 {}},
         Id7mCase{"UnknownClass", Id7mKind::Keyboard, Report({{1, 0x21}, {6, 0xC2}}), {}},
-        Id7mCase{"OtherKindDecodesNothing", Id7mKind::Other,
-                 Report({{1, 0x20}, {6, 0xC2}, {4, 0x83}}), {}},
+        Id7mCase{"OtherKindDecodesNothing",
+                 Id7mKind::Other,
+                 Report({{1, 0x20}, {6, 0xC2}, {4, 0x83}}),
+                 {}},
         // A report that ends before the field has no change in it.
         Id7mCase{"ShortMouseReport", Id7mKind::Mouse, Bytes{0x07, 0x01, 0, 0, 0, 0, 0, 0}, {}},
         Id7mCase{"EmptyReport", Id7mKind::Keyboard, Bytes{}, {}}),

@@ -1,9 +1,8 @@
 // Devices pulled out while their monitor reads or while a command is being
 // exchanged with them, many times over: every monitor must end, and no
 // descriptor or thread may be left behind.
-#include <gtest/gtest.h>
-
 #include <dirent.h>
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <thread>
@@ -102,8 +101,8 @@ TEST_F(UnplugSoakTest, TwoHundredPlugUnplugCyclesLeaveNothingBehind) {
   }
 
   EXPECT_EQ(m_Sim->OpenHandleCount(), 0u);
-  EXPECT_TRUE(WaitForThreadsAtMost(threadsBefore)) << Threads() << " threads, " << threadsBefore
-                                             << " before";
+  EXPECT_TRUE(WaitForThreadsAtMost(threadsBefore))
+      << Threads() << " threads, " << threadsBefore << " before";
   EXPECT_EQ(OpenDescriptors(), descriptorsBefore);
 }
 

@@ -42,7 +42,8 @@ std::vector<Rule> ReadRules(const std::string& path) {
   std::ifstream file(path);
   EXPECT_TRUE(file) << path;
   std::vector<Rule> rules;
-  const std::regex keyPattern(R"re(\s*([A-Z_]+(\{[^}]*\})?)\s*(==|!=|\+=|-=|:=|=)\s*"([^"]*)"\s*(,|$))re");
+  const std::regex keyPattern(
+      R"re(\s*([A-Z_]+(\{[^}]*\})?)\s*(==|!=|\+=|-=|:=|=)\s*"([^"]*)"\s*(,|$))re");
   for (std::string line; std::getline(file, line);) {
     while (!line.empty() && line.back() == '\\') {
       std::string next;
@@ -50,15 +51,15 @@ std::vector<Rule> ReadRules(const std::string& path) {
       line.pop_back();
       line += next;
     }
-    if (line.find_first_not_of(" \t") == std::string::npos || line[line.find_first_not_of(" \t")] == '#') {
+    if (line.find_first_not_of(" \t") == std::string::npos ||
+        line[line.find_first_not_of(" \t")] == '#') {
       continue;
     }
     Rule rule;
     auto position = line.cbegin();
     std::smatch match;
-    while (position != line.cend() &&
-           std::regex_search(position, line.cend(), match, keyPattern,
-                             std::regex_constants::match_continuous)) {
+    while (position != line.cend() && std::regex_search(position, line.cend(), match, keyPattern,
+                                                        std::regex_constants::match_continuous)) {
       rule.push_back({match[1], match[3], match[4]});
       position = match[0].second;
     }
@@ -144,15 +145,21 @@ std::set<std::string> Tags(const std::vector<Rule>& rules, const Event& event) {
 
 // A hidraw node on a HID interface of a USB device.
 Event UsbNode(const std::string& manufacturer, const std::string& product,
-              const std::string& vendor, const std::string& subClass,
-              const std::string& protocol, const std::string& bus = "0003") {
+              const std::string& vendor, const std::string& subClass, const std::string& protocol,
+              const std::string& bus = "0003") {
   return {"add",
           {{"hidraw", "hidraw3", {}},
            {"hid", bus + ":0000" + vendor + ":00000001.0007", {}},
-           {"usb", "1-2:1.0",
-            {{"bInterfaceClass", "03"}, {"bInterfaceSubClass", subClass}, {"bInterfaceProtocol", protocol}}},
-           {"usb", "1-2",
-            {{"idVendor", vendor}, {"idProduct", "0001"}, {"manufacturer", manufacturer},
+           {"usb",
+            "1-2:1.0",
+            {{"bInterfaceClass", "03"},
+             {"bInterfaceSubClass", subClass},
+             {"bInterfaceProtocol", protocol}}},
+           {"usb",
+            "1-2",
+            {{"idVendor", vendor},
+             {"idProduct", "0001"},
+             {"manufacturer", manufacturer},
              {"product", product}}}}};
 }
 
@@ -173,15 +180,21 @@ TEST(UdevRuleTest, TagsOnlyTheInterfacesTheProgramOpens) {
     Event event;
     bool tagged;
   } cases[] = {
-      {"family keyboard, vendor interface", UsbNode("Company ", "USB Device ", "3151", "00", "00"), true},
-      {"family keyboard, boot keyboard interface", UsbNode("Company ", "USB Device ", "3151", "01", "01"), false},
-      {"family mouse, boot mouse interface", UsbNode("Company ", "USB Device ", "3151", "01", "02"), false},
-      {"family, strings in other letter case", UsbNode("COMPANY ", "usb device ", "3151", "00", "00"), true},
+      {"family keyboard, vendor interface", UsbNode("Company ", "USB Device ", "3151", "00", "00"),
+       true},
+      {"family keyboard, boot keyboard interface",
+       UsbNode("Company ", "USB Device ", "3151", "01", "01"), false},
+      {"family mouse, boot mouse interface", UsbNode("Company ", "USB Device ", "3151", "01", "02"),
+       false},
+      {"family, strings in other letter case",
+       UsbNode("COMPANY ", "usb device ", "3151", "00", "00"), true},
       {"flash-information device", UsbNode("Company ", "USB Device  ", "3151", "00", "00"), true},
-      {"product without the trailing blank", UsbNode("Company ", "USB Device", "3151", "00", "00"), false},
+      {"product without the trailing blank", UsbNode("Company ", "USB Device", "3151", "00", "00"),
+       false},
       {"another maker's keyboard", UsbNode("Other Maker", "Keyboard", "046d", "00", "00"), false},
       {"ES2862 vendor interface", UsbNode("ACME", "Gaming Mouse", "1956", "00", "00"), true},
-      {"ES2862 boot keyboard interface", UsbNode("ACME", "Gaming Keyboard", "1956", "01", "01"), false},
+      {"ES2862 boot keyboard interface", UsbNode("ACME", "Gaming Keyboard", "1956", "01", "01"),
+       false},
       {"ES2862 boot mouse interface", UsbNode("ACME", "Gaming Mouse", "1956", "01", "02"), false},
       {"a Bluetooth device below an adapter that looks like the family", bluetooth, false},
       {"the input node of a family device", inputNode, false},

@@ -2,9 +2,9 @@
 #pragma once
 
 #include <mutex>
-#include <utility>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/device_log_sink.h"

@@ -71,8 +71,7 @@ class FakeSysfs {
     }
     std::filesystem::create_directories(SysRoot() + "/" + hidDevice + "/hidraw/hidraw" + n);
     Write(hidDevice + "/uevent", "DRIVER=hid-generic\nHID_ID=" + hidId + "\nHID_NAME=Fake\n");
-    Write(hidDevice + "/report_descriptor",
-          std::string(descriptor.begin(), descriptor.end()));
+    Write(hidDevice + "/report_descriptor", std::string(descriptor.begin(), descriptor.end()));
     const std::string classEntry = SysRoot() + "/class/hidraw/hidraw" + n;
     std::filesystem::create_directories(classEntry);
     std::filesystem::create_directory_symlink("../../../" + hidDevice, classEntry + "/device");
@@ -90,8 +89,8 @@ class FakeSysfs {
   std::string DevPath(int number) const {
     const auto it = m_Devpaths.find(number);
     return it != m_Devpaths.end() ? it->second
-                                 : "/devices/virtual/misc/uhid/" + Instance(number) +
-                                       "/hidraw/hidraw" + std::to_string(number);
+                                  : "/devices/virtual/misc/uhid/" + Instance(number) +
+                                        "/hidraw/hidraw" + std::to_string(number);
   }
   // An interface path as the backend hands it out.
   std::string InterfacePath(int number, const std::string& suffix = "") const {

@@ -1,9 +1,8 @@
 #include "platform/hidraw_backend.h"
 
 #include <fcntl.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <string>
@@ -17,17 +16,16 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 // One collection, no report IDs: 8 bytes in, 1 byte out.
-const Bytes kKeyboard = {
-    0x05, 0x01, 0x09, 0x06, 0xA1, 0x01, 0x75, 0x08, 0x95, 0x08, 0x81, 0x02,
-    0x95, 0x01, 0x91, 0x02, 0xC0};
+const Bytes kKeyboard = {0x05, 0x01, 0x09, 0x06, 0xA1, 0x01, 0x75, 0x08, 0x95,
+                         0x08, 0x81, 0x02, 0x95, 0x01, 0x91, 0x02, 0xC0};
 
 // Three collections: consumer (ID 1, 2 bytes in), system control (ID 2,
 // 1 byte in), vendor 0xFF01 (ID 7 feature 64 bytes, ID 8 input 16 bytes).
-const Bytes kThreeCollections = {
-    0x05, 0x0C, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x01, 0x75, 0x10, 0x95, 0x01, 0x81, 0x00, 0xC0,
-    0x05, 0x01, 0x09, 0x80, 0xA1, 0x01, 0x85, 0x02, 0x75, 0x08, 0x95, 0x01, 0x81, 0x02, 0xC0,
-    0x06, 0x01, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x07, 0x75, 0x08, 0x95, 0x40, 0xB1, 0x02,
-    0x85, 0x08, 0x95, 0x10, 0x81, 0x02, 0xC0};
+const Bytes kThreeCollections = {0x05, 0x0C, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x01, 0x75, 0x10, 0x95,
+                                 0x01, 0x81, 0x00, 0xC0, 0x05, 0x01, 0x09, 0x80, 0xA1, 0x01, 0x85,
+                                 0x02, 0x75, 0x08, 0x95, 0x01, 0x81, 0x02, 0xC0, 0x06, 0x01, 0xFF,
+                                 0x09, 0x01, 0xA1, 0x01, 0x85, 0x07, 0x75, 0x08, 0x95, 0x40, 0xB1,
+                                 0x02, 0x85, 0x08, 0x95, 0x10, 0x81, 0x02, 0xC0};
 
 class HidrawBackendOnFakeSysfs : public ::testing::Test {
  protected:
@@ -45,7 +43,7 @@ TEST_F(HidrawBackendOnFakeSysfs, ListsNodesInNumberOrderAndOnePathPerCollection)
   sysfs.AddNode(2, kThreeCollections);
   sysfs.AddNode(0, kKeyboard);
   sysfs.AddNode(3, kKeyboard);
-  sysfs.RemoveDescriptor(3);  // cannot be described: not listed
+  sysfs.RemoveDescriptor(3);       // cannot be described: not listed
   sysfs.AddNode(4, {0xA1, 0x01});  // no complete collection: not listed
 
   auto backend = MakeBackend();
@@ -206,15 +204,15 @@ TEST_F(HidrawBackendOnFakeSysfs, PathsThatNameNoInterfaceGiveNothing) {
   sysfs.AddNode(2, kKeyboard, FakeSysfs::UsbStrings{}, "garbage");
   auto backend = MakeBackend();
   const std::string invalid[] = {
-      Path(5),                        // no such node
-      Path(1),                        // several collections: only suffixed paths
-      Path(1, "&col04"),              // beyond the last collection
+      Path(5),            // no such node
+      Path(1),            // several collections: only suffixed paths
+      Path(1, "&col04"),  // beyond the last collection
       Path(1, "&col00"),
-      Path(0, "&col01"),              // one collection: only the plain path
+      Path(0, "&col01"),  // one collection: only the plain path
       Path(1, "&col"),
       Path(1, "&colx1"),
-      Path(2),                        // unreadable HID_ID
-      sysfs.NodePath(0),              // no HID device instance
+      Path(2),            // unreadable HID_ID
+      sysfs.NodePath(0),  // no HID device instance
       sysfs.NodePath(0) + "#",
       sysfs.NodePath(0) + "#0003:1A2B:3C4D.0999",  // another connection's
       Path(0) + "#" + sysfs.Instance(0),
@@ -253,19 +251,18 @@ TEST_P(DeviceStrings, LoseOnlyTheFinalNewlineAndReadAsUtf16) {
 
 INSTANTIATE_TEST_SUITE_P(
     Attributes, DeviceStrings,
-    ::testing::Values(
-        StringCase{"TrailingBlankKept", "USB Device \n", u"USB Device "},
-        StringCase{"TwoBlanksKept", "usb device  \n", u"usb device  "},
-        StringCase{"OnlyOneNewlineRemoved", "A\n\n", u"A\n"},
-        StringCase{"NoNewline", "Plain", u"Plain"},
-        StringCase{"Empty", "\n", u""},
-        StringCase{"TwoAndThreeByteUtf8", "Soci\xC3\xA9t\xC3\xA9 \xE2\x98\x83\n",
-                   u"Soci\u00E9t\u00E9 \u2603"},
-        StringCase{"FourByteUtf8BecomesSurrogatePair", "\xF0\x9D\x84\x9E\n", u"\U0001D11E"},
-        StringCase{"InvalidByte", "a\xFFz\n", u"a\uFFFDz"},
-        StringCase{"OverlongEncoding", "\xC0\x80\n", u"\uFFFD\uFFFD"},
-        StringCase{"EncodedSurrogate", "\xED\xA0\x80\n", u"\uFFFD\uFFFD\uFFFD"},
-        StringCase{"CutSequence", "x\xE2\x98\n", u"x\uFFFD\uFFFD"}),
+    ::testing::Values(StringCase{"TrailingBlankKept", "USB Device \n", u"USB Device "},
+                      StringCase{"TwoBlanksKept", "usb device  \n", u"usb device  "},
+                      StringCase{"OnlyOneNewlineRemoved", "A\n\n", u"A\n"},
+                      StringCase{"NoNewline", "Plain", u"Plain"}, StringCase{"Empty", "\n", u""},
+                      StringCase{"TwoAndThreeByteUtf8", "Soci\xC3\xA9t\xC3\xA9 \xE2\x98\x83\n",
+                                 u"Soci\u00E9t\u00E9 \u2603"},
+                      StringCase{"FourByteUtf8BecomesSurrogatePair", "\xF0\x9D\x84\x9E\n",
+                                 u"\U0001D11E"},
+                      StringCase{"InvalidByte", "a\xFFz\n", u"a\uFFFDz"},
+                      StringCase{"OverlongEncoding", "\xC0\x80\n", u"\uFFFD\uFFFD"},
+                      StringCase{"EncodedSurrogate", "\xED\xA0\x80\n", u"\uFFFD\uFFFD\uFFFD"},
+                      StringCase{"CutSequence", "x\xE2\x98\n", u"x\uFFFD\uFFFD"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(HidrawBackendOnFakeSysfs, StringsFailForMissingAttributesAndOtherIndexes) {
@@ -293,8 +290,7 @@ TEST_F(HidrawBackendOnFakeSysfs, AddAndRemoveGiveOneChangePerCollectionPath) {
     const int number = name.starts_with("hidraw") && name.size() > 6 && std::isdigit(name[6])
                            ? std::stoi(name.substr(6))
                            : 0;
-    for (const HidDeviceChange& c :
-         backend.ChangesForUevent(action, node, sysfs.DevPath(number))) {
+    for (const HidDeviceChange& c : backend.ChangesForUevent(action, node, sysfs.DevPath(number))) {
       out.emplace_back(c.arrived, c.path);
     }
     return out;
@@ -302,17 +298,17 @@ TEST_F(HidrawBackendOnFakeSysfs, AddAndRemoveGiveOneChangePerCollectionPath) {
 
   // The node's sysfs entry is gone by the time its removal is seen.
   sysfs.RemoveNode(1);
-  EXPECT_EQ(changes("remove", "hidraw1"),
-            (Changes{{false, Path(1, "&col01")}, {false, Path(1, "&col02")},
-                     {false, Path(1, "&col03")}}));
+  EXPECT_EQ(changes("remove", "hidraw1"), (Changes{{false, Path(1, "&col01")},
+                                                   {false, Path(1, "&col02")},
+                                                   {false, Path(1, "&col03")}}));
   EXPECT_EQ(changes("remove", "hidraw0"), (Changes{{false, Path(0)}}));
   // Never seen: its plain node path.
   EXPECT_EQ(changes("remove", "hidraw7"), (Changes{{false, Path(7)}}));
 
   sysfs.AddNode(5, kThreeCollections);
-  EXPECT_EQ(changes("add", "hidraw5"),
-            (Changes{{true, Path(5, "&col01")}, {true, Path(5, "&col02")},
-                     {true, Path(5, "&col03")}}));
+  EXPECT_EQ(
+      changes("add", "hidraw5"),
+      (Changes{{true, Path(5, "&col01")}, {true, Path(5, "&col02")}, {true, Path(5, "&col03")}}));
   // The count learnt at arrival serves the removal.
   sysfs.RemoveNode(5);
   EXPECT_EQ(changes("remove", "hidraw5").size(), 3u);

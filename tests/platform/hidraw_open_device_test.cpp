@@ -1,11 +1,10 @@
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <linux/hidraw.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <cerrno>
@@ -89,15 +88,22 @@ TEST_P(ReportFraming, PutsTheReportIdInByteZeroAndRoutesByCollection) {
 INSTANTIATE_TEST_SUITE_P(
     Reports, ReportFraming,
     ::testing::Values(
-        FramingCase{"UnnumberedGetsZeroInFront", false, {}, {{0x11, 0x22, 0x33}}, 8,
+        FramingCase{"UnnumberedGetsZeroInFront",
+                    false,
+                    {},
+                    {{0x11, 0x22, 0x33}},
+                    8,
                     {0x00, 0x11, 0x22, 0x33}},
-        FramingCase{"NumberedPassesAsRead", true, {}, {{0x05, 0x11, 0x22}}, 8,
-                    {0x05, 0x11, 0x22}},
+        FramingCase{"NumberedPassesAsRead", true, {}, {{0x05, 0x11, 0x22}}, 8, {0x05, 0x11, 0x22}},
         FramingCase{"NumberedCutToCapacity", true, {}, {{0x05, 0x11, 0x22}}, 2, {0x05, 0x11}},
         FramingCase{"UnnumberedCutToCapacity", false, {}, {{0x11, 0x22, 0x33}}, 2, {0x00, 0x11}},
         FramingCase{"ZeroCapacityConsumesTheReport", true, {}, {{0x05, 0x11}}, 0, {}},
-        FramingCase{"OtherCollectionsReportsSkipped", true, {7, 8},
-                    {{0x01, 0xAA}, {0x02, 0xBB}, {0x08, 0xCC}}, 8, {0x08, 0xCC}},
+        FramingCase{"OtherCollectionsReportsSkipped",
+                    true,
+                    {7, 8},
+                    {{0x01, 0xAA}, {0x02, 0xBB}, {0x08, 0xCC}},
+                    8,
+                    {0x08, 0xCC}},
         FramingCase{"UnnumberedReportsBelongToIdZero", false, {0}, {{0x42}}, 8, {0x00, 0x42}}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -172,12 +178,12 @@ std::atomic<int> g_featureIoctls{0};
 ScriptedIoctl g_script;
 
 bool IsFeatureIoctl(unsigned long request) {
-  const unsigned long withoutSize = request & ~(static_cast<unsigned long>(_IOC_SIZEMASK)
-                                                << _IOC_SIZESHIFT);
-  return withoutSize == (HIDIOCSFEATURE(0) & ~(static_cast<unsigned long>(_IOC_SIZEMASK)
-                                               << _IOC_SIZESHIFT)) ||
-         withoutSize == (HIDIOCGFEATURE(0) & ~(static_cast<unsigned long>(_IOC_SIZEMASK)
-                                               << _IOC_SIZESHIFT));
+  const unsigned long withoutSize =
+      request & ~(static_cast<unsigned long>(_IOC_SIZEMASK) << _IOC_SIZESHIFT);
+  return withoutSize ==
+             (HIDIOCSFEATURE(0) & ~(static_cast<unsigned long>(_IOC_SIZEMASK) << _IOC_SIZESHIFT)) ||
+         withoutSize ==
+             (HIDIOCGFEATURE(0) & ~(static_cast<unsigned long>(_IOC_SIZEMASK) << _IOC_SIZESHIFT));
 }
 
 }  // namespace
@@ -219,8 +225,7 @@ TEST_F(ScriptedFeatureIoctls, LengthsTheIoctlCannotEncodeNeverReachTheKernel) {
   struct Case {
     size_t length;
     bool reachesKernel;
-  } cases[] = {{0, false}, {1, true}, {72, true}, {16383, true}, {16384, false},
-               {1u << 20, false}};
+  } cases[] = {{0, false}, {1, true}, {72, true}, {16383, true}, {16384, false}, {1u << 20, false}};
   std::vector<uint8_t> buffer((1u << 20) + 1, 0x07);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.length);
@@ -242,10 +247,10 @@ TEST_F(ScriptedFeatureIoctls, KernelAnswersKeepTheirCountAndTheirReason) {
     Status status;
     size_t bytes;
   } cases[] = {
-      {{72, 0}, Status::Done, 72},           {{12, 0}, Status::Done, 12},
-      {{0, 0}, Status::Done, 0},             {{-1, ETIMEDOUT}, Status::TimedOut, 0},
-      {{-1, EPIPE}, Status::Refused, 0},     {{-1, EIO}, Status::Refused, 0},
-      {{-1, ENODEV}, Status::Gone, 0},       {{-1, ESHUTDOWN}, Status::Gone, 0},
+      {{72, 0}, Status::Done, 72},       {{12, 0}, Status::Done, 12},
+      {{0, 0}, Status::Done, 0},         {{-1, ETIMEDOUT}, Status::TimedOut, 0},
+      {{-1, EPIPE}, Status::Refused, 0}, {{-1, EIO}, Status::Refused, 0},
+      {{-1, ENODEV}, Status::Gone, 0},   {{-1, ESHUTDOWN}, Status::Gone, 0},
   };
   uint8_t buffer[72] = {0x07};
   for (const Case& c : cases) {

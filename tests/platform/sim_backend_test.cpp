@@ -1,9 +1,6 @@
 // The simulated backend's own behaviour: paths, report routing and
 // queueing, blocking reads, unplugging and injected faults.
 #include "platform/sim/sim_backend.h"
-#include "platform/ascii_text.h"
-#include "platform/interface_path.h"
-#include "tests/support/blocked_read.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -14,6 +11,10 @@
 #include <future>
 #include <thread>
 #include <vector>
+
+#include "platform/ascii_text.h"
+#include "platform/interface_path.h"
+#include "tests/support/blocked_read.h"
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
@@ -46,18 +47,16 @@ bool Readable(int fd) {
 TEST(SimBackendPaths, FollowTheHidrawNaming) {
   SimBackend sim;
   EXPECT_THAT(sim.Plug(SimForeign("a")), ElementsAre("/dev/hidraw-sim/0#0003:6B21:0011.0001"));
-  EXPECT_THAT(sim.Plug(SimMouse("b")),
-              ElementsAre("/dev/hidraw-sim/1&col01#0003:3A5C:4D31.0002",
-                          "/dev/hidraw-sim/1&col02#0003:3A5C:4D31.0002"));
+  EXPECT_THAT(sim.Plug(SimMouse("b")), ElementsAre("/dev/hidraw-sim/1&col01#0003:3A5C:4D31.0002",
+                                                   "/dev/hidraw-sim/1&col02#0003:3A5C:4D31.0002"));
   // A name already present is refused without using up a node or an
   // instance; a replugged device gets the lowest free node again, as the
   // kernel hands hidraw numbers out, but a new instance.
   EXPECT_THAT(sim.Plug(SimMouse("b")), IsEmpty());
   ASSERT_TRUE(sim.Unplug("b"));
   EXPECT_FALSE(sim.Unplug("b"));
-  EXPECT_THAT(sim.Plug(SimMouse("b")),
-              ElementsAre("/dev/hidraw-sim/1&col01#0003:3A5C:4D31.0003",
-                          "/dev/hidraw-sim/1&col02#0003:3A5C:4D31.0003"));
+  EXPECT_THAT(sim.Plug(SimMouse("b")), ElementsAre("/dev/hidraw-sim/1&col01#0003:3A5C:4D31.0003",
+                                                   "/dev/hidraw-sim/1&col02#0003:3A5C:4D31.0003"));
   ASSERT_TRUE(sim.Unplug("a"));
   EXPECT_THAT(sim.Plug(SimKeyboard("c")).front(), "/dev/hidraw-sim/0&col01#0003:3A5C:4B31.0004");
   EXPECT_THAT(sim.Plug(SimForeign("d")), ElementsAre("/dev/hidraw-sim/2#0003:6B21:0011.0005"));
@@ -262,18 +261,18 @@ TEST_P(SimFeatureFaults, ShapeTheExchange) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, SimFeatureFaults,
-    ::testing::Values(
-        FaultCase{"none", std::nullopt, FeatureStatus::Done, FeatureStatus::Done, 0x1F, 0x00},
-        FaultCase{"refuse", SimFault::RefuseFeatures, FeatureStatus::Refused,
-                  FeatureStatus::Refused, 0, 0},
-        FaultCase{"no_answer", SimFault::NoFeatureAnswer, FeatureStatus::TimedOut,
-                  FeatureStatus::TimedOut, 0, 0},
-        FaultCase{"wrong_code", SimFault::WrongCommandEcho, FeatureStatus::Done,
-                  FeatureStatus::Done, 0x1E, 0x00},
-        FaultCase{"wrong_argument", SimFault::WrongArgumentEcho, FeatureStatus::Done,
-                  FeatureStatus::Done, 0x1F, 0x5A},
-        FaultCase{"unplugged", SimFault::UnplugOnNextFeature, FeatureStatus::Gone,
-                  FeatureStatus::Gone, 0, 0}),
+    ::testing::Values(FaultCase{"none", std::nullopt, FeatureStatus::Done, FeatureStatus::Done,
+                                0x1F, 0x00},
+                      FaultCase{"refuse", SimFault::RefuseFeatures, FeatureStatus::Refused,
+                                FeatureStatus::Refused, 0, 0},
+                      FaultCase{"no_answer", SimFault::NoFeatureAnswer, FeatureStatus::TimedOut,
+                                FeatureStatus::TimedOut, 0, 0},
+                      FaultCase{"wrong_code", SimFault::WrongCommandEcho, FeatureStatus::Done,
+                                FeatureStatus::Done, 0x1E, 0x00},
+                      FaultCase{"wrong_argument", SimFault::WrongArgumentEcho, FeatureStatus::Done,
+                                FeatureStatus::Done, 0x1F, 0x5A},
+                      FaultCase{"unplugged", SimFault::UnplugOnNextFeature, FeatureStatus::Gone,
+                                FeatureStatus::Gone, 0, 0}),
     [](const auto& info) { return std::string(info.param.what); });
 
 TEST(SimShortAnswers, OnlyTheBytesSentAreTheDevicesTheRestIsUntouched) {

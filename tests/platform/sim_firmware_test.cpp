@@ -7,8 +7,8 @@
 #include <array>
 #include <vector>
 
-using ::testing::ElementsAre;
 using ::testing::Each;
+using ::testing::ElementsAre;
 
 namespace {
 

@@ -20,9 +20,9 @@ TEST(AsciiTextTest, HexDigitValues) {
   struct Case {
     char32_t unit;
     int value;
-  } cases[] = {{U'0', 0}, {U'9', 9}, {U'a', 10}, {U'f', 15}, {U'A', 10}, {U'F', 15},
-               {U'g', -1}, {U'G', -1}, {U'/', -1}, {U':', -1}, {U'@', -1}, {U'`', -1},
-               {U'\uFF10', -1}};  // a full-width zero is no digit
+  } cases[] = {{U'0', 0},  {U'9', 9},  {U'a', 10},     {U'f', 15}, {U'A', 10},
+               {U'F', 15}, {U'g', -1}, {U'G', -1},     {U'/', -1}, {U':', -1},
+               {U'@', -1}, {U'`', -1}, {U'\uFF10', -1}};  // a full-width zero is no digit
   for (const Case& c : cases) {
     EXPECT_EQ(HexDigitValue(c.unit), c.value) << static_cast<uint32_t>(c.unit);
   }

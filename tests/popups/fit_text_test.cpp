@@ -1,10 +1,10 @@
+#include "popups/fit_text.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
 #include <string>
 #include <vector>
-
-#include "popups/fit_text.h"
 
 namespace {
 
@@ -63,13 +63,15 @@ INSTANTIATE_TEST_SUITE_P(
         // a, b, then the high half of U+1F600 reaches the limit exactly: the
         // cut falls inside the surrogate pair.
         FitCase{"CutInsideASurrogatePair", u"ab\U0001F600c", 13, u"ab\xD83D...", {5, 1, 2, 3}},
-        FitCase{"SurrogatePairKeptWhole", u"ab\U0001F600c", 17, u"ab\U0001F600...", {5, 1, 2, 3, 4}}),
+        FitCase{
+            "SurrogatePairKeptWhole", u"ab\U0001F600c", 17, u"ab\U0001F600...", {5, 1, 2, 3, 4}}),
     [](const testing::TestParamInfo<FitCase>& info) { return info.param.name; });
 
 TEST(FitTextToWidth, ScanStopsAtTheFirstPrefixTooWideEvenIfALongerOneIsNarrower) {
   // Kerning can make a longer prefix narrower; the scan never looks past the
   // first one that is too wide.
-  const std::map<std::u16string, int32_t> widths{{u"a", 5}, {u"ab", 20}, {u"abc", 10}, {u"abcd", 30}};
+  const std::map<std::u16string, int32_t> widths{
+      {u"a", 5}, {u"ab", 20}, {u"abc", 10}, {u"abcd", 30}};
   const TextWidthMeasure measure = [&widths](std::u16string_view text) {
     return widths.at(std::u16string(text));
   };

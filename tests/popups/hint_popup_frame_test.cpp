@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <xcb/xcb.h>
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -7,9 +8,6 @@
 #include <QRegion>
 #include <QScreen>
 #include <QTimer>
-
-#include <xcb/xcb.h>
-
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -58,7 +56,8 @@ TEST_F(PopupFrame, DataFolderDefaultsToTheOneBesideTheExecutable) {
   TformRTModeHintDialog popup;
   const std::string folder = popup.DataFolder();
   EXPECT_EQ(folder.substr(0, 1), "/");
-  EXPECT_EQ(folder.substr(folder.size() - std::string("/Data/RTModeHint/").size()), "/Data/RTModeHint/");
+  EXPECT_EQ(folder.substr(folder.size() - std::string("/Data/RTModeHint/").size()),
+            "/Data/RTModeHint/");
 }
 
 TEST_F(PopupFrame, WindowNeverTakesTheFocusNorATaskbarEntry) {
@@ -175,7 +174,8 @@ TEST_P(BackgroundChoice, LanguageFolder1033FirstThenEnglishPngBeforeBmp) {
   const std::string folder = Folder("LTKeyHint");
   for (const std::string& file : GetParam().files) {
     const size_t slash = file.find('/');
-    WritePicture(folder, file.substr(0, slash), file.substr(slash + 1), RoundedPicture(247, 136, 4));
+    WritePicture(folder, file.substr(0, slash), file.substr(slash + 1),
+                 RoundedPicture(247, 136, 4));
   }
   TformLTKeyHintDialog popup(folder);
   SetSystemLanguageIdSource({});
@@ -188,7 +188,9 @@ INSTANTIATE_TEST_SUITE_P(
     Folders, BackgroundChoice,
     testing::Values(
         BackgroundCase{"None", {}, ""},
-        BackgroundCase{"EnglishPngOnly", {"English/LTKeyHint_Background.png"}, "English/LTKeyHint_Background.png"},
+        BackgroundCase{"EnglishPngOnly",
+                       {"English/LTKeyHint_Background.png"},
+                       "English/LTKeyHint_Background.png"},
         BackgroundCase{"EnglishPngBeforeBmp",
                        {"English/LTKeyHint_Background.bmp", "English/LTKeyHint_Background.png"},
                        "English/LTKeyHint_Background.png"},
@@ -254,8 +256,9 @@ TEST_F(PopupFrame, NumberThatIsNoIntegerEndsCreation) {
   try {
     TformLTKeyHintDialog popup(folder);
   } catch (const EConvertError& error) {
-    EXPECT_EQ(error.what(), folder + "UI.txt: [Default] lb_Text->Font->Size=14pt: "
-                                     "'14pt' is not a valid integer value");
+    EXPECT_EQ(error.what(), folder +
+                                "UI.txt: [Default] lb_Text->Font->Size=14pt: "
+                                "'14pt' is not a valid integer value");
   }
 }
 

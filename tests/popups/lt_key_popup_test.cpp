@@ -3,7 +3,6 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QLabel>
-
 #include <string>
 
 #include "popups/FORM_LTKeyHintDialog.h"
@@ -136,8 +135,10 @@ INSTANTIATE_TEST_SUITE_P(
                                HintPopupFrame::kLabelPointSize},
                     // The engine applied the language section's size at creation;
                     // the show reads "Default" only.
-                    NoSizeCase{"SizeOnlyInTheLanguageSection", "[English]\nlb_Text->Font->Size=18\n", 18.0},
-                    NoSizeCase{"SizeZero", "[Default]\nlb_Text->Font->Size=0\n", HintPopupFrame::kLabelPointSize}),
+                    NoSizeCase{"SizeOnlyInTheLanguageSection",
+                               "[English]\nlb_Text->Font->Size=18\n", 18.0},
+                    NoSizeCase{"SizeZero", "[Default]\nlb_Text->Font->Size=0\n",
+                               HintPopupFrame::kLabelPointSize}),
     [](const testing::TestParamInfo<NoSizeCase>& info) { return info.param.name; });
 
 TEST_F(LTKeyPopup, SizeIsReadFromTheCopyLoadedAtCreation) {

@@ -38,15 +38,19 @@ INSTANTIATE_TEST_SUITE_P(
         // The primary monitor right of a 1920-wide one, its panel at the bottom.
         PlacementCase{"PrimaryRightOfAnother", {1920, 0, 1920, 1052}, 247, 136, 1.0f, {3592, 915}},
         // ... below a 1080-high one, at 150 %: 2560 - 370 - 1.5 = 2188.5.
-        PlacementCase{"PrimaryBelowAnotherAt150", {0, 1080, 2560, 1400}, 370, 204, 1.5f, {2188, 2274}},
+        PlacementCase{
+            "PrimaryBelowAnotherAt150", {0, 1080, 2560, 1400}, 370, 204, 1.5f, {2188, 2274}},
         // ... left of the screen's origin: the fraction is dropped before the
         // origin is added, so the distance to the edges does not depend on it.
-        PlacementCase{"PrimaryLeftOfTheOrigin", {-1280, -200, 1280, 1024}, 308, 170, 1.25f, {-310, 652}},
+        PlacementCase{
+            "PrimaryLeftOfTheOrigin", {-1280, -200, 1280, 1024}, 308, 170, 1.25f, {-310, 652}},
         // Dropping the fraction goes towards zero, also below zero.
         PlacementCase{"PopupWiderThanTheWorkArea", {0, 0, 200, 100}, 247, 136, 1.25f, {-48, -37}},
-        PlacementCase{"PopupWiderThanAnOffsetWorkArea", {500, 300, 200, 100}, 247, 136, 1.25f, {452, 263}},
+        PlacementCase{
+            "PopupWiderThanAnOffsetWorkArea", {500, 300, 200, 100}, 247, 136, 1.25f, {452, 263}},
         PlacementCase{"PopupFillsTheWorkArea", {0, 0, 247, 136}, 247, 136, 1.0f, {-1, -1}},
-        PlacementCase{"FailedDensityQueryFactorZero", {0, 0, 1920, 1040}, 247, 136, 0.0f, {1673, 904}}),
+        PlacementCase{
+            "FailedDensityQueryFactorZero", {0, 0, 1920, 1040}, 247, 136, 0.0f, {1673, 904}}),
     [](const testing::TestParamInfo<PlacementCase>& info) { return info.param.name; });
 
 TEST(PlacementLimits, ExtremeSizesStayInTheIntegerRange) {

@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-
 #include <filesystem>
 
 #include "popups/popup_fonts.h"

@@ -1,9 +1,9 @@
+#include "popups/popup_trace.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "popups/popup_trace.h"
 
 namespace {
 
@@ -33,7 +33,9 @@ TEST(PopupTraceFormat, ShowLineCarriesCaptionsRectangleAlignmentAndSize) {
             "w=247 h=136 align=left size=40");
 }
 
-TEST(PopupTraceFormat, HideLine) { EXPECT_EQ(FormatPopupHideLine("RTModeHint"), "popup RTModeHint hide"); }
+TEST(PopupTraceFormat, HideLine) {
+  EXPECT_EQ(FormatPopupHideLine("RTModeHint"), "popup RTModeHint hide");
+}
 
 TEST(PopupTraceFormat, CaptionsAreEscapedSoTheLineStaysOneParsableLine) {
   struct EscapeCase {
@@ -41,11 +43,8 @@ TEST(PopupTraceFormat, CaptionsAreEscapedSoTheLineStaysOneParsableLine) {
     std::string expected;
   };
   const EscapeCase cases[] = {
-      {u"say \"hi\"", "say \\\"hi\\\""},
-      {u"C:\\path\\", "C:\\\\path\\\\"},
-      {u"\\\"", "\\\\\\\""},
-      {u"two\nlines\r", "two\\nlines\\r"},
-      {u"x=1 y=2", "x=1 y=2"},
+      {u"say \"hi\"", "say \\\"hi\\\""},   {u"C:\\path\\", "C:\\\\path\\\\"}, {u"\\\"", "\\\\\\\""},
+      {u"two\nlines\r", "two\\nlines\\r"}, {u"x=1 y=2", "x=1 y=2"},
   };
   for (const EscapeCase& c : cases) EXPECT_EQ(EscapeTraceText(c.text), c.expected);
 }

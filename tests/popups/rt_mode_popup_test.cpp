@@ -3,7 +3,6 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QLabel>
-
 #include <string>
 
 #include "popups/FORM_RTModeHintDialog.h"

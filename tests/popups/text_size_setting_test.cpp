@@ -1,9 +1,9 @@
+#include "popups/text_size_setting.h"
+
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
-
-#include "popups/text_size_setting.h"
 
 namespace {
 

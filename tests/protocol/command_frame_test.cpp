@@ -37,18 +37,24 @@ std::vector<uint8_t> Args(std::span<const uint8_t> bytes) { return {bytes.begin(
 INSTANTIATE_TEST_SUITE_P(
     Commands, CommandFrameTest,
     ::testing::Values(
-        FrameCase{"EnterNotifyMode", kNotifyModeCode, Args(kEnterNotifyModeArguments),
+        FrameCase{"EnterNotifyMode",
+                  kNotifyModeCode,
+                  Args(kEnterNotifyModeArguments),
                   {0x07, 0x09, 0, 0, 0, 0, 0, 0, 0x01, 0, 0, 0, 0, 0, 0, 0}},
-        FrameCase{"LeaveNotifyMode", kNotifyModeCode, Args(kLeaveNotifyModeArguments),
+        FrameCase{"LeaveNotifyMode",
+                  kNotifyModeCode,
+                  Args(kLeaveNotifyModeArguments),
                   {0x07, 0x09, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
         FrameCase{"ModelInfoQuery", kModelInfoCode, std::vector<uint8_t>(6, 0), {0x07, 0x1F}},
         FrameCase{"FlashInfoQuery", kFlashInfoCode, std::vector<uint8_t>(6, 0), {0x07, 0x2D}},
-        FrameCase{"AllFourteenArgumentBytes", 0x42,
+        FrameCase{"AllFourteenArgumentBytes",
+                  0x42,
                   {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14},
                   {0x07, 0x42, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}},
         // A fifteenth argument byte has no place in the frame; it must not
         // spill into byte 16.
-        FrameCase{"ArgumentsPastByte15AreLeftOut", 0x42,
+        FrameCase{"ArgumentsPastByte15AreLeftOut",
+                  0x42,
                   {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15},
                   {0x07, 0x42, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -88,8 +94,8 @@ TEST(StandardCollectionExclusion, OnlyThePairsNotThePagesAlone) {
     bool excluded;
   };
   const Case cases[] = {
-      {0x01, 0x02, true},  {0x01, 0x06, true},   {0x01, 0x80, true},   {0x0C, 0x01, true},
-      {0x01, 0x01, false}, {0x01, 0x05, false},  {0x0C, 0x02, false},  {0x02, 0x01, false},
+      {0x01, 0x02, true},    {0x01, 0x06, true},  {0x01, 0x80, true},  {0x0C, 0x01, true},
+      {0x01, 0x01, false},   {0x01, 0x05, false}, {0x0C, 0x02, false}, {0x02, 0x01, false},
       {0xFF00, 0x02, false}, {0x0C, 0x06, false}, {0x80, 0x01, false},
   };
   for (const Case& c : cases) {

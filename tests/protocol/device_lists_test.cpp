@@ -53,21 +53,28 @@ INSTANTIATE_TEST_SUITE_P(
                           false, true},
         QualificationCase{"MouseVendorCollection", [] { return SimMouse("m1"); }, 1, true, false,
                           true},
-        QualificationCase{"QualificationByte0x20", [] {
+        QualificationCase{"QualificationByte0x20",
+                          [] {
                             auto s = SimKeyboard("kb1");
                             s.qualificationByte = 0x20;
                             return s;
-                          }, 3, true, false, true},
-        QualificationCase{"QualificationByte0x21", [] {
+                          },
+                          3, true, false, true},
+        QualificationCase{"QualificationByte0x21",
+                          [] {
                             auto s = SimKeyboard("kb1");
                             s.qualificationByte = 0x21;
                             return s;
-                          }, 3, false, false, true},
-        QualificationCase{"ExcludedPage0xFFF3", [] { return WithVendorPage(SimKeyboard("kb1"), 0xFFF3); },
-                          3, false, false, false},
-        QualificationCase{"ExcludedPage0xFFA7", [] { return WithVendorPage(SimKeyboard("kb1"), 0xFFA7); },
-                          3, false, false, false},
-        QualificationCase{"BootKeyboard", [] { return SimKeyboard("kb1"); }, 0, false, false, false},
+                          },
+                          3, false, false, true},
+        QualificationCase{"ExcludedPage0xFFF3",
+                          [] { return WithVendorPage(SimKeyboard("kb1"), 0xFFF3); }, 3, false,
+                          false, false},
+        QualificationCase{"ExcludedPage0xFFA7",
+                          [] { return WithVendorPage(SimKeyboard("kb1"), 0xFFA7); }, 3, false,
+                          false, false},
+        QualificationCase{"BootKeyboard", [] { return SimKeyboard("kb1"); }, 0, false, false,
+                          false},
         QualificationCase{"ConsumerControl", [] { return SimKeyboard("kb1"); }, 1, false, false,
                           false},
         QualificationCase{"SystemControl", [] { return SimKeyboard("kb1"); }, 2, false, false,
@@ -79,37 +86,47 @@ INSTANTIATE_TEST_SUITE_P(
         // by the flash word.
         QualificationCase{"FlashWord0x01FFFFFF", [] { return SimFlashKeyboard("fk1"); }, 3, false,
                           true, true},
-        QualificationCase{"FlashWord0x02000000", [] {
+        QualificationCase{"FlashWord0x02000000",
+                          [] {
                             auto s = SimFlashKeyboard("fk1");
                             s.flashWord = 0x02000000;
                             return s;
-                          }, 3, false, false, true},
+                          },
+                          3, false, false, true},
         // The flash check has no usage-page exclusion.
         QualificationCase{"FlashCheckIgnoresPageExclusion",
                           [] { return WithVendorPage(SimFlashKeyboard("fk1"), 0xFFF3); }, 3, false,
                           true, true},
         QualificationCase{"ForeignDevice", [] { return SimForeign("f1"); }, 0, false, false, false},
         QualificationCase{"Es2862Vendor", [] { return SimEs2862("es1"); }, 1, false, false, false},
-        QualificationCase{"UnreadableManufacturer", [] {
+        QualificationCase{"UnreadableManufacturer",
+                          [] {
                             auto s = SimKeyboard("kb1");
                             s.manufacturer.reset();
                             return s;
-                          }, 3, false, false, false},
-        QualificationCase{"UnreadableProduct", [] {
+                          },
+                          3, false, false, false},
+        QualificationCase{"UnreadableProduct",
+                          [] {
                             auto s = SimKeyboard("kb1");
                             s.product.reset();
                             return s;
-                          }, 3, false, false, false},
-        QualificationCase{"ManufacturerWithoutTrailingBlank", [] {
+                          },
+                          3, false, false, false},
+        QualificationCase{"ManufacturerWithoutTrailingBlank",
+                          [] {
                             auto s = SimKeyboard("kb1");
                             s.manufacturer = u"Company";
                             return s;
-                          }, 3, false, false, false},
-        QualificationCase{"SilentFirmware", [] {
+                          },
+                          3, false, false, false},
+        QualificationCase{"SilentFirmware",
+                          [] {
                             auto s = SimKeyboard("kb1");
                             s.family = SimFamily::Foreign;
                             return s;
-                          }, 3, false, false, true}),
+                          },
+                          3, false, false, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 class DeviceListsTest : public SimDeviceTest {};
@@ -210,10 +227,18 @@ TEST_F(DeviceListsTest, EachCheckSendsItsQueriesInOrderAndRejectedCollectionsNon
   } cases[] = {
       {"model check", "kb1", keyboard, IsModelInfoDevice, true, {"S1F", "G", "S1F", "G"}},
       {"flash check", "fk1", flashKeyboard, IsFlashInfoDevice, true, {"S1F", "G", "S2D", "G"}},
-      {"boot keyboard collection", "kb1", m_Sim->PathsOf("kb1").front(), IsModelInfoDevice, false,
+      {"boot keyboard collection",
+       "kb1",
+       m_Sim->PathsOf("kb1").front(),
+       IsModelInfoDevice,
+       false,
        {}},
-      {"flash keyboard's boot collection", "fk1", m_Sim->PathsOf("fk1").front(),
-       IsFlashInfoDevice, false, {}},
+      {"flash keyboard's boot collection",
+       "fk1",
+       m_Sim->PathsOf("fk1").front(),
+       IsFlashInfoDevice,
+       false,
+       {}},
       {"flash keyboard by the model check", "fk1", flashKeyboard, IsModelInfoDevice, false, {}},
   };
   for (const Case& c : cases) {
@@ -232,8 +257,8 @@ TEST_F(DeviceListsTest, AnAnswerThatStopsShortOfThePayloadFailsTheQuery) {
     bool modelRead;      // payload up to byte 17
     bool flashRead;      // payload up to byte 31
   } cases[] = {
-      {1, false, false},  {8, false, false}, {12, false, false}, {17, false, false},
-      {18, true, false},  {31, true, false}, {32, true, true},   {0, true, true},
+      {1, false, false}, {8, false, false}, {12, false, false}, {17, false, false},
+      {18, true, false}, {31, true, false}, {32, true, true},   {0, true, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.answerBytes << " bytes");

@@ -54,10 +54,10 @@ TEST_F(FeatureExchangeTest, ModelInfoCopiesExactlyAnswerBytes8To17) {
   // Guard bytes on both sides catch a copy that starts or ends elsewhere.
   std::array<uint8_t, kModelInfoLength + 2> guarded;
   guarded.fill(0x5C);
-  ASSERT_TRUE(ReadModelInfo(path, std::span<uint8_t, kModelInfoLength>(guarded.data() + 1,
-                                                                        kModelInfoLength)));
-  const std::array<uint8_t, kModelInfoLength + 2> expected{
-      0x5C, 0xA0, 0xA1, 0x11, 0x27, 0xA4, 0xA5, 0xA6, 0xA7, 0x1C, 0xA9, 0x5C};
+  ASSERT_TRUE(ReadModelInfo(
+      path, std::span<uint8_t, kModelInfoLength>(guarded.data() + 1, kModelInfoLength)));
+  const std::array<uint8_t, kModelInfoLength + 2> expected{0x5C, 0xA0, 0xA1, 0x11, 0x27, 0xA4,
+                                                           0xA5, 0xA6, 0xA7, 0x1C, 0xA9, 0x5C};
   EXPECT_EQ(guarded, expected);
 }
 
@@ -68,8 +68,8 @@ TEST_F(FeatureExchangeTest, FlashInfoCopiesExactlyAnswerBytes8To31) {
 
   std::array<uint8_t, kFlashInfoLength + 2> guarded;
   guarded.fill(0x5C);
-  ASSERT_TRUE(ReadFlashInfo(path, std::span<uint8_t, kFlashInfoLength>(guarded.data() + 1,
-                                                                        kFlashInfoLength)));
+  ASSERT_TRUE(ReadFlashInfo(
+      path, std::span<uint8_t, kFlashInfoLength>(guarded.data() + 1, kFlashInfoLength)));
   std::array<uint8_t, kFlashInfoLength + 2> expected;
   expected.front() = expected.back() = 0x5C;
   for (size_t i = 0; i < kFlashInfoLength; ++i) expected[1 + i] = static_cast<uint8_t>(0xB0 + i);

@@ -12,8 +12,8 @@
 #include "skin/Ui_releaseelements.h"
 #include "skin/text_helpers.h"
 #include "tests/skin/fake_ui_toolkit.h"
-#include "tests/support/temp_dir.h"
 #include "tests/skin/rect_printer.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -33,9 +33,7 @@ class UiDescriptionFixture : public testing::Test {
       return display;
     });
   }
-  void TearDown() override {
-    SetDisplayStateSource({});
-  }
+  void TearDown() override { SetDisplayStateSource({}); }
 
   std::string Write(const std::string& text) {
     const fs::path file = m_Folder / "UI.txt";
@@ -93,7 +91,8 @@ TEST_F(ApplyUiDescriptionTest, PositionsAreScaledForTheWindowsMonitor) {
 }
 
 TEST_F(ApplyUiDescriptionTest, EmptyLanguageEntryFallsThroughToDefault) {
-  const std::string path = Write("[English]\nlb_Text->Font->Size=\n[Default]\nlb_Text->Font->Size=20\n");
+  const std::string path =
+      Write("[English]\nlb_Text->Font->Size=\n[Default]\nlb_Text->Font->Size=20\n");
   RecordingWindow window(u"form");
   RecordingElement& label = window.Add(u"TLabel", u"lb_Text");
   TlanguageElementsProperty record;
@@ -102,7 +101,8 @@ TEST_F(ApplyUiDescriptionTest, EmptyLanguageEntryFallsThroughToDefault) {
 }
 
 TEST_F(ApplyUiDescriptionTest, GlobalBoldOtherThanOneWinsOverElementBold) {
-  const std::string path = Write("[English]\nFontStyleBold=0\n[Default]\nlb_Text->FontStyle->Bold=1\n");
+  const std::string path =
+      Write("[English]\nFontStyleBold=0\n[Default]\nlb_Text->FontStyle->Bold=1\n");
   RecordingWindow window(u"form");
   RecordingElement& label = window.Add(u"TLabel", u"lb_Text");
   TlanguageElementsProperty record;
@@ -111,7 +111,8 @@ TEST_F(ApplyUiDescriptionTest, GlobalBoldOtherThanOneWinsOverElementBold) {
 }
 
 TEST_F(ApplyUiDescriptionTest, MemoDefaultsApplyOnlyWithoutElementValues) {
-  const std::string path = Write("[Default]\nDefaultFontSize=9\nDefaultFontColor=rgb,1,2,3\nlb_Memo->Font->Size=12\n");
+  const std::string path =
+      Write("[Default]\nDefaultFontSize=9\nDefaultFontColor=rgb,1,2,3\nlb_Memo->Font->Size=12\n");
   RecordingWindow window(u"form");
   RecordingElement& memo = window.Add(u"TMemo", u"lb_Memo");
   RecordingElement& bare = window.Add(u"TMemo", u"lb_Bare");
@@ -132,7 +133,8 @@ TEST_F(ApplyUiDescriptionTest, MissingFileChangesNothing) {
   RecordingWindow window(u"form");
   RecordingElement& label = window.Add(u"TLabel", u"lb");
   TlanguageElementsProperty record;
-  EXPECT_FALSE(ApplyUiDescription(record, window, (m_Folder / "absent.txt").string(), kEnglish, u"Face", u"_Dark"));
+  EXPECT_FALSE(ApplyUiDescription(record, window, (m_Folder / "absent.txt").string(), kEnglish,
+                                  u"Face", u"_Dark"));
   EXPECT_TRUE(label.log.empty());
   EXPECT_EQ(record.m_Description, nullptr);
   EXPECT_EQ(record.m_Section, u"");
@@ -156,8 +158,10 @@ TEST_F(ApplyUiDescriptionTest, SecondApplicationStartsAfresh) {
   TlanguageElementsProperty record;
   RecordingWindow window(u"form");
   RecordingElement& label = window.Add(u"TLabel", u"lb");
-  ASSERT_TRUE(ApplyUiDescription(record, window, Write("[Default_Dark]\nlb->Font->Size=3\n"), kEnglish, u"", u"_Dark"));
-  ASSERT_TRUE(ApplyUiDescription(record, window, Write("[Default_Dark]\nlb->Font->Size=4\n"), kEnglish, u"", u"_Dark"));
+  ASSERT_TRUE(ApplyUiDescription(record, window, Write("[Default_Dark]\nlb->Font->Size=3\n"),
+                                 kEnglish, u"", u"_Dark"));
+  ASSERT_TRUE(ApplyUiDescription(record, window, Write("[Default_Dark]\nlb->Font->Size=4\n"),
+                                 kEnglish, u"", u"_Dark"));
   EXPECT_EQ(record.m_DefaultSection, u"Default_Dark");
   EXPECT_EQ(label.log, (Log{"size=3", "size=4"}));
   EXPECT_EQ(LookupUiValue(record, u"lb->Font->Size"), u"4");
@@ -176,7 +180,8 @@ TEST_F(ApplyUiDescriptionTest, ConversionErrorStopsAtTheFailingElement) {
     ApplyUiDescription(record, window, path, kEnglish, u"", u"");
     FAIL() << "no conversion error";
   } catch (const EConvertError& error) {
-    EXPECT_EQ(error.what(), path + ": [Default] lb_B->Font->Size=abc: 'abc' is not a valid integer value");
+    EXPECT_EQ(error.what(),
+              path + ": [Default] lb_B->Font->Size=abc: 'abc' is not a valid integer value");
   }
   EXPECT_EQ(first.log, (Log{"size=10"}));
   EXPECT_EQ(second.log, (Log{"color=7"}));
@@ -193,7 +198,8 @@ struct BrokenValueCase {
   friend void PrintTo(const BrokenValueCase& c, std::ostream* os) { *os << c.name; }
 };
 
-class BrokenValue : public UiDescriptionFixture, public testing::WithParamInterface<BrokenValueCase> {};
+class BrokenValue : public UiDescriptionFixture,
+                    public testing::WithParamInterface<BrokenValueCase> {};
 
 // A value that does not convert is reported with the file, the section and
 // the key it was found under, and the value as written.
@@ -223,12 +229,14 @@ INSTANTIATE_TEST_SUITE_P(
                         "'1 4' is not a valid integer value"},
         BrokenValueCase{"RectangleWithoutNumbers", "TLabel", "[Default]\nlb_Text->Position=rectp\n",
                         "[Default] lb_Text->Position=rectp: '' is not a valid integer value"},
-        BrokenValueCase{"RectangleWithAWord", "TImage", "[Default]\nlb_Text->Position=rectwh,0,0,wide,10\n",
-                        "[Default] lb_Text->Position=rectwh,0,0,wide,10: 'wide' is not a valid integer value"},
+        BrokenValueCase{
+            "RectangleWithAWord", "TImage", "[Default]\nlb_Text->Position=rectwh,0,0,wide,10\n",
+            "[Default] lb_Text->Position=rectwh,0,0,wide,10: 'wide' is not a valid integer value"},
         BrokenValueCase{"ColourWithTwoNumbers", "TLabel", "[Default]\nlb_Text->Color=rgb,1,2\n",
                         "[Default] lb_Text->Color=rgb,1,2: '' is not a valid integer value"},
-        BrokenValueCase{"FontColour", "TEdit", "[Default]\nlb_Text->Font->Color=RGB,1,2,x\n",
-                        "[Default] lb_Text->Font->Color=RGB,1,2,x: 'x' is not a valid integer value"},
+        BrokenValueCase{
+            "FontColour", "TEdit", "[Default]\nlb_Text->Font->Color=RGB,1,2,x\n",
+            "[Default] lb_Text->Font->Color=RGB,1,2,x: 'x' is not a valid integer value"},
         BrokenValueCase{"MemoDefaultFontSize", "TMemo", "[Default]\nDefaultFontSize=9.5\n",
                         "[Default] DefaultFontSize=9.5: '9.5' is not a valid integer value"},
         BrokenValueCase{"EditColour", "TAdvEdit", "[English]\nlb_Text->Color=rgb,,1,1\n",
@@ -283,7 +291,8 @@ TEST_P(KindSteps, ApplyTheirRowInOrder) {
   RecordingWindow window(u"formTest");
   RecordingElement& element = window.Add(c.kind, u"e");
   TlanguageElementsProperty record;
-  ASSERT_TRUE(ApplyUiDescription(record, window, Write(c.description), kEnglish, c.fontOverride, u""));
+  ASSERT_TRUE(
+      ApplyUiDescription(record, window, Write(c.description), kEnglish, c.fontOverride, u""));
   EXPECT_EQ(element.log, c.expected);
 }
 
@@ -298,14 +307,18 @@ INSTANTIATE_TEST_SUITE_P(
                  Pos({"color=1", "font=ElemFace", "style=B", "size=9", "fontcolor=2"})},
         KindCase{"HTMLabel", kElementKeys, u"", u"THTMLabel",
                  Pos({"color=1", "font=ElemFace", "style=B", "size=9", "fontcolor=2"})},
-        KindCase{"RadioButton", kElementKeys, u"", u"TRadioButton", Pos({"color=1", "size=9", "fontcolor=2"})},
-        KindCase{"RichEdit", kElementKeys, u"", u"TRichEdit", Pos({"color=1", "size=9", "fontcolor=2"})},
+        KindCase{"RadioButton", kElementKeys, u"", u"TRadioButton",
+                 Pos({"color=1", "size=9", "fontcolor=2"})},
+        KindCase{"RichEdit", kElementKeys, u"", u"TRichEdit",
+                 Pos({"color=1", "size=9", "fontcolor=2"})},
         KindCase{"Button", kElementKeys, u"", u"TButton",
                  Pos({"font=ElemFace", "style=B", "size=9", "fontcolor=2"})},
         KindCase{"GradientLabel", kElementKeys, u"", u"TGradientLabel",
                  Pos({"color=1", "font=ElemFace", "size=9", "fontcolor=2", "style=B"})},
-        KindCase{"Memo", kElementKeys, u"", u"TMemo", Pos({"font=ElemFace", "style=B", "size=9", "fontcolor=2"})},
-        KindCase{"LabeledEdit", kElementKeys, u"", u"TLabeledEdit", Pos({"color=1", "caption.fontcolor=2"})},
+        KindCase{"Memo", kElementKeys, u"", u"TMemo",
+                 Pos({"font=ElemFace", "style=B", "size=9", "fontcolor=2"})},
+        KindCase{"LabeledEdit", kElementKeys, u"", u"TLabeledEdit",
+                 Pos({"color=1", "caption.fontcolor=2"})},
         KindCase{"AdvEdit", kElementKeys, u"", u"TAdvEdit", Pos({"editcolor=1", "fontcolor=2"})},
         KindCase{"Panel", kElementKeys, u"", u"TPanel", kPos},
         KindCase{"AdvGroupBox", kElementKeys, u"", u"TAdvGroupBox", kPos},
@@ -328,13 +341,25 @@ INSTANTIATE_TEST_SUITE_P(
         KindCase{"RadioButton", kGlobalKeys, u"", u"TRadioButton", {"font=GlobalFace", "style=B"}},
         KindCase{"RichEditOverride", kGlobalKeys, u"Over", u"TRichEdit", {"font=Over", "style=B"}},
         KindCase{"ButtonOverride", kGlobalKeys, u"Over", u"TButton", {"font=Over", "style=B"}},
-        KindCase{"GradientLabelIgnoresOverride", kGlobalKeys, u"Over", u"TGradientLabel",
+        KindCase{"GradientLabelIgnoresOverride",
+                 kGlobalKeys,
+                 u"Over",
+                 u"TGradientLabel",
                  {"font=GlobalFace", "style=B"}},
-        KindCase{"MemoIgnoresOverride", kGlobalKeys, u"Over", u"TMemo",
+        KindCase{"MemoIgnoresOverride",
+                 kGlobalKeys,
+                 u"Over",
+                 u"TMemo",
                  {"font=GlobalFace", "style=B", "size=7", "fontcolor=3"}},
-        KindCase{"LabeledEditCaptionTakesFontName", kGlobalKeys, u"", u"TLabeledEdit",
+        KindCase{"LabeledEditCaptionTakesFontName",
+                 kGlobalKeys,
+                 u"",
+                 u"TLabeledEdit",
                  {"caption.font=GlobalFace", "caption.style=B"}},
-        KindCase{"LabeledEditOverrideGoesToEdit", kGlobalKeys, u"Over", u"TLabeledEdit",
+        KindCase{"LabeledEditOverrideGoesToEdit",
+                 kGlobalKeys,
+                 u"Over",
+                 u"TLabeledEdit",
                  {"font=Over", "caption.style=B"}},
         KindCase{"AdvEdit", kGlobalKeys, u"", u"TAdvEdit", {"font=GlobalFace"}},
         KindCase{"AdvEditOverride", kGlobalKeys, u"Over", u"TAdvEdit", {"font=Over"}}),

@@ -9,7 +9,8 @@
 
 class RecordingElement : public UiElement {
  public:
-  RecordingElement(std::u16string kind, std::u16string name) : m_Kind(std::move(kind)), m_Name(std::move(name)) {}
+  RecordingElement(std::u16string kind, std::u16string name)
+      : m_Kind(std::move(kind)), m_Name(std::move(name)) {}
 
   std::u16string KindName() const override { return m_Kind; }
   std::u16string ElementName() const override { return m_Name; }
@@ -32,7 +33,9 @@ class RecordingElement : public UiElement {
 
  private:
   void Log(std::string entry) { log.push_back(std::move(entry)); }
-  static std::string Narrow(const std::u16string& text) { return std::string(text.begin(), text.end()); }
+  static std::string Narrow(const std::u16string& text) {
+    return std::string(text.begin(), text.end());
+  }
   static std::string StyleText(UiFontStyle s) {
     std::string text;
     if (s.bold) text += "B";
@@ -59,7 +62,9 @@ class RecordingWindow : public UiWindow {
   std::u16string Name() const override { return m_Name; }
   WindowHandle NativeHandle() override { return m_Handle; }
   int32_t ElementCount() const override { return static_cast<int32_t>(m_Elements.size()); }
-  UiElement* ElementAt(int32_t index) override { return m_Elements.at(static_cast<size_t>(index)).get(); }
+  UiElement* ElementAt(int32_t index) override {
+    return m_Elements.at(static_cast<size_t>(index)).get();
+  }
 
  private:
   std::u16string m_Name;

@@ -17,9 +17,15 @@ TEST(ClampToInt32Test, WideIntegersAndFloatingPointValues) {
   struct Case {
     double value;
     int32_t expected;
-  } cases[] = {{2147483647.0, kMax}, {2147483648.0, kMax}, {-2147483648.0, kMin},
-               {-2147483649.0, kMin}, {1.9, 1}, {-1.9, -1}, {std::nan(""), kMin},
-               {INFINITY, kMax}, {-INFINITY, kMin}};
+  } cases[] = {{2147483647.0, kMax},
+               {2147483648.0, kMax},
+               {-2147483648.0, kMin},
+               {-2147483649.0, kMin},
+               {1.9, 1},
+               {-1.9, -1},
+               {std::nan(""), kMin},
+               {INFINITY, kMax},
+               {-INFINITY, kMin}};
   for (const Case& c : cases) {
     EXPECT_EQ(ClampToInt32(c.value), c.expected) << c.value;
     EXPECT_EQ(ClampToInt32(static_cast<long double>(c.value)), c.expected) << c.value;

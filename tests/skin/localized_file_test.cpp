@@ -33,7 +33,9 @@ TEST_F(LocalizedFile, PrefersPngThenBmpThenTheEnglishFolder) {
     std::string expected;  // relative to the folder; empty for none
   };
   const Case cases[] = {
-      {"English png only", {"English/LTKeyHint_Background.png"}, "English/LTKeyHint_Background.png"},
+      {"English png only",
+       {"English/LTKeyHint_Background.png"},
+       "English/LTKeyHint_Background.png"},
       {"German bmp beats English png",
        {"German/LTKeyHint_Background.bmp", "English/LTKeyHint_Background.png"},
        "German/LTKeyHint_Background.bmp"},
@@ -43,7 +45,9 @@ TEST_F(LocalizedFile, PrefersPngThenBmpThenTheEnglishFolder) {
       {"English png beats English bmp",
        {"English/LTKeyHint_Background.bmp", "English/LTKeyHint_Background.png"},
        "English/LTKeyHint_Background.png"},
-      {"English bmp last", {"English/LTKeyHint_Background.bmp"}, "English/LTKeyHint_Background.bmp"},
+      {"English bmp last",
+       {"English/LTKeyHint_Background.bmp"},
+       "English/LTKeyHint_Background.bmp"},
       {"nothing", {}, ""},
       {"other language ignored", {"French/LTKeyHint_Background.png"}, ""},
   };
@@ -99,7 +103,11 @@ TEST(LocalizedFileCandidates, AreBuiltByPlainConcatenation) {
        "b.bmp",
        {"/d/German/b.png", "/d/German/b.bmp", "/d/English/b.png", "/d/English/b.bmp"}},
       {"upper-case extension", "/d/", u"German", "b.BMP", {"/d/German/b.BMP", "/d/English/b.BMP"}},
-      {"empty language doubles the separator", "/d/", u"", "UI.txt", {"/d//UI.txt", "/d/English/UI.txt"}},
+      {"empty language doubles the separator",
+       "/d/",
+       u"",
+       "UI.txt",
+       {"/d//UI.txt", "/d/English/UI.txt"}},
       {"bmp inside a folder name is replaced too",
        "/d/skins.bmp/",
        u"German",
@@ -118,8 +126,13 @@ TEST(LocalizedFileCandidates, AreBuiltByPlainConcatenation) {
        "a.bmp.bmp",
        {"/d/German/a.png.png", "/d/German/a.bmp.bmp", "/d/English/a.png.png",
         "/d/English/a.bmp.bmp"}},
-      {"non-ASCII language as UTF-8", "/d/", u"Fran\u00E7ais", "b.txt",
-       {"/d/Fran\xC3\xA7" "ais/b.txt", "/d/English/b.txt"}},
+      {"non-ASCII language as UTF-8",
+       "/d/",
+       u"Fran\u00E7ais",
+       "b.txt",
+       {"/d/Fran\xC3\xA7"
+        "ais/b.txt",
+        "/d/English/b.txt"}},
   };
   for (const Case& c : cases)
     EXPECT_EQ(CandidatesTried(c.folder, c.language, c.fileName), c.expected) << c.name;

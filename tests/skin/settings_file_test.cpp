@@ -80,8 +80,8 @@ TEST_F(SettingsFileTest, DefaultIsHandedBackUnchanged) {
 
 TEST_F(SettingsFileTest, ValuesAreCutTo2047Units) {
   const std::string longValue(3000, 'v');
-  const SettingsFile settings = WriteSettings("[E]\nK=" + longValue + "\nL=" +
-                                              std::string(2047, 'w') + "\n");
+  const SettingsFile settings =
+      WriteSettings("[E]\nK=" + longValue + "\nL=" + std::string(2047, 'w') + "\n");
   EXPECT_EQ(settings.ReadString(u"E", u"K", u"@@"), std::u16string(2047, u'v'));
   EXPECT_EQ(settings.ReadString(u"E", u"L", u"@@"), std::u16string(2047, u'w'));
 }
@@ -109,7 +109,11 @@ TEST_F(SettingsFileTest, ReadsEveryAcceptedEncoding) {
       {"UTF-16LE with mark", utf16le, u"\u5173\u95ED"},
       {"UTF-8 with mark", "\xEF\xBB\xBF" + Utf16ToUtf8(text), u"\u5173\u95ED"},
       {"UTF-8", Utf16ToUtf8(text), u"\u5173\u95ED"},
-      {"Latin-1", "[ChineseS]\nPopMenu1=Schlie\xDF" "en\n", u"Schlie\u00DF" "en"},
+      {"Latin-1",
+       "[ChineseS]\nPopMenu1=Schlie\xDF"
+       "en\n",
+       u"Schlie\u00DF"
+       "en"},
   };
   for (const Case& c : cases) {
     const SettingsFile settings = WriteSettings(c.bytes);

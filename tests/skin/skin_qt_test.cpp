@@ -13,7 +13,6 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
-
 #include <algorithm>
 #include <memory>
 #include <random>
@@ -72,9 +71,11 @@ TEST_F(SkinQt, DisplayStateListsTheScreensWithTheirDensity) {
   ASSERT_EQ(display.monitors.size(), static_cast<size_t>(screens.size()));
   ASSERT_LT(display.primaryIndex, display.monitors.size());
   const QScreen* primary = QGuiApplication::primaryScreen();
-  EXPECT_EQ(display.monitors[display.primaryIndex].handle, reinterpret_cast<MonitorHandle>(primary));
+  EXPECT_EQ(display.monitors[display.primaryIndex].handle,
+            reinterpret_cast<MonitorHandle>(primary));
   EXPECT_EQ(display.nearestMonitor, reinterpret_cast<MonitorHandle>(primary));
-  EXPECT_EQ(GetWindowScaleFactor(&window), static_cast<float>(qRound(primary->logicalDotsPerInch())) / 96.0f);
+  EXPECT_EQ(GetWindowScaleFactor(&window),
+            static_cast<float>(qRound(primary->logicalDotsPerInch())) / 96.0f);
 }
 
 TEST_F(SkinQt, InstalledSourceFindsTheWindowByItsHandle) {
@@ -106,7 +107,8 @@ TEST_F(SkinQt, PngIsScaledOverBlackWithAutoSizeOff) {
 
 TEST_F(SkinQt, OtherExtensionsKeepTheirStoredSize) {
   const QImage picture = RoundedPicture(30, 20, 2);
-  for (const auto& [name, format] : {std::pair{"Background.PNG", "PNG"}, std::pair{"Background.bmp", "BMP"}}) {
+  for (const auto& [name, format] :
+       {std::pair{"Background.PNG", "PNG"}, std::pair{"Background.bmp", "BMP"}}) {
     const QString path = Save(picture, name, format);
     QWidget window;
     ImageElement image(&window);
@@ -122,7 +124,8 @@ TEST_F(SkinQt, MissingOrUndecodableFileChangesNothing) {
   ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
   garbage.write("not a picture at all");
   garbage.close();
-  for (const QString& path : {PathOf("absent.png"), PathOf("broken.png"), QString::fromStdString(m_Dir.Folder())}) {
+  for (const QString& path :
+       {PathOf("absent.png"), PathOf("broken.png"), QString::fromStdString(m_Dir.Folder())}) {
     QWidget window;
     window.resize(50, 40);
     ImageElement image(&window);
@@ -147,7 +150,7 @@ TEST_F(SkinQt, MaskCutsTransparentCornersAndBlackPixels) {
     QPoint pixel;
     bool inside;
   } cases[] = {{{0, 0}, false}, {{7, 0}, false}, {{0, 5}, false}, {{7, 5}, false}, {{1, 1}, false},
-               {{2, 0}, true},  {{0, 2}, true},  {{7, 2}, true},  {{3, 3}, true},   {{4, 3}, false},
+               {{2, 0}, true},  {{0, 2}, true},  {{7, 2}, true},  {{3, 3}, true},  {{4, 3}, false},
                {{5, 5}, true},  {{6, 5}, false}, {{8, 2}, false}};
   for (const auto& c : cases) {
     EXPECT_EQ(mask.contains(c.pixel), c.inside) << c.pixel.x() << "," << c.pixel.y();
@@ -173,20 +176,24 @@ TEST_F(SkinQt, OnePassRegionEqualsJoiningRunsOneByOne) {
     picture.fill(Qt::white);
     for (int y = 0; y < picture.height(); ++y)
       for (int x = 0; x < width; ++x)
-        if (random() % 4 == 0 || (y > 0 && random() % 2 == 0 && picture.pixelColor(x, y - 1) != Qt::white))
+        if (random() % 4 == 0 ||
+            (y > 0 && random() % 2 == 0 && picture.pixelColor(x, y - 1) != Qt::white))
           picture.setPixelColor(x, y, Qt::darkBlue);
     picture.setPixelColor(0, 0, Qt::white);
     QRegion joined;
     const QImage rgb = picture.convertToFormat(QImage::Format_RGB888);
-    const PixelView view{rgb.constBits(), rgb.width(), rgb.height(), static_cast<size_t>(rgb.bytesPerLine()), 3};
+    const PixelView view{rgb.constBits(), rgb.width(), rgb.height(),
+                         static_cast<size_t>(rgb.bytesPerLine()), 3};
     // The scan template compiled here, among Qt's headers and macros.
-    ForEachWindowShapeRun(view, [&joined](const Rect& r) { joined += QRect(r.left, r.top, r.right - r.left, 1); });
+    ForEachWindowShapeRun(
+        view, [&joined](const Rect& r) { joined += QRect(r.left, r.top, r.right - r.left, 1); });
     ASSERT_FALSE(joined.isEmpty()) << width;
     const QRegion built = WindowShapeRegion(picture);
     EXPECT_EQ(built.boundingRect(), joined.boundingRect()) << width;
     for (int y = -1; y <= picture.height(); ++y)
       for (int x = -1; x <= width; ++x)
-        ASSERT_EQ(built.contains(QPoint(x, y)), joined.contains(QPoint(x, y))) << width << ": " << x << "," << y;
+        ASSERT_EQ(built.contains(QPoint(x, y)), joined.contains(QPoint(x, y)))
+            << width << ": " << x << "," << y;
   }
 }
 
@@ -270,7 +277,8 @@ TEST_F(SkinQt, EnlargedBackgroundKeepsThinLinesEvenlyWide) {
   for (const float factor : {1.25f, 1.5f, 1.75f}) {
     SCOPED_TRACE(factor);
     const ScaledBackground scaled = ScalePngBackground(picture, factor);
-    ASSERT_EQ(scaled.shown.size(), QSize(static_cast<int>(kWidth * factor), static_cast<int>(6 * factor)));
+    ASSERT_EQ(scaled.shown.size(),
+              QSize(static_cast<int>(kWidth * factor), static_cast<int>(6 * factor)));
     const std::vector<int> lines = DarknessPerLine(scaled.shown, kWidth, kPeriod);
     const auto [least, most] = std::minmax_element(lines.begin(), lines.end());
     // Each line carries the ink of factor x one pixel, within a tenth.
@@ -286,8 +294,8 @@ TEST_F(SkinQt, EnlargedBackgroundKeepsThinLinesEvenlyWide) {
 TEST_F(SkinQt, EnlargedOutlineIsThePicturesOwnOutlineAtTheNewSize) {
   QImage picture = RoundedPicture(20, 12, 3);
   for (int y = 0; y < 12; ++y) picture.setPixelColor(9, y, Qt::transparent);  // a one-pixel slit
-  picture.setPixelColor(14, 5, QColor(0, 0, 0));                              // opaque black: cut out
-  picture.setPixelColor(4, 6, QColor(255, 0, 0, 128));                        // half transparent: kept
+  picture.setPixelColor(14, 5, QColor(0, 0, 0));        // opaque black: cut out
+  picture.setPixelColor(4, 6, QColor(255, 0, 0, 128));  // half transparent: kept
   const auto keptAt = [&picture](int x, int y) {
     const QColor c = picture.pixelColor(x, y);
     return c.alpha() == 255 ? (c.rgb() & 0xFFFFFF) != 0 : c.alpha() > 0;
@@ -302,7 +310,8 @@ TEST_F(SkinQt, EnlargedOutlineIsThePicturesOwnOutlineAtTheNewSize) {
     const int width = scaled.outline.width(), height = scaled.outline.height();
     for (int y = 0; y < height; ++y) {
       for (int x = 0; x < width; ++x) {
-        const bool kept = keptAt(NearestSourceIndex(x, width, 20), NearestSourceIndex(y, height, 12));
+        const bool kept =
+            keptAt(NearestSourceIndex(x, width, 20), NearestSourceIndex(y, height, 12));
         ASSERT_EQ(shape.contains(QPoint(x, y)), kept) << x << "," << y;
       }
     }

@@ -52,7 +52,9 @@ TEST(TextLineReader, DecodesByByteOrderMarkOrContent) {
       // Without a mark one bad byte makes the whole file Latin-1, so a
       // legacy file's "\xC3\xA9" stays two characters.
       {"Latin-1", "\xC3\xA9\n\xE9", TextEncoding::Latin1, {u"\u00C3\u00A9", u"\u00E9"}},
-      {"UTF-16LE", Utf16Le(u"[\u8BED]\r\nk=\U0001F600"), TextEncoding::Utf16LE,
+      {"UTF-16LE",
+       Utf16Le(u"[\u8BED]\r\nk=\U0001F600"),
+       TextEncoding::Utf16LE,
        {u"[\u8BED]", u"k=\U0001F600"}},
       {"UTF-16BE", Utf16Be(u"x\ny"), TextEncoding::Utf16BE, {u"x", u"y"}},
       {"UTF-16LE odd byte dropped", Utf16Le(u"ab") + "c", TextEncoding::Utf16LE, {u"ab"}},
@@ -81,7 +83,8 @@ TEST(TextLineReader, SplitsAtEveryKindOfLineEnd) {
       {std::string("a\0b\n", 4), {std::u16string(u"a\0b", 3)}},
   };
   for (const Case& c : cases) EXPECT_EQ(LinesOf(c.bytes), c.lines) << c.bytes;
-  EXPECT_EQ(LinesOf(Utf16Le(u"a\r\nb\rc\n\nd")), (std::vector<std::u16string>{u"a", u"b", u"c", u"", u"d"}));
+  EXPECT_EQ(LinesOf(Utf16Le(u"a\r\nb\rc\n\nd")),
+            (std::vector<std::u16string>{u"a", u"b", u"c", u"", u"d"}));
 }
 
 class ReadTextFile : public TempDirTest {};

@@ -1,3 +1,5 @@
+#include "skin/text_helpers.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -5,7 +7,6 @@
 
 #include "skin/Utils_mathcarry.h"
 #include "skin/Utils_splitstring.h"
-#include "skin/text_helpers.h"
 
 namespace {
 
@@ -167,7 +168,9 @@ TEST(Utf8ToUtf16, SurvivesEveryByteValueAfterEveryLeadByte) {
 TEST(Utf16ToUtf8, EncodesPairsAndReplacesLoneSurrogates) {
   EXPECT_EQ(Utf16ToUtf8(u"a\u00E9\u5173\U0001F600"), "a\xC3\xA9\xE5\x85\xB3\xF0\x9F\x98\x80");
   const char16_t loneHigh[] = {u'a', 0xD800, u'b'};
-  EXPECT_EQ(Utf16ToUtf8(std::u16string_view(loneHigh, 3)), "a\xEF\xBF\xBD" "b");
+  EXPECT_EQ(Utf16ToUtf8(std::u16string_view(loneHigh, 3)),
+            "a\xEF\xBF\xBD"
+            "b");
   const char16_t loneLow[] = {0xDC00};
   EXPECT_EQ(Utf16ToUtf8(std::u16string_view(loneLow, 1)), "\xEF\xBF\xBD");
   const char16_t highAtEnd[] = {u'x', 0xDBFF};

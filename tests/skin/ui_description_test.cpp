@@ -45,7 +45,12 @@ TEST(UiDescription, ReadsTheIniRules) {
       {"empty section name", "[]\nK=1\n", u"", u"K", u"1"},
       {"missing section", "[E]\nK=1\n", u"F", u"K", std::nullopt},
       {"CRLF and no final newline", "[E]\r\nK=1\r\nL=2", u"E", u"L", u"2"},
-      {"Latin-1 file", "[E]\nK=Gr\xFC\xDF" "e\n", u"E", u"K", u"Gr\u00FC\u00DF" "e"},
+      {"Latin-1 file",
+       "[E]\nK=Gr\xFC\xDF"
+       "e\n",
+       u"E", u"K",
+       u"Gr\u00FC\u00DF"
+       "e"},
       {"UTF-8 file", "[E]\nK=\xE5\x85\xB3\n", u"E", u"K", u"\u5173"},
       {"UTF-8 mark", "\xEF\xBB\xBF[E]\nK=1\n", u"E", u"K", u"1"},
       {"UTF-16LE", std::string_view("\xFF\xFE[\0E\0]\0\n\0K\0=\0\x73\x51", 16), u"E", u"K",
@@ -71,8 +76,8 @@ TEST(UiDescription, ReadStringFallsBackOnlyWhenAbsent) {
 // The listing holds exactly what lookups can find: the first block of a
 // repeated section, the first of a repeated entry, no entry without '='.
 TEST(UiDescription, ListsTheEntriesLookupsFind) {
-  const auto description =
-      UiDescription::FromBytes("K=0\n[English]\nA=1\na=2\nNoValue\n[Default]\nB=\n[ENGLISH]\nC=3\n");
+  const auto description = UiDescription::FromBytes(
+      "K=0\n[English]\nA=1\na=2\nNoValue\n[Default]\nB=\n[ENGLISH]\nC=3\n");
   std::vector<std::u16string> sections = description->SectionNames();
   std::sort(sections.begin(), sections.end());
   EXPECT_EQ(sections, (std::vector<std::u16string>{u"default", u"english"}));

@@ -16,10 +16,17 @@ struct IntegerCase {
 
 TEST(UiTextToInt, AcceptsSignedDecimalAndHexadecimal) {
   const IntegerCase cases[] = {
-      {u"0", 0},          {u"-12", -12},         {u"+7", 7},
-      {u"007", 7},        {u"$1F", 31},          {u"0x1f", 31},
-      {u"0X1F", 31},      {u"-$10", -16},        {u"$FFFFFFFF", -1},
-      {u"$80000000", INT32_MIN},                 {u"2147483647", INT32_MAX},
+      {u"0", 0},
+      {u"-12", -12},
+      {u"+7", 7},
+      {u"007", 7},
+      {u"$1F", 31},
+      {u"0x1f", 31},
+      {u"0X1F", 31},
+      {u"-$10", -16},
+      {u"$FFFFFFFF", -1},
+      {u"$80000000", INT32_MIN},
+      {u"2147483647", INT32_MAX},
       {u"-2147483648", INT32_MIN},
   };
   for (const IntegerCase& c : cases) {
@@ -28,9 +35,10 @@ TEST(UiTextToInt, AcceptsSignedDecimalAndHexadecimal) {
 }
 
 TEST(UiTextToInt, RejectsEverythingElse) {
-  const std::u16string cases[] = {u"",    u"abc", u"12px",       u" 12",       u"12 ",        u"1.5",
-                                  u"--1", u"+",   u"-",          u"$",         u"0x",         u"$G",
-                                  u"1e3", u"x1F", u"2147483648", u"-2147483649", u"$100000000", u"99999999999999999999"};
+  const std::u16string cases[] = {
+      u"",    u"abc", u"12px",       u" 12",         u"12 ",        u"1.5",
+      u"--1", u"+",   u"-",          u"$",           u"0x",         u"$G",
+      u"1e3", u"x1F", u"2147483648", u"-2147483649", u"$100000000", u"99999999999999999999"};
   for (const std::u16string& text : cases) {
     EXPECT_THROW(UiTextToInt(text), EConvertError) << std::string(text.begin(), text.end());
   }
@@ -67,7 +75,8 @@ TEST(ParseUiColor, ReadsRgbAndBlackensOtherTags) {
 }
 
 TEST(ParseUiColor, MalformedNumbersThrow) {
-  for (const std::u16string value : {u"rgb,1,2", u"rgb", u"rgb,1,2,x", u"rgb,1 2,3,4", u"rgb,,2,3"}) {
+  for (const std::u16string value :
+       {u"rgb,1,2", u"rgb", u"rgb,1,2,x", u"rgb,1 2,3,4", u"rgb,,2,3"}) {
     EXPECT_THROW(ParseUiColor(value), EConvertError) << std::string(value.begin(), value.end());
   }
 }
@@ -105,7 +114,8 @@ TEST(ParseUiRect, ReadsBothShapesAndScales) {
 }
 
 TEST(ParseUiRect, MalformedNumbersThrow) {
-  for (const std::u16string value : {u"rectp", u"rectp,1,2,3", u"rectwh,1,2,3,4px", u"rectp,a,b,c,d"}) {
+  for (const std::u16string value :
+       {u"rectp", u"rectp,1,2,3", u"rectwh,1,2,3,4px", u"rectp,a,b,c,d"}) {
     EXPECT_THROW(ParseUiRect(value, MonitorAt(96), 0x10), EConvertError)
         << std::string(value.begin(), value.end());
   }

@@ -21,9 +21,12 @@ using Rgb = std::array<uint8_t, 3>;
 // channel off by one. The key is whatever the top-left character paints.
 Rgb ColourOf(char c) {
   switch (c) {
-    case '.': return {10, 20, 30};
-    case 'n': return {10, 20, 31};
-    default: return {200, 0, 0};
+    case '.':
+      return {10, 20, 30};
+    case 'n':
+      return {10, 20, 31};
+    default:
+      return {200, 0, 0};
   }
 }
 
@@ -34,7 +37,8 @@ struct Picture {
   PixelView view;
 };
 
-Picture MakePicture(const std::vector<std::string>& rows, size_t bytesPerLine = 0, uint8_t padding = 0xEE) {
+Picture MakePicture(const std::vector<std::string>& rows, size_t bytesPerLine = 0,
+                    uint8_t padding = 0xEE) {
   Picture picture;
   const int32_t width = rows.empty() ? 0 : static_cast<int32_t>(rows[0].size());
   if (bytesPerLine == 0) bytesPerLine = static_cast<size_t>(width) * 3;
@@ -42,10 +46,12 @@ Picture MakePicture(const std::vector<std::string>& rows, size_t bytesPerLine = 
   for (size_t y = 0; y < rows.size(); ++y) {
     for (size_t x = 0; x < rows[y].size(); ++x) {
       const Rgb rgb = ColourOf(rows[y][x]);
-      std::copy(rgb.begin(), rgb.end(), picture.bytes.begin() + static_cast<std::ptrdiff_t>(y * bytesPerLine + x * 3));
+      std::copy(rgb.begin(), rgb.end(),
+                picture.bytes.begin() + static_cast<std::ptrdiff_t>(y * bytesPerLine + x * 3));
     }
   }
-  picture.view = PixelView{picture.bytes.data(), width, static_cast<int32_t>(rows.size()), bytesPerLine, 3};
+  picture.view =
+      PixelView{picture.bytes.data(), width, static_cast<int32_t>(rows.size()), bytesPerLine, 3};
   return picture;
 }
 
@@ -66,17 +72,19 @@ TEST_P(ShapeRuns, MaximalRunsPerRowTopDown) {
 
 INSTANTIATE_TEST_SUITE_P(
     Pictures, ShapeRuns,
-    testing::Values(
-        RunCase{"KeyOtherOtherKeyOther", {".##.#"}, {{1, 0, 3, 1}, {4, 0, 5, 1}}},
-        RunCase{"KeyIsTopLeftWhateverItIs", {"#..#.", "....."}, {{1, 0, 3, 1}, {4, 0, 5, 1}, {0, 1, 5, 2}}},
-        RunCase{"SinglePixelInLastColumn", {"....#"}, {{4, 0, 5, 1}}},
-        RunCase{"RunFromColumn0ToEdge", {".", "#"}, {{0, 1, 1, 2}}},
-        RunCase{"WholeRowFromColumn0", {"...", "###"}, {{0, 1, 3, 2}}},
-        RunCase{"HolesInside", {".###.", ".#.#.", ".###."},
-                {{1, 0, 4, 1}, {1, 1, 2, 2}, {3, 1, 4, 2}, {1, 2, 4, 3}}},
-        RunCase{"OneChannelOffBelongs", {".n."}, {{1, 0, 2, 1}}},
-        RunCase{"AllOneColourIsEmpty", {"....", "....", "...."}, {}},
-        RunCase{"OnePixel", {"#"}, {}}),
+    testing::Values(RunCase{"KeyOtherOtherKeyOther", {".##.#"}, {{1, 0, 3, 1}, {4, 0, 5, 1}}},
+                    RunCase{"KeyIsTopLeftWhateverItIs",
+                            {"#..#.", "....."},
+                            {{1, 0, 3, 1}, {4, 0, 5, 1}, {0, 1, 5, 2}}},
+                    RunCase{"SinglePixelInLastColumn", {"....#"}, {{4, 0, 5, 1}}},
+                    RunCase{"RunFromColumn0ToEdge", {".", "#"}, {{0, 1, 1, 2}}},
+                    RunCase{"WholeRowFromColumn0", {"...", "###"}, {{0, 1, 3, 2}}},
+                    RunCase{"HolesInside",
+                            {".###.", ".#.#.", ".###."},
+                            {{1, 0, 4, 1}, {1, 1, 2, 2}, {3, 1, 4, 2}, {1, 2, 4, 3}}},
+                    RunCase{"OneChannelOffBelongs", {".n."}, {{1, 0, 2, 1}}},
+                    RunCase{"AllOneColourIsEmpty", {"....", "....", "...."}, {}},
+                    RunCase{"OnePixel", {"#"}, {}}),
     [](const testing::TestParamInfo<RunCase>& info) { return info.param.name; });
 
 // Rows padded to a multiple of 4 pixels, the padding painted in a colour
@@ -123,7 +131,8 @@ std::set<std::pair<int32_t, int32_t>> PixelsOf(const std::vector<Rect>& rects) {
   std::set<std::pair<int32_t, int32_t>> pixels;
   for (const Rect& r : rects)
     for (int32_t y = r.top; y < r.bottom; ++y)
-      for (int32_t x = r.left; x < r.right; ++x) EXPECT_TRUE(pixels.insert({x, y}).second) << "overlap";
+      for (int32_t x = r.left; x < r.right; ++x)
+        EXPECT_TRUE(pixels.insert({x, y}).second) << "overlap";
   return pixels;
 }
 
@@ -145,7 +154,8 @@ TEST(CoalesceRowBands, CoversTheSamePixelsSortedAndDisjoint) {
     for (size_t i = 1; i < bands.size(); ++i) {
       const Rect& a = bands[i - 1];
       const Rect& b = bands[i];
-      EXPECT_TRUE(a.top < b.top || (a.top == b.top && a.right < b.left)) << "unsorted or abutting at " << i;
+      EXPECT_TRUE(a.top < b.top || (a.top == b.top && a.right < b.left))
+          << "unsorted or abutting at " << i;
     }
   }
 }
@@ -186,14 +196,15 @@ TEST(NearestSourceIndex, TakesTheSourcePixelUnderTheTargetsCentre) {
   const NearestCase cases[] = {
       {4, 4, {0, 1, 2, 3}},
       {8, 4, {0, 0, 1, 1, 2, 2, 3, 3}},
-      {6, 4, {0, 1, 1, 2, 3, 3}},         // 1.5: centres 0.33, 1.0, 1.67, 2.33, 3.0, 3.67
-      {5, 4, {0, 1, 2, 2, 3}},            // 1.25
-      {7, 2, {0, 0, 0, 1, 1, 1, 1}},      // 3.5: centre 3.5 x 2 / 7 = 1.0 is in the second
+      {6, 4, {0, 1, 1, 2, 3, 3}},     // 1.5: centres 0.33, 1.0, 1.67, 2.33, 3.0, 3.67
+      {5, 4, {0, 1, 2, 2, 3}},        // 1.25
+      {7, 2, {0, 0, 0, 1, 1, 1, 1}},  // 3.5: centre 3.5 x 2 / 7 = 1.0 is in the second
       {3, 1, {0, 0, 0}},
   };
   for (const NearestCase& c : cases) {
     std::vector<int32_t> got;
-    for (int32_t t = 0; t < c.targetSize; ++t) got.push_back(NearestSourceIndex(t, c.targetSize, c.sourceSize));
+    for (int32_t t = 0; t < c.targetSize; ++t)
+      got.push_back(NearestSourceIndex(t, c.targetSize, c.sourceSize));
     EXPECT_EQ(got, c.expected) << c.sourceSize << " -> " << c.targetSize;
   }
   // The popup's width at 150 %: the last pixel is the last source pixel.

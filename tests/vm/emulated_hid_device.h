@@ -14,9 +14,9 @@
 #include "tests/vm/usbip_wire.h"
 
 struct HidInterfaceSpec {
-  uint8_t subclass = 0;   // 1 = boot interface
-  uint8_t protocol = 0;   // boot protocol: 1 keyboard, 2 mouse
-  uint8_t endpoint = 0;   // interrupt IN endpoint number (1-15)
+  uint8_t subclass = 0;  // 1 = boot interface
+  uint8_t protocol = 0;  // boot protocol: 1 keyboard, 2 mouse
+  uint8_t endpoint = 0;  // interrupt IN endpoint number (1-15)
   uint16_t maxPacket = 64;
   std::vector<uint8_t> reportDescriptor;
 };
@@ -25,11 +25,11 @@ struct HidInterfaceSpec {
 // that takes no commands.
 struct FeatureCommandSpec {
   uint8_t reportId = 0x07;
-  uint16_t reportBytes = 64;       // feature report length, report ID included
-  uint8_t commandInterface = 1;    // the interface whose collection takes them
-  uint16_t modelWord = 0;          // model information, answer bytes 10-11
-  uint8_t qualification = 0;       // model information, answer byte 16
-  uint32_t flashWord = 0;          // flash information, answer bytes 8-11
+  uint16_t reportBytes = 64;     // feature report length, report ID included
+  uint8_t commandInterface = 1;  // the interface whose collection takes them
+  uint16_t modelWord = 0;        // model information, answer bytes 10-11
+  uint8_t qualification = 0;     // model information, answer byte 16
+  uint32_t flashWord = 0;        // flash information, answer bytes 8-11
 };
 
 struct DeviceSpec {

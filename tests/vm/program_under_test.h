@@ -30,7 +30,8 @@ class ProgramUnderTest {
   std::vector<std::string> Lines() const;
   // Waits until a line from index `from` on satisfies `match`; returns its
   // index.
-  std::optional<size_t> WaitForLine(size_t from, const std::function<bool(const std::string&)>& match,
+  std::optional<size_t> WaitForLine(size_t from,
+                                    const std::function<bool(const std::string&)>& match,
                                     std::chrono::milliseconds timeout) const;
 
   bool Running();

@@ -92,9 +92,9 @@ bool UsbipConnection::HandleSubmit(const usbip::Command& command) {
         data.resize(static_cast<size_t>(command.transferLength));
       }
       if (answer.status != usbip::kStatusOk) data.clear();
-      return Reply(usbip::RetSubmitHeader(command.seqnum, answer.status,
-                                          static_cast<uint32_t>(data.size())),
-                   data);
+      return Reply(
+          usbip::RetSubmitHeader(command.seqnum, answer.status, static_cast<uint32_t>(data.size())),
+          data);
     }
     return Reply(usbip::RetSubmitHeader(command.seqnum, answer.status,
                                         answer.status == usbip::kStatusOk ? answer.outLength : 0),
@@ -211,8 +211,8 @@ std::unique_ptr<UsbipConnection> VhciController::Attach(EmulatedHidDevice& devic
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   int lastErrno = 0;
   bool attached = false;
-  while (!(attached = WriteControl("attach", request, &lastErrno)) &&
-         lastErrno == EBUSY && std::chrono::steady_clock::now() < deadline) {
+  while (!(attached = WriteControl("attach", request, &lastErrno)) && lastErrno == EBUSY &&
+         std::chrono::steady_clock::now() < deadline) {
     ::usleep(50 * 1000);
   }
   // vhci-hcd holds its own reference to the socket now.

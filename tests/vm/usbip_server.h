@@ -68,8 +68,7 @@ class VhciController {
 
   // Plugs `device` into `port` at full speed. Retries for a while when the
   // port is still being released. Null on failure; `error` says why.
-  std::unique_ptr<UsbipConnection> Attach(EmulatedHidDevice& device, int port,
-                                          std::string* error);
+  std::unique_ptr<UsbipConnection> Attach(EmulatedHidDevice& device, int port, std::string* error);
   bool Detach(int port, std::string* error);
 
  private:

@@ -1,15 +1,14 @@
 // The USB/IP device server against a socket pair standing in for vhci-hcd:
 // descriptor answers, the family's feature commands, and the interrupt IN
 // transfers that carry input reports, with unlinks.
+#include "tests/vm/usbip_server.h"
+
+#include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
-
-#include "tests/vm/usbip_server.h"
 
 namespace {
 
@@ -131,19 +130,27 @@ TEST_F(UsbipServerTest, DescriptorRequestsAnswerUpToTheRequestedLength) {
     return d;
   }();
   const Case cases[] = {
-      {"device descriptor, first 8 bytes", {0x80, 6, 0x0100, 0, 8}, 0,
+      {"device descriptor, first 8 bytes",
+       {0x80, 6, 0x0100, 0, 8},
+       0,
        {18, 1, 0x00, 0x02, 0, 0, 0, 64}},
-      {"configuration header", {0x80, 6, 0x0200, 0, 9}, 0,
+      {"configuration header",
+       {0x80, 6, 0x0200, 0, 9},
+       0,
        std::vector<uint8_t>(config.begin(), config.begin() + 9)},
       {"whole configuration", {0x80, 6, 0x0200, 0, 0xFF}, 0, config},
       {"languages", {0x80, 6, 0x0300, 0, 0xFF}, 0, {4, 3, 0x09, 0x04}},
       {"manufacturer with its trailing blank", {0x80, 6, 0x0301, 0x0409, 0xFF}, 0, manufacturer},
       {"no serial number string", {0x80, 6, 0x0303, 0x0409, 0xFF}, usbip::kStatusStall, {}},
       {"device qualifier", {0x80, 6, 0x0600, 0, 10}, usbip::kStatusStall, {}},
-      {"report descriptor of interface 1", {0x81, 6, 0x2200, 1, 0x1000}, 0,
+      {"report descriptor of interface 1",
+       {0x81, 6, 0x2200, 1, 0x1000},
+       0,
        reportOfVendorInterface},
-      {"report descriptor of a missing interface", {0x81, 6, 0x2200, 5, 0x100},
-       usbip::kStatusStall, {}},
+      {"report descriptor of a missing interface",
+       {0x81, 6, 0x2200, 5, 0x100},
+       usbip::kStatusStall,
+       {}},
   };
   uint32_t seqnum = 1;
   for (const Case& c : cases) {
@@ -203,8 +210,8 @@ TEST_F(UsbipServerTest, FeatureReportsOutsideTheVendorCollectionStallAndAreRecor
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     const bool in = (c.setup.requestType & 0x80) != 0;
-    const Reply reply =
-        m_Host->Control(seqnum++, c.setup, in ? std::vector<uint8_t>{} : std::vector<uint8_t>(64, 7));
+    const Reply reply = m_Host->Control(seqnum++, c.setup,
+                                        in ? std::vector<uint8_t>{} : std::vector<uint8_t>(64, 7));
     EXPECT_EQ(reply.status, usbip::kStatusStall);
     EXPECT_TRUE(reply.data.empty());
   }

@@ -22,8 +22,8 @@ inline constexpr size_t kHeaderBytes = 48;
 
 // URB status values the kernel understands (negated errno).
 inline constexpr int32_t kStatusOk = 0;
-inline constexpr int32_t kStatusStall = -32;        // -EPIPE
-inline constexpr int32_t kStatusUnlinked = -104;    // -ECONNRESET
+inline constexpr int32_t kStatusStall = -32;      // -EPIPE
+inline constexpr int32_t kStatusUnlinked = -104;  // -ECONNRESET
 
 using HeaderBytes = std::array<uint8_t, kHeaderBytes>;
 

@@ -10,8 +10,6 @@
 // Prints one "ok"/"FAIL" line per check and, last, "VM TEST PASSED" or
 // "VM TEST FAILED"; the exit code follows.
 #include <dirent.h>
-
-#include <cctype>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -143,8 +141,8 @@ auto LineWith(const std::string& part) {
 }
 
 size_t CountLines(const std::vector<std::string>& lines, const std::string& part) {
-  return static_cast<size_t>(
-      std::count_if(lines.begin(), lines.end(), [&](const std::string& l) { return Contains(l, part); }));
+  return static_cast<size_t>(std::count_if(
+      lines.begin(), lines.end(), [&](const std::string& l) { return Contains(l, part); }));
 }
 
 // The device messages the program logged, as "1025 wParam=3 lParam=0".
@@ -216,9 +214,9 @@ void SendAndExpect(ProgramUnderTest& program, UsbipConnection& link, uint8_t end
   if (expected.empty()) {
     std::this_thread::sleep_for(kQuietPeriod);
     const auto messages = DeviceMessages(program.Lines());
-    Check(sent && messages.size() == before,
-          what + ": no message" +
-              (messages.size() > before ? " (got " + messages.back() + ")" : ""));
+    Check(
+        sent && messages.size() == before,
+        what + ": no message" + (messages.size() > before ? " (got " + messages.back() + ")" : ""));
     return;
   }
   const auto at = program.WaitForLine(from, LineWith("message " + expected), kEventTimeout);
@@ -322,7 +320,7 @@ int Run(const std::string& programPath) {
                 FamilyReport({{1, 0x20}, {4, 0x86}, {6, 0x81}}), "1025 wParam=6 lParam=0",
                 "keyboard RT mode and LT key in one report");
   const std::vector<std::string> expectedSoFar = {
-      "1025 wParam=3 lParam=0", "1024 wParam=2 lParam=1", "1026 wParam=5 lParam=0",
+      "1025 wParam=3 lParam=0",   "1024 wParam=2 lParam=1", "1026 wParam=5 lParam=0",
       "1026 wParam=200 lParam=0", "1024 wParam=1 lParam=0", "1025 wParam=6 lParam=0"};
   Check(DeviceMessages(program.Lines()) == expectedSoFar,
         "device messages in order: " + Join(DeviceMessages(program.Lines())));
@@ -400,8 +398,7 @@ int Run(const std::string& programPath) {
   // replugged mouse got its node number back: its leave reaches nothing.
   Check(CountLines(lines, "leave failed " + mousePath) == 1,
         "leave for the unplugged mouse's path fails");
-  Check(CountIf(mouseLog, mouseTraffic, IsLeaveFrame) == 1 &&
-            mouseLog.size() - mouseTraffic == 1,
+  Check(CountIf(mouseLog, mouseTraffic, IsLeaveFrame) == 1 && mouseLog.size() - mouseTraffic == 1,
         "mouse: one leave-notification-mode frame at close, to its new path only");
   CheckFeatureTrafficPlaces(devices.keyboard);
   CheckFeatureTrafficPlaces(devices.mouse);

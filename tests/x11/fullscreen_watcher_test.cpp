@@ -2,12 +2,12 @@
 // with a window manager: run inside run-in-x-session.sh.
 #include "app/fullscreen_watcher.h"
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QWidget>
-#include <gtest/gtest.h>
-
 #include <vector>
 
 #include "tests/support/qt_test_app.h"
@@ -28,7 +28,8 @@ bool SpinUntil(Predicate done, int milliseconds = 15000) {
 }
 
 void Wmctrl(const QStringList& arguments) {
-  ASSERT_EQ(QProcess::execute(QStringLiteral("wmctrl"), arguments), 0) << arguments.join(' ').toStdString();
+  ASSERT_EQ(QProcess::execute(QStringLiteral("wmctrl"), arguments), 0)
+      << arguments.join(' ').toStdString();
 }
 
 class FullScreenWatcherTest : public testing::Test {
@@ -48,7 +49,10 @@ class FullScreenWatcherTest : public testing::Test {
     // root window to name it.
     const QString title = m_Window.windowTitle();
     ASSERT_TRUE(SpinUntil(
-        [&] { return QProcess::execute(QStringLiteral("wmctrl"), {"-a", title}) == 0; }, 15000))
+        [&] {
+          return QProcess::execute(QStringLiteral("wmctrl"), {"-a", title}) == 0;
+        },
+        15000))
         << "the window manager never managed the test window";
     ASSERT_TRUE(SpinUntil([&] { return m_Watcher->X11State()->ActiveWindow() != 0; }, 15000))
         << "no active window";
@@ -74,7 +78,8 @@ TEST_F(FullScreenWatcherTest, PostsOnlyRealChangesOfTheActiveWindowsFullScreenSt
   const QString title = m_Window.windowTitle();
   Wmctrl({"-a", title});
   Wmctrl({"-r", title, "-b", "add,fullscreen"});
-  ASSERT_TRUE(SpinUntil([&] { return Notifications().size() == 1; })) << "no full-screen notification";
+  ASSERT_TRUE(SpinUntil([&] { return Notifications().size() == 1; }))
+      << "no full-screen notification";
   EXPECT_EQ(Notifications(), std::vector<intptr_t>{1});
   const X11WindowState& state = *m_Watcher->X11State();
   EXPECT_TRUE(state.ActiveWindowIsFullScreen());

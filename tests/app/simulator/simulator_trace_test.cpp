@@ -24,14 +24,14 @@ TEST(SimulatorTraceTest, MessageLinesNameValuesNotAddresses) {
   } cases[] = {
       {"LtKey", {UM_LT_KEY, 3, 0, 0, nullptr}, "message 1025 wParam=3 lParam=0"},
       {"RtModeWithFlag", {UM_RT_MODE, 2, 1, 0, nullptr}, "message 1024 wParam=2 lParam=1"},
-      {"FullScreen", {UM_APPBAR, ABN_FULLSCREENAPP, 1, 0, nullptr},
+      {"FullScreen",
+       {UM_APPBAR, ABN_FULLSCREENAPP, 1, 0, nullptr},
        "message 1028 wParam=2 lParam=1"},
       {"Arrival", DeviceChange(DBT_DEVICEARRIVAL, "/dev/hidraw-sim/1#0003:3A5C:0001.0001"),
        "message 537 wParam=32768 lParam=[deviceType=5 name=/dev/hidraw-sim/1#0003:3A5C:0001.0001]"},
       {"Removal", DeviceChange(DBT_DEVICEREMOVECOMPLETE, "/dev/hidraw-sim/2&col02#x"),
        "message 537 wParam=32772 lParam=[deviceType=5 name=/dev/hidraw-sim/2&col02#x]"},
-      {"ChangeWithoutRecord", {WM_DEVICECHANGE, 7, 0, 0, nullptr},
-       "message 537 wParam=7 lParam=0"},
+      {"ChangeWithoutRecord", {WM_DEVICECHANGE, 7, 0, 0, nullptr}, "message 537 wParam=7 lParam=0"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(MessageTraceLine(c.message), c.expected) << c.name;

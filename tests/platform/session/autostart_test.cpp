@@ -71,7 +71,8 @@ TEST_F(AutostartTest, WriteThenRemoveTogglesTheSetState) {
   EXPECT_NE(content.find("Exec=\"/usr/bin/corvane-notification\"\n"), std::string::npos) << content;
   EXPECT_NE(content.find("Type=Application\n"), std::string::npos);
   // No temporary file is left beside the entry.
-  EXPECT_EQ(std::distance(fs::directory_iterator(m_Root + "/autostart"), fs::directory_iterator{}), 1);
+  EXPECT_EQ(std::distance(fs::directory_iterator(m_Root + "/autostart"), fs::directory_iterator{}),
+            1);
 
   RemoveAutostartEntry("CorvaneNotification");
   EXPECT_FALSE(IsAutoStartSet("CorvaneNotification"));
@@ -148,8 +149,7 @@ TEST_F(AutostartTest, EveryKindOfEntryIsAnsweredAtOnceAndLeftAsItIs) {
   } cases[] = {
       {"none", [] {}, false},
       {"the program's own",
-       [] { WriteAutostartEntry("CorvaneNotification", "/usr/bin/corvane-notification"); },
-       true},
+       [] { WriteAutostartEntry("CorvaneNotification", "/usr/bin/corvane-notification"); }, true},
       {"another program's", [&] { WriteRaw("[Desktop Entry]\nExec=/opt/other\n"); }, true},
       {"hidden", [&] { WriteRaw("[Desktop Entry]\nExec=/opt/other\nHidden=true\n"); }, false},
       {"disabled in GNOME",
@@ -172,8 +172,7 @@ TEST_F(AutostartTest, EveryKindOfEntryIsAnsweredAtOnceAndLeftAsItIs) {
        true},
       // Up to 64 KiB an entry is read (hidden: not set); beyond, it is foreign.
       {"a hidden entry of 64 KiB", [&] { WriteHiddenEntryOfSize(64 * 1024); }, false},
-      {"a hidden entry of 64 KiB and a byte", [&] { WriteHiddenEntryOfSize(64 * 1024 + 1); },
-       true},
+      {"a hidden entry of 64 KiB and a byte", [&] { WriteHiddenEntryOfSize(64 * 1024 + 1); }, true},
   };
   fs::create_directories(m_Root + "/autostart");
   for (const auto& c : cases) {

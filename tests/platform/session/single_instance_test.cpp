@@ -14,7 +14,6 @@
 
 namespace {
 
-
 // Starts a process that holds the lock until it is killed.
 pid_t StartHolder(const std::string& path) {
   int ready[2];
@@ -94,8 +93,8 @@ TEST(SingleInstanceLockTest, UsesOnlyAPrivateFileOfTheUsersOwn) {
     Result expected;
   } cases[] = {
       {"nothing", [] { return true; }, Result::Acquired},
-      {"the user's own file left by an earlier run",
-       [&] { return plantFile(0600, geteuid()); }, Result::Acquired},
+      {"the user's own file left by an earlier run", [&] { return plantFile(0600, geteuid()); },
+       Result::Acquired},
       {"a link to another file",
        [&] {
          std::ofstream(elsewhere) << "keep";

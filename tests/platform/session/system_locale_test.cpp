@@ -27,12 +27,10 @@ INSTANTIATE_TEST_SUITE_P(
                     LocaleCase{"en_US.UTF-8", 1033}, LocaleCase{"en_GB", 2057},
                     LocaleCase{"fr_BE", 2060},
                     // a region the table does not list falls back to the language
-                    LocaleCase{"de_BE.UTF-8", 1031}, LocaleCase{"pt", 1046},
-                    LocaleCase{"zh", 2052},
+                    LocaleCase{"de_BE.UTF-8", 1031}, LocaleCase{"pt", 1046}, LocaleCase{"zh", 2052},
                     // no language, or one the program has no name for
-                    LocaleCase{"C", 1033}, LocaleCase{"C.UTF-8", 1033},
-                    LocaleCase{"POSIX", 1033}, LocaleCase{"", 1033},
-                    LocaleCase{"tlh_QO", 1033}, LocaleCase{"_", 1033}));
+                    LocaleCase{"C", 1033}, LocaleCase{"C.UTF-8", 1033}, LocaleCase{"POSIX", 1033},
+                    LocaleCase{"", 1033}, LocaleCase{"tlh_QO", 1033}, LocaleCase{"_", 1033}));
 
 class SystemLanguageIdTest : public testing::Test {
  protected:
