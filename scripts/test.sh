@@ -2,6 +2,7 @@
 # Installs what is missing, builds, and runs the test suite in stages:
 #
 #   scripts/test.sh [STAGE...]     all stages by default, in this order:
+#     format every C++ file as .clang-format says (scripts/check-format.sh)
 #     unit   the unit, widget, thread and slow tests of the regular build
 #            (everything that is not x11, wayland, e2e or vm)
 #     x11    the program's X11 side in private X sessions
@@ -20,7 +21,7 @@
 # script fails when anything failed.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-stages=(unit x11 wayland e2e vm asan tsan fuzz)
+stages=(format unit x11 wayland e2e vm asan tsan fuzz)
 
 chosen=()
 for stage in "$@"; do
@@ -94,6 +95,16 @@ regular() {  # ctest-args...
   fi
   [[ $regular_built == yes ]] && run_ctest --test-dir "$root/build" "$@"
 }
+
+if wants format; then
+  echo "== code style" >&2
+  if "$root/scripts/check-format.sh"; then
+    passed=$((passed + 1))
+  else
+    echo "== FAILED: code style (scripts/check-format.sh --fix formats)" >&2
+    failed=$((failed + 1))
+  fi
+fi
 
 if wants unit; then
   echo "== unit, widget, thread and slow tests" >&2
