@@ -163,6 +163,8 @@ struct NodeDescription {
   uint16_t vendorId = 0;
   uint16_t productId = 0;
   uint16_t versionNumber = 0;
+  // The USB device the strings and version are read from; none off USB.
+  std::optional<std::string> usbDevice;
 };
 
 class SysfsNode {
@@ -202,7 +204,8 @@ class SysfsNode {
     description.vendorId = static_cast<uint16_t>(*vendor);
     description.productId = static_cast<uint16_t>(*product);
     description.bus = *bus;
-    if (const auto usb = UsbDeviceDirectory(description.bus)) {
+    description.usbDevice = UsbDeviceDirectory(description.bus);
+    if (const auto& usb = description.usbDevice) {
       if (const auto bcd = ReadSmallFile(*usb + "/bcdDevice")) {
         if (const auto value = ParseHex32(StripFinalNewline(*bcd))) {
           description.versionNumber = static_cast<uint16_t>(*value);
@@ -252,11 +255,11 @@ HidInterfaceInfo InfoOf(const NodeDescription& node, const HidCollectionSummary&
 // node: a plain path needs a node with exactly one collection, a suffixed
 // path a node with at least that many.
 const HidCollectionSummary* CollectionOf(const ReportDescriptorSummary& descriptor,
-                                         const InterfacePath& path) {
+                                         size_t collection) {
   const size_t count = descriptor.collections.size();
-  if (path.collection == 0) return count == 1 ? &descriptor.collections[0] : nullptr;
-  if (count < 2 || path.collection > count) return nullptr;
-  return &descriptor.collections[path.collection - 1];
+  if (collection == 0) return count == 1 ? &descriptor.collections[0] : nullptr;
+  if (count < 2 || collection > count) return nullptr;
+  return &descriptor.collections[collection - 1];
 }
 
 }  // namespace
@@ -496,10 +499,11 @@ std::optional<HidrawBackend::NodeOfPath> HidrawBackend::Resolve(const std::strin
   if (!instance || !SameInstance(*instance, parsed->instance)) return std::nullopt;
   auto description = node.Describe();
   if (!description) return std::nullopt;
-  const HidCollectionSummary* collection = CollectionOf(description->descriptor, *parsed);
+  const HidCollectionSummary* collection =
+      CollectionOf(description->descriptor, parsed->collection);
   if (collection == nullptr) return std::nullopt;
   NodeOfPath resolved{parsed->nodeName, parsed->collection, parsed->instance,
-                      InfoOf(*description, *collection), description->bus};
+                      InfoOf(*description, *collection), description->usbDevice};
   return resolved;
 }
 
@@ -516,10 +520,8 @@ std::optional<std::u16string> HidrawBackend::ReadIndexedString(const std::string
   // strings.
   const auto resolved = Resolve(path);
   if (!resolved) return std::nullopt;
-  const SysfsNode node(m_SysRoot, resolved->nodeName);
-  const auto usb = node.UsbDeviceDirectory(resolved->bus);
-  if (!usb) return std::nullopt;
-  const auto text = ReadSmallFile(*usb + "/" + attribute);
+  if (!resolved->usbDevice) return std::nullopt;
+  const auto text = ReadSmallFile(*resolved->usbDevice + "/" + attribute);
   if (!text) return std::nullopt;
   // The kernel ends the attribute with a newline; blanks before it belong to
   // the device's string.
@@ -578,8 +580,7 @@ std::unique_ptr<HidOpenDevice> HidrawBackend::Open(const std::string& path) {
     return nullptr;
   }
   const ReportDescriptorSummary descriptor = ParseReportDescriptor(facts->descriptor);
-  const InterfacePath parsed{resolved->nodeName, resolved->collection, resolved->instance};
-  const HidCollectionSummary* collection = CollectionOf(descriptor, parsed);
+  const HidCollectionSummary* collection = CollectionOf(descriptor, resolved->collection);
   if (collection == nullptr) {
     ::close(fd);
     return nullptr;
@@ -629,12 +630,7 @@ std::vector<HidDeviceChange> HidrawBackend::ChangesForUevent(std::string_view ac
   const std::string name(nodeName);
   // ".../0003:1A2C:1A20.0007/hidraw/hidraw3": the HID device is two levels
   // up, and the devpath still names it when the node is already gone.
-  std::string_view hidDevice = devpath;
-  for (int level = 0; level < 2; ++level) {
-    const size_t slash = hidDevice.find_last_of('/');
-    hidDevice = slash == std::string_view::npos ? std::string_view{} : hidDevice.substr(0, slash);
-  }
-  const std::string instance(BaseName(hidDevice));
+  const std::string instance(BaseName(ParentDirectory(ParentDirectory(std::string(devpath)))));
   if (instance.empty()) return changes;
 
   size_t collections = 1;

@@ -113,7 +113,7 @@ class HidrawBackend : public HidBackend {
     size_t collection = 0;
     std::string instance;
     HidInterfaceInfo info;
-    uint32_t bus = 0;
+    std::optional<std::string> usbDevice;  // where its strings are read
   };
   std::optional<NodeOfPath> Resolve(const std::string& path) const;
 
