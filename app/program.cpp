@@ -50,7 +50,9 @@ int RunProgram(int argc, char** argv, const ProgramSetup& setup) {
     if (qEnvironmentVariableIsEmpty("QT_WAYLAND_FORCE_DPI")) qputenv("QT_WAYLAND_FORCE_DPI", value);
   }
   // Without a display Qt would abort the process.
-  if (const std::string missing = MissingDisplay(argc, argv); !missing.empty()) {
+  if (const std::string missing = MissingDisplay(
+          argc, argv, {.x11 = displays.x11Reachable, .wayland = displays.waylandReachable});
+      !missing.empty()) {
     std::fprintf(stderr, "CorvaneNotification: not started: %s\n", missing.c_str());
     return 1;
   }

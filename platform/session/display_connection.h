@@ -8,4 +8,9 @@
 // Empty when a display can be reached, or the platform chosen through
 // QT_QPA_PLATFORM (offscreen, for one) needs none, or the command line picks
 // the platform or display itself; otherwise what is missing, as one line.
-std::string MissingDisplay(int argc, char** argv);
+// `reachable` says which display servers answered when the session was read.
+struct ReachableDisplays {
+  bool x11 = false;
+  bool wayland = false;
+};
+std::string MissingDisplay(int argc, char** argv, const ReachableDisplays& reachable);
