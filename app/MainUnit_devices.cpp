@@ -8,11 +8,12 @@
 #include "hid/IO_HID.h"
 
 void TMainForm::RegisterDeviceArrival() {
-  const int fd = HidRegisterArrival();
-  if (fd < 0) {
+  const WaitHandle arrivals = HidRegisterArrival();
+  if (arrivals == kNoWaitHandle) {
     return;
   }
-  m_ArrivalNotifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+  m_ArrivalNotifier =
+      new QSocketNotifier(static_cast<qintptr>(arrivals), QSocketNotifier::Read, this);
   connect(m_ArrivalNotifier, &QSocketNotifier::activated, this,
           [this] { HidPostDeviceChanges(m_Poster); });
 }

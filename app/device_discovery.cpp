@@ -8,6 +8,7 @@
 #include "hid/IO_HID.h"
 #include "monitors/IOM_HidThreadId7M.h"
 #include "monitors/IOM_HidThreadIdEs2862.h"
+#include "platform/utf8_text.h"
 #include "protocol/DeviceLists.h"
 #include "protocol/Hid_pellamid7.h"
 #include "skin/Utils_mathcarry.h"
@@ -60,7 +61,7 @@ std::u16string DeviceDiscovery::GetDeviceKind(uint16_t modelId) const {
     return {};
   }
   std::error_code error;
-  if (!std::filesystem::is_regular_file(m_ModelTablePath, error)) {
+  if (!std::filesystem::is_regular_file(PathFromUtf8(m_ModelTablePath), error)) {
     return {};
   }
   const SettingsFile modelTable(m_ModelTablePath);

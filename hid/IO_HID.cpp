@@ -44,7 +44,7 @@ class AbsentBackend : public HidBackend {
   }
   std::unique_ptr<HidOpenDevice> Open(const std::string&) override { return nullptr; }
   std::string DeviceKeyOf(const std::string& path) const override { return path; }
-  int ChangeFd() override { return -1; }
+  WaitHandle ChangeHandle() override { return kNoWaitHandle; }
   std::vector<HidDeviceChange> TakeChanges() override { return {}; }
 };
 
@@ -232,7 +232,7 @@ uint32_t HidInputReportLength(const HidOpenDevice& device) {
   return caps ? caps->inputReportByteLength : 0;
 }
 
-int HidRegisterArrival() { return CurrentBackend()->ChangeFd(); }
+WaitHandle HidRegisterArrival() { return CurrentBackend()->ChangeHandle(); }
 
 void HidPostDeviceChanges(MessagePoster& window) {
   for (HidDeviceChange& change : CurrentBackend()->TakeChanges()) {

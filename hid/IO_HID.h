@@ -105,11 +105,12 @@ uint32_t HidInputReportLength(const HidOpenDevice& device);
 
 // --- arrival notifications ---
 
-// Registers for interface arrival and removal: returns the descriptor that
-// the caller's event loop watches (-1 when changes cannot be watched).
-int HidRegisterArrival();
+// Registers for interface arrival and removal: returns the handle that the
+// caller's event loop waits on (kNoWaitHandle when changes cannot be
+// watched this way).
+WaitHandle HidRegisterArrival();
 
-// Called when that descriptor is readable: posts one WM_DEVICECHANGE per
+// Called when that handle is raised: posts one WM_DEVICECHANGE per
 // change (DBT_DEVICEARRIVAL or DBT_DEVICEREMOVECOMPLETE, a DeviceBroadcast
 // of type DBT_DEVTYP_DEVICEINTERFACE naming the path).
 void HidPostDeviceChanges(MessagePoster& window);

@@ -12,6 +12,7 @@ using DeviceLogSink = void (*)(std::string_view line);
 void SetDeviceLogSink(DeviceLogSink sink);
 
 // Writes "WHAT SUBJECT: REASON" ("open /dev/hidraw3: Permission denied"), or
-// "WHAT: REASON" for an empty subject, with the kernel's text for `error`.
-// errno is left as it was, so a caller can still sort the failure by it.
+// "WHAT: REASON" for an empty subject, with the system's text for `error`:
+// an errno value on Linux, a GetLastError code on Windows. The error state
+// is left as it was, so a caller can still sort the failure by it.
 void LogDeviceFailure(std::string_view what, std::string_view subject, int error);

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/change_signal.h"
+
 // What a query-only open of an interface can tell: the attributes of the
 // device and the capabilities of the interface's top-level collection.
 struct HidInterfaceInfo {
@@ -103,9 +105,10 @@ class HidBackend {
   // a different one after it is plugged in again.
   virtual std::string DeviceKeyOf(const std::string& path) const = 0;
 
-  // Arrival and removal of interfaces. ChangeFd() becomes readable when
+  // Arrival and removal of interfaces. ChangeHandle() is raised while
   // changes are pending; TakeChanges() returns them without blocking.
-  // ChangeFd() is -1 when the backend cannot watch for changes.
-  virtual int ChangeFd() = 0;
+  // ChangeHandle() is kNoWaitHandle when the backend cannot watch for
+  // changes (also where the system posts them to a window itself).
+  virtual WaitHandle ChangeHandle() = 0;
   virtual std::vector<HidDeviceChange> TakeChanges() = 0;
 };

@@ -602,7 +602,9 @@ std::string HidrawBackend::DeviceKeyOf(const std::string& path) const {
   return DeviceKeyOfPath(path);
 }
 
-int HidrawBackend::ChangeFd() { return m_Monitor != nullptr ? udev_monitor_get_fd(m_Monitor) : -1; }
+WaitHandle HidrawBackend::ChangeHandle() {
+  return m_Monitor != nullptr ? udev_monitor_get_fd(m_Monitor) : kNoWaitHandle;
+}
 
 std::vector<HidDeviceChange> HidrawBackend::TakeChanges() {
   std::vector<HidDeviceChange> changes;

@@ -84,7 +84,7 @@ class HidrawBackend : public HidBackend {
   std::optional<std::u16string> ReadIndexedString(const std::string& path, int index) override;
   std::unique_ptr<HidOpenDevice> Open(const std::string& path) override;
   std::string DeviceKeyOf(const std::string& path) const override;
-  int ChangeFd() override;
+  WaitHandle ChangeHandle() override;
   std::vector<HidDeviceChange> TakeChanges() override;
 
   // The interface changes that one hidraw uevent ("add" or "remove" of node

@@ -7,25 +7,17 @@
 #include <memory>
 #include <string>
 
-// Message numbers.
-inline constexpr uint32_t WM_SIZE = 5;
-inline constexpr uint32_t WM_DEVICECHANGE = 537;
-inline constexpr uint32_t WM_USER = 1024;
+// The system's message numbers and notification codes (WM_SIZE,
+// WM_DEVICECHANGE, WM_USER, ABN_*, DBT_*): Windows' own headers where they
+// exist, the same values written out elsewhere. The build chooses the file.
+#include "system_message_numbers.h"
+
+// The program's own messages.
 inline constexpr uint32_t UM_RT_MODE = WM_USER + 0;        // 1024
 inline constexpr uint32_t UM_LT_KEY = WM_USER + 1;         // 1025
 inline constexpr uint32_t UM_CPI_LEVEL = WM_USER + 2;      // 1026
 inline constexpr uint32_t UM_CPI_LEVEL_ALT = WM_USER + 3;  // 1027
 inline constexpr uint32_t UM_APPBAR = WM_USER + 4;         // 1028
-
-// Application-bar notification codes carried by UM_APPBAR.
-inline constexpr uintptr_t ABN_POSCHANGED = 1;
-inline constexpr uintptr_t ABN_FULLSCREENAPP = 2;
-
-// WM_DEVICECHANGE events and device types.
-inline constexpr uintptr_t DBT_DEVICEARRIVAL = 0x8000;
-inline constexpr uintptr_t DBT_DEVICEREMOVECOMPLETE = 0x8004;
-inline constexpr uint32_t DBT_DEVTYP_DEVICEINTERFACE = 5;
-inline constexpr uint32_t DBT_DEVTYP_HANDLE = 6;
 
 // The record a WM_DEVICECHANGE message points to.
 struct DeviceBroadcast {

@@ -60,3 +60,7 @@ void AppendUtf8AsUtf16(std::string_view utf8, std::u16string& out, StrayUtf8Byte
     }
   }
 }
+
+std::filesystem::path PathFromUtf8(std::string_view utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}

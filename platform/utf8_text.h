@@ -1,7 +1,9 @@
-// UTF-8 to UTF-16, for device strings (sysfs) and the data files alike.
+// UTF-8 to UTF-16, for device strings (sysfs) and the data files alike, and
+// file names held as UTF-8.
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -24,3 +26,8 @@ enum class StrayUtf8Byte { AsLatin1, AsReplacementCharacter };
 // many lines can reuse one buffer.
 void AppendUtf8AsUtf16(std::string_view utf8, std::u16string& out,
                        StrayUtf8Byte stray = StrayUtf8Byte::AsLatin1);
+
+// A file name held as UTF-8 as the system's path type: taken byte for byte
+// on Linux, and converted to UTF-16 on Windows, where a narrow path would be
+// read in the ANSI code page.
+std::filesystem::path PathFromUtf8(std::string_view utf8);

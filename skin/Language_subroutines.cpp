@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/utf8_text.h"
 #include "skin/text_helpers.h"
 
 namespace {
@@ -83,7 +84,7 @@ SystemLanguageIdSource& SystemLanguageSource() {
 
 bool IsRegularFile(const std::string& path) {
   std::error_code error;
-  return std::filesystem::is_regular_file(path, error);
+  return std::filesystem::is_regular_file(PathFromUtf8(path), error);
 }
 
 std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {

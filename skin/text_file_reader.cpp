@@ -5,6 +5,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "platform/utf8_text.h"
 #include "skin/text_helpers.h"
 
 namespace {
@@ -134,11 +135,12 @@ char16_t TextLineReader::Utf16UnitAt(size_t pos) const {
 bool ReadTextFileBytes(const std::string& path, std::string& bytes) {
   bytes.clear();
   std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return false;
-  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  const std::filesystem::path filePath = PathFromUtf8(path);
+  if (!std::filesystem::is_regular_file(filePath, error)) return false;
+  const std::uintmax_t size = std::filesystem::file_size(filePath, error);
   if (error || size > kMaxTextFileBytes) return false;
 
-  std::ifstream file(path, std::ios::binary);
+  std::ifstream file(filePath, std::ios::binary);
   if (!file) return false;
   bytes.resize(static_cast<size_t>(size));
   file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));

@@ -1,8 +1,5 @@
 #include "platform/sim/sim_backend.h"
 
-#include <sys/eventfd.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <condition_variable>
 #include <cstdio>
@@ -62,11 +59,6 @@ struct Device {
 }  // namespace
 
 struct SimBackend::Core {
-  Core() : changeFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
-  ~Core() {
-    if (changeFd >= 0) close(changeFd);
-  }
-
   // Everything below is guarded by `mutex`.
   std::shared_ptr<Device> FindDevice(const std::string& name) const {
     for (const auto& device : devices) {
@@ -100,9 +92,7 @@ struct SimBackend::Core {
 
   void QueueChange(bool arrived, const std::string& path) {
     changes.push_back({arrived, path});
-    const uint64_t one = 1;
-    // The counter only has to be non-zero; a full counter is still readable.
-    [[maybe_unused]] ssize_t n = write(changeFd, &one, sizeof one);
+    changeSignal.Raise();
   }
 
   // Takes the device by value: callers may pass an element of `devices`.
@@ -119,7 +109,7 @@ struct SimBackend::Core {
   mutable std::mutex mutex;
   // Signalled whenever a handle starts or stops waiting for a report.
   mutable std::condition_variable readersChanged;
-  int changeFd;
+  ChangeSignal changeSignal;
   std::deque<HidDeviceChange> changes;
   std::vector<std::shared_ptr<Device>> devices;  // present ones, in plug order
   unsigned connections = 0;
@@ -152,10 +142,9 @@ class SimOpenDevice : public HidOpenDevice {
   }
 
   // Whether the handle holds a descriptor, as an open node does.
-  bool valid() const { return m_Node >= 0; }
+  bool valid() const { return m_Node.Handle() != kNoWaitHandle; }
 
   ~SimOpenDevice() override {
-    if (m_Node >= 0) close(m_Node);
     std::lock_guard lock(m_Core->mutex);
     auto& handles = m_Device->handles;
     handles.erase(std::remove(handles.begin(), handles.end(), this), handles.end());
@@ -270,8 +259,8 @@ class SimOpenDevice : public HidOpenDevice {
   std::shared_ptr<Device> m_Device;
   size_t m_Collection;
   // Stands for the node's descriptor, so that a handle that is never
-  // released shows in the process's descriptor table.
-  const int m_Node = eventfd(0, EFD_CLOEXEC);
+  // released shows in the process's descriptor (or handle) table.
+  const ChangeSignal m_Node;
   std::optional<HidInterfaceInfo> m_Capabilities;
   // Guarded by m_Core->mutex.
   std::condition_variable m_Wake;
@@ -477,14 +466,13 @@ std::unique_ptr<HidOpenDevice> SimBackend::Open(const std::string& path) {
 
 std::string SimBackend::DeviceKeyOf(const std::string& path) const { return DeviceKeyOfPath(path); }
 
-int SimBackend::ChangeFd() { return m_Core->changeFd; }
+WaitHandle SimBackend::ChangeHandle() { return m_Core->changeSignal.Handle(); }
 
 std::vector<HidDeviceChange> SimBackend::TakeChanges() {
   std::lock_guard lock(m_Core->mutex);
-  uint64_t counter = 0;
-  // Reset the descriptor together with the queue, so it is readable exactly
-  // while changes are pending.
-  [[maybe_unused]] ssize_t n = read(m_Core->changeFd, &counter, sizeof counter);
+  // Cleared together with the queue, so it is raised exactly while changes
+  // are pending.
+  m_Core->changeSignal.Clear();
   std::vector<HidDeviceChange> taken(m_Core->changes.begin(), m_Core->changes.end());
   m_Core->changes.clear();
   return taken;

@@ -104,7 +104,7 @@ class SimBackend : public HidBackend {
   std::optional<std::u16string> ReadIndexedString(const std::string& path, int index) override;
   std::unique_ptr<HidOpenDevice> Open(const std::string& path) override;
   std::string DeviceKeyOf(const std::string& path) const override;
-  int ChangeFd() override;
+  WaitHandle ChangeHandle() override;
   std::vector<HidDeviceChange> TakeChanges() override;
 
   struct Core;  // shared with the open handles, which may outlive the backend

@@ -1,7 +1,6 @@
 #include "app/device_discovery.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <condition_variable>

@@ -120,8 +120,9 @@ TEST_F(MessageDispatchTest, AlternativeCpiMessageShowsTheSameAsCpi) {
 }
 
 TEST_F(MessageDispatchTest, EveryMessageReachesTheReplacedHandlerWithItsResult) {
-  for (const uint32_t msg : {UM_RT_MODE, UM_LT_KEY, UM_CPI_LEVEL, UM_CPI_LEVEL_ALT, UM_APPBAR,
-                             WM_SIZE, WM_DEVICECHANGE, uint32_t{15} /* paint */}) {
+  for (const uint32_t msg :
+       std::initializer_list<uint32_t>{UM_RT_MODE, UM_LT_KEY, UM_CPI_LEVEL, UM_CPI_LEVEL_ALT,
+                                       UM_APPBAR, WM_SIZE, WM_DEVICECHANGE, 15 /* paint */}) {
     EXPECT_EQ(Send(msg, 0, 0), 1000 + static_cast<intptr_t>(msg)) << msg;
   }
   EXPECT_EQ(m_PassedOn.size(), 8u);

@@ -1,7 +1,6 @@
 // Arrival and removal notifications of IO_HID over simulated devices.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <poll.h>
 
 #include <string>
 #include <vector>
@@ -11,10 +10,7 @@
 
 namespace {
 
-bool Readable(int fd) {
-  pollfd p{fd, POLLIN, 0};
-  return poll(&p, 1, 0) == 1 && (p.revents & POLLIN) != 0;
-}
+bool Readable(WaitHandle handle) { return IsWaitHandleRaised(handle); }
 
 struct Expected {
   uintptr_t event;
@@ -37,8 +33,8 @@ void ExpectChanges(const std::vector<Message>& posted, const std::vector<Expecte
 }
 
 TEST_F(HidOnSim, ArrivalAndRemovalArePostedPerInterface) {
-  const int fd = HidRegisterArrival();
-  ASSERT_GE(fd, 0);
+  const WaitHandle fd = HidRegisterArrival();
+  ASSERT_NE(fd, kNoWaitHandle);
   EXPECT_FALSE(Readable(fd));
 
   RecordingPoster window;

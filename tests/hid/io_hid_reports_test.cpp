@@ -193,7 +193,7 @@ using HidStringDeathTest = HidOnSim;
 TEST_F(HidStringDeathTest, NullBufferStopsTheProgram) {
   const std::string path = sim().Plug(SimKeyboard("kb")).at(0);
   EXPECT_DEATH(HidReadIndexedString(path, 1, nullptr, 256),
-               "Assertion failed: pReportBuffer != NULL, file IO_HID.cpp, line [0-9]+");
+               "Assertion failed: pReportBuffer != NULL, file IO_HID.cpp, line ");
 }
 
 TEST_F(HidOnSim, InputReportLengthComesFromTheCapabilities) {

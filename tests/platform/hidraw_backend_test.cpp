@@ -324,9 +324,9 @@ TEST_F(HidrawBackendOnFakeSysfs, AddAndRemoveGiveOneChangePerCollectionPath) {
   EXPECT_TRUE(changes("add", "card0").empty());
 }
 
-TEST_F(HidrawBackendOnFakeSysfs, WithoutUdevThereIsNoChangeFd) {
+TEST_F(HidrawBackendOnFakeSysfs, WithoutUdevThereIsNoChangeHandle) {
   auto backend = MakeBackend();
-  EXPECT_EQ(backend.ChangeFd(), -1);
+  EXPECT_EQ(backend.ChangeHandle(), kNoWaitHandle);
   EXPECT_TRUE(backend.TakeChanges().empty());
 }
 

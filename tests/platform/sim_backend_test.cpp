@@ -4,7 +4,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <poll.h>
 
 #include <array>
 #include <chrono>
@@ -39,10 +38,7 @@ std::vector<uint8_t> Frame(uint8_t code) {
   return frame;
 }
 
-bool Readable(int fd) {
-  pollfd p{fd, POLLIN, 0};
-  return poll(&p, 1, 0) == 1;
-}
+bool Readable(WaitHandle handle) { return IsWaitHandleRaised(handle); }
 
 TEST(SimBackendPaths, FollowTheHidrawNaming) {
   SimBackend sim;
@@ -79,8 +75,8 @@ TEST(SimBackendPaths, AnOldPathReachesNothingOnTheDeviceThatTookItsNode) {
 
 TEST(SimBackendChanges, DescriptorIsReadableExactlyWhileChangesPend) {
   SimBackend sim;
-  const int fd = sim.ChangeFd();
-  ASSERT_GE(fd, 0);
+  const WaitHandle fd = sim.ChangeHandle();
+  ASSERT_NE(fd, kNoWaitHandle);
   EXPECT_FALSE(Readable(fd));
   sim.Plug(SimMouse("m"));
   EXPECT_TRUE(Readable(fd));

@@ -69,7 +69,10 @@ TEST_F(LocalizedFile, UpperCaseExtensionIsLookedForAsWritten) {
 TEST_F(LocalizedFile, DirectoriesAndBrokenLinksAreNoFiles) {
   fs::create_directories(Folder() + "German/LTKeyHint_Background.png");
   fs::create_directories(Folder() + "English");
-  fs::create_symlink(Folder() + "missing.bmp", Folder() + "English/LTKeyHint_Background.png");
+  std::error_code linkError;
+  fs::create_symlink(Folder() + "missing.bmp", Folder() + "English/LTKeyHint_Background.png",
+                     linkError);
+  if (linkError) GTEST_SKIP() << "no symbolic links on this system: " << linkError.message();
   Touch("English/real.bmp");
   fs::create_symlink(Folder() + "English/real.bmp", Folder() + "English/LTKeyHint_Background.bmp");
   // A link to a file counts as the file.

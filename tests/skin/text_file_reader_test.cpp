@@ -100,7 +100,9 @@ TEST_F(ReadTextFile, ReadsRegularFilesOnly) {
   EXPECT_FALSE(ReadTextFileBytes(m_Dir.string(), bytes));
   EXPECT_FALSE(ReadTextFileBytes("", bytes));
 
-  std::filesystem::create_symlink(path, PathOf("link.txt"));
+  std::error_code linkError;
+  std::filesystem::create_symlink(path, PathOf("link.txt"), linkError);
+  if (linkError) GTEST_SKIP() << "no symbolic links on this system: " << linkError.message();
   EXPECT_TRUE(ReadTextFileBytes(PathOf("link.txt"), bytes));
   EXPECT_EQ(bytes.size(), 3u);
 }

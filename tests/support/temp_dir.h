@@ -3,10 +3,10 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -14,10 +14,20 @@
 class TempDir {
  public:
   explicit TempDir(std::string_view prefix = "corvane") {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / (std::string(prefix) + "-XXXXXX")).string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temporary folder");
-    m_Path = pattern;
+    // A name nobody holds yet, created by this call alone, readable by its
+    // owner only, as mkdtemp makes it (which Windows lacks).
+    std::random_device random;
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100 && m_Path.empty(); ++attempt) {
+      const std::filesystem::path candidate =
+          base / (std::string(prefix) + "-" + std::to_string(random()));
+      std::error_code error;
+      if (std::filesystem::create_directory(candidate, error)) {
+        std::filesystem::permissions(candidate, std::filesystem::perms::owner_all, error);
+        m_Path = candidate;
+      }
+    }
+    if (m_Path.empty()) throw std::runtime_error("no temporary folder");
   }
   ~TempDir() {
     std::error_code ignored;
