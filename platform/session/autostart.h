@@ -1,5 +1,8 @@
-// Start at login: the XDG autostart entry
-// $XDG_CONFIG_HOME/autostart/<name>.desktop (default ~/.config/autostart/).
+// Start at login. On Linux the XDG autostart entry
+// $XDG_CONFIG_HOME/autostart/<name>.desktop (default ~/.config/autostart/);
+// on Windows the value <name> under the current user's Run key
+// (HKCU\Software\Microsoft\Windows\CurrentVersion\Run), where only
+// IsAutoStartSet, WriteAutostartEntry and RemoveAutostartEntry exist.
 #pragma once
 
 #include <string>

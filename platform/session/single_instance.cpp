@@ -48,8 +48,8 @@ SingleInstanceLock::SingleInstanceLock(const std::string& name, std::string lock
     : m_Path(lockPath.empty() ? DefaultLockPath(name) : std::move(lockPath)) {}
 
 SingleInstanceLock::~SingleInstanceLock() {
-  if (m_Fd >= 0) {
-    close(m_Fd);  // releases the lock; the file stays for the next start
+  if (m_Handle >= 0) {
+    close(static_cast<int>(m_Handle));  // releases the lock; the file stays for the next start
   }
 }
 
@@ -59,7 +59,7 @@ SingleInstanceLock::Result SingleInstanceLock::Refuse(std::string problem) {
 }
 
 SingleInstanceLock::Result SingleInstanceLock::Acquire() {
-  if (m_Fd >= 0) {
+  if (m_Handle >= 0) {
     return Result::Acquired;
   }
   // In a shared temporary folder another user could plant a link or a file
@@ -92,6 +92,6 @@ SingleInstanceLock::Result SingleInstanceLock::Acquire() {
     close(fd);
     return held ? Result::HeldByAnother : Result::Unavailable;
   }
-  m_Fd = fd;
+  m_Handle = fd;
   return Result::Acquired;
 }

@@ -1,8 +1,10 @@
-// One running instance per user: an exclusive flock on a lock file in the
-// user's runtime folder. The kernel drops the lock when the process ends,
-// however it ends, so a crashed instance never blocks a new start.
+// One running instance per user. On Linux an exclusive flock on a lock file
+// in the user's runtime folder; on Windows the named mutex `name` in the
+// session's namespace. Either way the system drops it when the process
+// ends, however it ends, so a crashed instance never blocks a new start.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 class SingleInstanceLock {
@@ -32,5 +34,6 @@ class SingleInstanceLock {
 
   std::string m_Path;
   std::string m_Problem;
-  int m_Fd = -1;
+  // The lock file's descriptor on Linux, the mutex's handle on Windows.
+  std::intptr_t m_Handle = -1;
 };

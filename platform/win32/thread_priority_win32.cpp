@@ -4,4 +4,6 @@
 
 // Time-critical runs ahead of every normal thread of the session; a refusal
 // leaves the thread at its normal priority.
-void RaiseCurrentThreadPriority() { SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL); }
+void RaiseCurrentThreadPriority() {
+  SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
+}
