@@ -18,21 +18,24 @@ Picture Blank(PixelSize size) {
   return picture;
 }
 
-// The two source samples around target index `t` and the weight of the
-// second, with the picture's edge pixels extended outwards.
-struct Taps {
-  int32_t first;
-  int32_t second;
-  float weight;
+// The source pixels that target pixel `t` covers when `sourceSize` pixels
+// are stretched over `targetSize`, each with the share of the target pixel
+// it covers: the target pixel spans [t, t + 1) x sourceSize / targetSize.
+struct Coverage {
+  int32_t first = 0;
+  std::vector<float> weights;  // for first, first + 1, ...
 };
-Taps TapsFor(int32_t t, int32_t targetSize, int32_t sourceSize) {
-  const float centre =
-      (static_cast<float>(t) + 0.5f) * static_cast<float>(sourceSize) / static_cast<float>(targetSize) -
-      0.5f;
-  const float clamped = std::clamp(centre, 0.0f, static_cast<float>(sourceSize - 1));
-  const int32_t first = static_cast<int32_t>(std::floor(clamped));
-  const int32_t second = std::min(first + 1, sourceSize - 1);
-  return {first, second, clamped - static_cast<float>(first)};
+Coverage CoverageOf(int32_t t, int32_t targetSize, int32_t sourceSize) {
+  const double scale = static_cast<double>(sourceSize) / targetSize;
+  const double from = t * scale;
+  const double to = (t + 1) * scale;
+  Coverage coverage;
+  coverage.first = static_cast<int32_t>(std::floor(from));
+  for (int32_t s = coverage.first; s < sourceSize && s < to; ++s) {
+    const double overlap = std::min<double>(s + 1, to) - std::max<double>(s, from);
+    coverage.weights.push_back(static_cast<float>(overlap / scale));
+  }
+  return coverage;
 }
 
 }  // namespace
@@ -61,7 +64,8 @@ Picture EnlargePixelExactly(const Picture& source, PixelSize size) {
   for (int32_t y = 0; y < size.height; ++y) {
     const int32_t row = NearestSourceIndex(y, size.height, source.height);
     uint32_t* out = &target.pixels[static_cast<size_t>(y) * static_cast<size_t>(size.width)];
-    for (int32_t x = 0; x < size.width; ++x) out[x] = source.At(columns[static_cast<size_t>(x)], row);
+    for (int32_t x = 0; x < size.width; ++x)
+      out[x] = source.At(columns[static_cast<size_t>(x)], row);
   }
   return target;
 }
@@ -69,26 +73,26 @@ Picture EnlargePixelExactly(const Picture& source, PixelSize size) {
 Picture EnlargeSmoothly(const Picture& source, PixelSize size) {
   Picture target = Blank(size);
   if (target.IsEmpty() || source.IsEmpty()) return target;
-  std::vector<Taps> columns(static_cast<size_t>(size.width));
+  std::vector<Coverage> columns(static_cast<size_t>(size.width));
   for (int32_t x = 0; x < size.width; ++x)
-    columns[static_cast<size_t>(x)] = TapsFor(x, size.width, source.width);
+    columns[static_cast<size_t>(x)] = CoverageOf(x, size.width, source.width);
   for (int32_t y = 0; y < size.height; ++y) {
-    const Taps row = TapsFor(y, size.height, source.height);
+    const Coverage rows = CoverageOf(y, size.height, source.height);
     uint32_t* out = &target.pixels[static_cast<size_t>(y) * static_cast<size_t>(size.width)];
     for (int32_t x = 0; x < size.width; ++x) {
-      const Taps& column = columns[static_cast<size_t>(x)];
-      const uint32_t a = source.At(column.first, row.first);
-      const uint32_t b = source.At(column.second, row.first);
-      const uint32_t c = source.At(column.first, row.second);
-      const uint32_t d = source.At(column.second, row.second);
+      const Coverage& column = columns[static_cast<size_t>(x)];
+      float sums[4] = {0, 0, 0, 0};
+      for (size_t j = 0; j < rows.weights.size(); ++j) {
+        for (size_t i = 0; i < column.weights.size(); ++i) {
+          const uint32_t pixel = source.At(column.first + static_cast<int32_t>(i),
+                                           rows.first + static_cast<int32_t>(j));
+          const float weight = rows.weights[j] * column.weights[i];
+          for (int c = 0; c < 4; ++c) sums[c] += weight * static_cast<float>(Channel(pixel, 8 * c));
+        }
+      }
       uint32_t pixel = 0;
-      for (int shift = 0; shift < 32; shift += 8) {
-        const float top = static_cast<float>(Channel(a, shift)) * (1 - column.weight) +
-                          static_cast<float>(Channel(b, shift)) * column.weight;
-        const float bottom = static_cast<float>(Channel(c, shift)) * (1 - column.weight) +
-                             static_cast<float>(Channel(d, shift)) * column.weight;
-        const float value = top * (1 - row.weight) + bottom * row.weight;
-        pixel |= static_cast<uint32_t>(std::lround(std::clamp(value, 0.0f, 255.0f))) << shift;
+      for (int c = 0; c < 4; ++c) {
+        pixel |= static_cast<uint32_t>(std::lround(std::clamp(sums[c], 0.0f, 255.0f))) << (8 * c);
       }
       out[x] = pixel;
     }

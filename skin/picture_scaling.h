@@ -28,9 +28,11 @@ struct Picture {
 // (NearestSourceIndex), so every source pixel becomes a solid block.
 Picture EnlargePixelExactly(const Picture& source, PixelSize size);
 
-// Bilinear between the four source pixels around each target pixel's
-// centre, on premultiplied colour, so a transparent neighbour never darkens
-// an edge. A line one pixel wide comes out equally wide wherever it lies.
+// Each target pixel averages the source pixels it covers, weighted by how
+// much of it each covers, on premultiplied colour, so a transparent
+// neighbour never darkens an edge. Ink is kept: a line one pixel wide comes
+// out equally heavy wherever it lies, which nearest-pixel enlargement and
+// bilinear sampling both miss at factors such as 1.25.
 Picture EnlargeSmoothly(const Picture& source, PixelSize size);
 
 // The picture drawn over an opaque colour (0x00RRGGBB): opaque throughout.

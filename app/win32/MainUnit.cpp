@@ -41,9 +41,9 @@ void RegisterFormClass() {
 }
 
 HICON LoadProgramIcon() {
-  const HICON icon = static_cast<HICON>(LoadImageW(
-      GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
-      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+  const HICON icon = static_cast<HICON>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
+                 GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
   // Test executables carry no icon resource.
   return icon != nullptr ? icon : LoadIconW(nullptr, IDI_APPLICATION);
 }

@@ -22,9 +22,7 @@ namespace {
 
 // The device layer's reasons go where a debugger or DebugView sees them;
 // nothing is written anywhere else.
-void DeviceLogToDebugger(std::string_view line) {
-  OutputDebugStringW(WideFromUtf8(line).c_str());
-}
+void DeviceLogToDebugger(std::string_view line) { OutputDebugStringW(WideFromUtf8(line).c_str()); }
 
 }  // namespace
 

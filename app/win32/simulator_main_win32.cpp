@@ -3,9 +3,8 @@
 // same trace lines as on Linux. Each scenario command runs on the
 // user-interface thread: the reading thread sends it to a message-only
 // window, and SendMessageW waits until the window has run it.
-#include <windows.h>
-
 #include <shellapi.h>
+#include <windows.h>
 
 #include <functional>
 #include <memory>

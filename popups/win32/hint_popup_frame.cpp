@@ -48,8 +48,8 @@ Win32Label MakeLabel(std::u16string name, const Rect& bounds) {
 }  // namespace
 
 void WritePopupDiagnostic(const char* name, int32_t value) {
-  const std::wstring line = std::wstring(name, name + std::strlen(name)) + L"=" +
-                            std::to_wstring(value);
+  const std::wstring line =
+      std::wstring(name, name + std::strlen(name)) + L"=" + std::to_wstring(value);
   OutputDebugStringW(line.c_str());
 }
 
@@ -108,8 +108,9 @@ void HintPopupFrame::FormCreate() {
 
   const std::string background = BackgroundPath();
   if (!background.empty()) {
-    im_BackgroundImage.bounds = Rect{0, 0, im_BackgroundImage.bounds.right - im_BackgroundImage.bounds.left,
-                                     im_BackgroundImage.bounds.bottom - im_BackgroundImage.bounds.top};
+    im_BackgroundImage.bounds =
+        Rect{0, 0, im_BackgroundImage.bounds.right - im_BackgroundImage.bounds.left,
+             im_BackgroundImage.bounds.bottom - im_BackgroundImage.bounds.top};
     if (LoadScaledImage(im_BackgroundImage, background, m_Window)) {
       m_Width = im_BackgroundImage.bounds.right - im_BackgroundImage.bounds.left;
       m_Height = im_BackgroundImage.bounds.bottom - im_BackgroundImage.bounds.top;
@@ -166,8 +167,8 @@ void HintPopupFrame::BuildShapeOnce() {
   Win32Image probe = im_BackgroundImage;
   const std::optional<Picture> outline = LoadScaledImage(probe, background, m_Window);
   if (!outline) return;
-  const HRGN region = WindowShapeRegion(*outline, probe.bounds, m_Width, m_Height,
-                                        GetSysColor(COLOR_BTNFACE));
+  const HRGN region =
+      WindowShapeRegion(*outline, probe.bounds, m_Width, m_Height, GetSysColor(COLOR_BTNFACE));
   // The window owns the region from here on.
   if (SetWindowRgn(m_Window, region, FALSE) == 0) DeleteObject(region);
 }

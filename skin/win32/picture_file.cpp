@@ -40,8 +40,7 @@ std::optional<Picture> DecodePictureFile(const std::string& path) {
   ComRef<IWICBitmapFrameDecode> frame;
   if (FAILED(decoder->GetFrame(0, frame.Out()))) return std::nullopt;
   ComRef<IWICBitmapSource> converted;
-  if (FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppPBGRA, frame.get(),
-                                    converted.Out()))) {
+  if (FAILED(WICConvertBitmapSource(GUID_WICPixelFormat32bppPBGRA, frame.get(), converted.Out()))) {
     return std::nullopt;
   }
   UINT width = 0;

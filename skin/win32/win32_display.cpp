@@ -48,8 +48,9 @@ void InstallWin32DisplayStateSource() {
 }
 
 uint32_t Win32MonitorDpi(HWND window) {
-  const HMONITOR monitor = window != nullptr ? MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)
-                                             : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  const HMONITOR monitor = window != nullptr
+                               ? MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)
+                               : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
   const uint32_t dpi = MonitorDpi(monitor);
   return dpi != 0 ? dpi : 96;
 }

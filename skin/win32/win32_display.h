@@ -7,7 +7,9 @@
 
 #include "skin/Utils_logpixels.h"
 
-inline WindowHandle Win32WindowHandle(HWND window) { return reinterpret_cast<WindowHandle>(window); }
+inline WindowHandle Win32WindowHandle(HWND window) {
+  return reinterpret_cast<WindowHandle>(window);
+}
 
 // The monitors in the system's order with their effective densities, the
 // primary one, the monitor nearest `window` (none for a null window) and

@@ -37,7 +37,9 @@ class LabelElement : public NamedElement {
 
   void SetLeft(int32_t left) override { MoveLeft(m_Label.bounds, left); }
   void SetTop(int32_t top) override { MoveTop(m_Label.bounds, top); }
-  void SetWidth(int32_t width) override { Resize(m_Label.bounds.left, m_Label.bounds.right, width); }
+  void SetWidth(int32_t width) override {
+    Resize(m_Label.bounds.left, m_Label.bounds.right, width);
+  }
   void SetHeight(int32_t height) override {
     Resize(m_Label.bounds.top, m_Label.bounds.bottom, height);
   }
@@ -57,7 +59,9 @@ class ImageElement : public NamedElement {
 
   void SetLeft(int32_t left) override { MoveLeft(m_Image.bounds, left); }
   void SetTop(int32_t top) override { MoveTop(m_Image.bounds, top); }
-  void SetWidth(int32_t width) override { Resize(m_Image.bounds.left, m_Image.bounds.right, width); }
+  void SetWidth(int32_t width) override {
+    Resize(m_Image.bounds.left, m_Image.bounds.right, width);
+  }
   void SetHeight(int32_t height) override {
     Resize(m_Image.bounds.top, m_Image.bounds.bottom, height);
   }
@@ -139,8 +143,7 @@ void DrawPicture(HDC dc, const Picture& picture, int32_t x, int32_t y) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  SetDIBitsToDevice(dc, x, y, static_cast<DWORD>(picture.width),
-                    static_cast<DWORD>(picture.height), 0, 0, 0,
-                    static_cast<UINT>(picture.height), picture.pixels.data(), &info,
+  SetDIBitsToDevice(dc, x, y, static_cast<DWORD>(picture.width), static_cast<DWORD>(picture.height),
+                    0, 0, 0, static_cast<UINT>(picture.height), picture.pixels.data(), &info,
                     DIB_RGB_COLORS);
 }
