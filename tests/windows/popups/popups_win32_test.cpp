@@ -1,10 +1,9 @@
 // The Win32 popups on a real display (wine in a private X session): where
 // they appear, that they never take the focus, their outline, their texts
 // and their trace.
+#include <gtest/gtest.h>
 #include <objbase.h>
 #include <windows.h>
-
-#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -79,9 +78,9 @@ TEST_F(Win32Popups, ShowAtTheWorkAreasCornerOnTopWithoutTakingTheFocus) {
   EXPECT_NE(GetActiveWindow(), popup.Handle());
 
   ASSERT_EQ(m_Trace.size(), 1u);
-  EXPECT_EQ(m_Trace[0], "popup LTKeyHint show title=\"LT Key\" text=\"LT 3\" x=" +
-                            std::to_string(bounds.left) + " y=" + std::to_string(bounds.top) +
-                            " w=247 h=136 align=center size=14");
+  EXPECT_EQ(m_Trace[0],
+            "popup LTKeyHint show title=\"LT Key\" text=\"LT 3\" x=" + std::to_string(bounds.left) +
+                " y=" + std::to_string(bounds.top) + " w=247 h=136 align=center size=14");
 }
 
 TEST_F(Win32Popups, OutlineCutsThePicturesTransparentCorners) {
@@ -89,9 +88,9 @@ TEST_F(Win32Popups, OutlineCutsThePicturesTransparentCorners) {
   popup.ShowHintText(u"LT Key", u"LT 1");
   const HRGN region = CreateRectRgn(0, 0, 0, 0);
   ASSERT_NE(GetWindowRgn(popup.Handle(), region), ERROR);
-  EXPECT_FALSE(PtInRegion(region, 0, 0));          // the rounded corner
+  EXPECT_FALSE(PtInRegion(region, 0, 0));  // the rounded corner
   EXPECT_FALSE(PtInRegion(region, 246, 135));
-  EXPECT_TRUE(PtInRegion(region, 123, 68));        // the middle
+  EXPECT_TRUE(PtInRegion(region, 123, 68));  // the middle
   RECT box{};
   GetRgnBox(region, &box);
   EXPECT_LE(box.right, 247);
