@@ -56,18 +56,23 @@ wait_for_line 'popup RTModeHint show' && sleep 0.6
 shoot "$root/docs/windows-popup-rt.png"
 wait "$simulator"
 
-# The tray menu: right-click the program's icon in trayer's panel.
+# The tray menu: right-click the program's icon in trayer's panel. The
+# simulator's wine processes (its desktop and tray among them) go first, so
+# its icon and its instance are gone.
+wineserver -k || true
 (cd "$build/bin" && wine corvane-notification.exe) &
 program=$!
 for _ in $(seq 100); do
   if xwininfo -root -tree | grep '"MainForm"' >/dev/null; then break; fi
   sleep 0.1
 done
-sleep 2  # the icon docks after the window exists
+sleep 3  # the icon docks after the window exists
 panel=$(xwininfo -root -tree | awk '/"panel": \("panel" "trayer"\)/ {print $NF; exit}' || true)
 if [[ $panel =~ ^\+([0-9]+)\+([0-9]+)$ ]]; then
   xdotool mousemove $((BASH_REMATCH[1] + 11)) $((BASH_REMATCH[2] + 14)) click 3
-  sleep 0.4  # before the icon's tooltip covers the menu
+  # Off the icon, so that its tooltip does not cover the menu.
+  xdotool mousemove_relative -- -60 -30
+  sleep 1
   import -window root -crop 420x240+860+480 +repage "$root/docs/windows-tray-menu.png"
   xdotool key Escape
 else
