@@ -1,7 +1,6 @@
 // Devices pulled out while their monitor reads or while a command is being
 // exchanged with them, many times over: every monitor must end, and no
 // descriptor or thread may be left behind.
-#include <dirent.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -10,26 +9,14 @@
 #include "protocol/DeviceLists.h"
 #include "protocol/Hid_pellamid7.h"
 #include "tests/monitors/monitor_fixture.h"
+#include "tests/support/process_resources.h"
 
 namespace {
 
-size_t EntriesIn(const char* directory) {
-  size_t count = 0;
-  if (DIR* dir = opendir(directory)) {
-    while (const dirent* entry = readdir(dir)) {
-      if (entry->d_name[0] != '.') ++count;
-    }
-    closedir(dir);
-  }
-  return count;
-}
+size_t OpenDescriptors() { return OpenHandleCount(); }
+size_t Threads() { return ThreadCount(); }
 
-// The descriptor that opendir itself holds while counting is counted every
-// time, so it cancels out in a before/after comparison.
-size_t OpenDescriptors() { return EntriesIn("/proc/self/fd"); }
-size_t Threads() { return EntriesIn("/proc/self/task"); }
-
-// A thread leaves /proc/self/task a moment after its monitor's count drops.
+// A thread leaves the process's list a moment after its monitor's count drops.
 bool WaitForThreadsAtMost(size_t expected) {
   const auto deadline = std::chrono::steady_clock::now() + kDeadline;
   while (Threads() > expected) {

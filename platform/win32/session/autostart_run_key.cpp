@@ -25,17 +25,21 @@ std::string SystemReason(LSTATUS status) {
 
 }  // namespace
 
-// A value of that name counts as set whatever it holds: another program's
-// entry under our name still starts something at logon.
+// A value of that name with any non-empty text counts as set, whatever
+// program it names: another program's entry under our name still starts
+// something at logon. An empty value starts nothing.
 bool IsAutoStartSet(std::string_view name) {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
     return false;
   }
+  DWORD bytes = 0;
   const LSTATUS status =
-      RegQueryValueExW(key, WideFromUtf8(name).c_str(), nullptr, nullptr, nullptr, nullptr);
+      RegGetValueW(key, nullptr, WideFromUtf8(name).c_str(),
+                   RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, nullptr, &bytes);
   RegCloseKey(key);
-  return status == ERROR_SUCCESS;
+  // The size counts the terminating null.
+  return status == ERROR_SUCCESS && bytes > sizeof(wchar_t);
 }
 
 void WriteAutostartEntry(std::string_view name, std::string_view executable) {
@@ -43,7 +47,8 @@ void WriteAutostartEntry(std::string_view name, std::string_view executable) {
   LSTATUS status = RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE,
                                    nullptr, &key, nullptr);
   if (status == ERROR_SUCCESS) {
-    // Quoted: the shell splits an unquoted command line at its first space.
+    // Quoted: an unquoted path with a space ("C:\Users\Jo Smith\...") is
+    // read as "C:\Users\Jo.exe" first, which another program could be.
     const std::wstring command = L"\"" + WideFromUtf8(executable) + L"\"";
     status = RegSetValueExW(key, WideFromUtf8(name).c_str(), 0, REG_SZ,
                             reinterpret_cast<const BYTE*>(command.c_str()),

@@ -101,8 +101,11 @@ TEST_F(Win32MainForm, PostedDeviceEventsReachThePopupWithTheirTexts) {
 TEST_F(Win32MainForm, AFullScreenAppInFrontSuppressesEvents) {
   const HWND game = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"game", WS_POPUP | WS_VISIBLE, 0, 0,
                                     640, 480, nullptr, nullptr, nullptr, nullptr);
-  SetForegroundWindow(game);
-  Pump();
+  // The window manager may take a moment to hand the foreground over.
+  for (int attempt = 0; attempt < 20 && GetForegroundWindow() != game; ++attempt) {
+    SetForegroundWindow(game);
+    Pump();
+  }
   ASSERT_EQ(GetForegroundWindow(), game);
 
   const struct {

@@ -83,6 +83,15 @@ TEST_F(RunValue, AValueAnotherProgramWroteCountsAsSet) {
   EXPECT_TRUE(IsAutoStartSet(m_Name));
 }
 
+TEST_F(RunValue, AnEmptyValueStartsNothingAndCountsAsNotSet) {
+  const std::string command =
+      "reg add \"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\" /v " + m_Name +
+      " /t REG_SZ /d \"\" /f >nul 2>nul";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  ASSERT_TRUE(RegQueryFinds());
+  EXPECT_FALSE(IsAutoStartSet(m_Name));
+}
+
 TEST_F(RunValue, NonAsciiExecutablePathsSurvive) {
   WriteAutostartEntry(m_Name, "C:\\Users\\用户\\corvane-notification.exe");
   EXPECT_EQ(StoredCommand(), L"\"C:\\Users\\\x7528\x6237\\corvane-notification.exe\"");
