@@ -111,14 +111,14 @@ void SetSystemLanguageIdSource(SystemLanguageIdSource source) {
   SystemLanguageSource() = std::move(source);
 }
 
-uint16_t GetSystemDefaultLangID() {
+uint16_t SystemDefaultLangId() {
   const SystemLanguageIdSource& source = SystemLanguageSource();
   return source ? source() : kEnglishId;
 }
 
 std::u16string GetLanguageName(std::u16string_view setting) {
   if (!setting.empty()) return std::u16string(setting);
-  return std::u16string(LanguageNameOfId(GetSystemDefaultLangID()));
+  return std::u16string(LanguageNameOfId(SystemDefaultLangId()));
 }
 
 uint16_t GetLanguageId(std::u16string_view name) {
@@ -129,7 +129,7 @@ uint16_t GetLanguageId(std::u16string_view name) {
 }
 
 std::u16string GetLanguageNameById(uint16_t id) {
-  if (id == 0) id = GetSystemDefaultLangID();
+  if (id == 0) id = SystemDefaultLangId();
   return std::u16string(LanguageNameOfId(id));
 }
 

@@ -7,12 +7,12 @@
 #include <string>
 #include <string_view>
 
-// The system's default language id is handed in from outside (on Linux the
-// platform layer derives it from the POSIX locale). Until a source is set it
-// reads as 1033.
+// The system's default language id is handed in from outside: the platform
+// layer asks Windows (GetSystemDefaultLangID) or derives it from the POSIX
+// locale. Until a source is set it reads as 1033.
 using SystemLanguageIdSource = std::function<uint16_t()>;
 void SetSystemLanguageIdSource(SystemLanguageIdSource source);
-uint16_t GetSystemDefaultLangID();
+uint16_t SystemDefaultLangId();
 
 // A non-empty setting comes back unchanged; an empty one gives the name of
 // the system's default language.

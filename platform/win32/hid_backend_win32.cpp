@@ -221,8 +221,7 @@ std::vector<std::string> Win32HidBackend::EnumeratePaths() {
     detailBuffer.assign(required, 0);
     auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_W*>(detailBuffer.data());
     detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_W);
-    if (SetupDiGetDeviceInterfaceDetailW(set, &interfaceData, detail, required, nullptr,
-                                         nullptr)) {
+    if (SetupDiGetDeviceInterfaceDetailW(set, &interfaceData, detail, required, nullptr, nullptr)) {
       paths.push_back(Utf8FromWide(detail->DevicePath));
     }
   }
@@ -239,7 +238,7 @@ std::optional<HidInterfaceInfo> Win32HidBackend::QueryInterface(const std::strin
 // 1 and 2 are the strings the device names as its manufacturer and its
 // product, wherever its string table keeps them.
 std::optional<std::u16string> Win32HidBackend::ReadIndexedString(const std::string& path,
-                                                                  int index) {
+                                                                 int index) {
   const FileHandle handle(OpenInterface(path, 0, 0));
   if (!handle.valid()) return std::nullopt;
   // USB string descriptors hold at most 126 characters.
@@ -265,8 +264,7 @@ std::optional<std::u16string> Win32HidBackend::ReadIndexedString(const std::stri
 }
 
 std::unique_ptr<HidOpenDevice> Win32HidBackend::Open(const std::string& path) {
-  const HANDLE handle =
-      OpenInterface(path, GENERIC_READ | GENERIC_WRITE, FILE_FLAG_OVERLAPPED);
+  const HANDLE handle = OpenInterface(path, GENERIC_READ | GENERIC_WRITE, FILE_FLAG_OVERLAPPED);
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
   std::optional<HidInterfaceInfo> capabilities = DescribeHandle(handle, path);
   return std::make_unique<Win32OpenDevice>(handle, std::move(capabilities));

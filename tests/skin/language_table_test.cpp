@@ -82,10 +82,10 @@ TEST_F(LanguageTable, NameToIdCountsLetterCase) {
 }
 
 TEST_F(LanguageTable, SystemLanguageIsEnglishUntilASourceIsSet) {
-  EXPECT_EQ(GetSystemDefaultLangID(), 1033);
+  EXPECT_EQ(SystemDefaultLangId(), 1033);
   EXPECT_EQ(GetLanguageName(u""), u"English");
   SetSystemLanguage(2052);
-  EXPECT_EQ(GetSystemDefaultLangID(), 2052);
+  EXPECT_EQ(SystemDefaultLangId(), 2052);
 }
 
 TEST_F(LanguageTable, EmptySettingFollowsTheSystemLanguage) {

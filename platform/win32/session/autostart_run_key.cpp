@@ -51,8 +51,9 @@ void WriteAutostartEntry(std::string_view name, std::string_view executable) {
     RegCloseKey(key);
   }
   if (status != ERROR_SUCCESS) {
-    throw std::runtime_error("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\" +
-                             std::string(name) + ": " + SystemReason(status));
+    throw std::runtime_error(
+        "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\" +
+        std::string(name) + ": " + SystemReason(status));
   }
 }
 

@@ -4,8 +4,7 @@
 #include "platform/win32/wide_text.h"
 
 // `lockPath` has no meaning here: the mutex is named, not a file.
-SingleInstanceLock::SingleInstanceLock(const std::string& name, std::string)
-    : m_Path(name) {}
+SingleInstanceLock::SingleInstanceLock(const std::string& name, std::string) : m_Path(name) {}
 
 SingleInstanceLock::~SingleInstanceLock() {
   if (m_Handle != -1) CloseHandle(reinterpret_cast<HANDLE>(m_Handle));

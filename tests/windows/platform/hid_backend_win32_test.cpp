@@ -1,10 +1,9 @@
 // The Windows HID backend: the rules on interface paths and error codes,
 // and enumeration on whatever HID devices the system has.
-#include <windows.h>
+#include "platform/win32/hid_backend_win32.h"
 
 #include <gtest/gtest.h>
-
-#include "platform/win32/hid_backend_win32.h"
+#include <windows.h>
 
 namespace {
 
@@ -47,8 +46,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DeviceKey, KeepsTheHardwareAndInstanceParts) {
-  EXPECT_EQ(Win32DeviceKeyOfPath(kCol2),
-            Path("vid_1a2c&pid_1a20&mi_01", "7&2a1b3c4d&0"));
+  EXPECT_EQ(Win32DeviceKeyOfPath(kCol2), Path("vid_1a2c&pid_1a20&mi_01", "7&2a1b3c4d&0"));
 }
 
 TEST(FeatureFailure, SortsTheSystemsReasons) {
@@ -57,9 +55,9 @@ TEST(FeatureFailure, SortsTheSystemsReasons) {
     DWORD error;
     S status;
   } cases[] = {
-      {ERROR_SEM_TIMEOUT, S::TimedOut},        {ERROR_DEVICE_NOT_CONNECTED, S::Gone},
-      {ERROR_INVALID_HANDLE, S::Gone},         {ERROR_FILE_NOT_FOUND, S::Gone},
-      {ERROR_GEN_FAILURE, S::Refused},         {ERROR_INVALID_PARAMETER, S::Refused},
+      {ERROR_SEM_TIMEOUT, S::TimedOut},     {ERROR_DEVICE_NOT_CONNECTED, S::Gone},
+      {ERROR_INVALID_HANDLE, S::Gone},      {ERROR_FILE_NOT_FOUND, S::Gone},
+      {ERROR_GEN_FAILURE, S::Refused},      {ERROR_INVALID_PARAMETER, S::Refused},
       {ERROR_INVALID_FUNCTION, S::Refused},
   };
   for (const auto& c : cases) EXPECT_EQ(Win32FeatureFailure(c.error), c.status) << c.error;
@@ -82,7 +80,8 @@ TEST(Win32HidBackendOnThisSystem, ListedInterfacesDescribeThemselves) {
     ASSERT_TRUE(maker.has_value() && product.has_value()) << path;
     EXPECT_FALSE(product->empty()) << path;
     std::printf("%s %04X:%04X usage %04X:%04X \"%s\" \"%s\"\n", path.c_str(), info->vendorId,
-                info->productId, info->usagePage, info->usage, std::string(maker->begin(), maker->end()).c_str(),
+                info->productId, info->usagePage, info->usage,
+                std::string(maker->begin(), maker->end()).c_str(),
                 std::string(product->begin(), product->end()).c_str());
   }
 }

@@ -1,8 +1,7 @@
 // The Windows session services: the single-instance mutex, the Run value,
 // the language id and the executable's folder.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -77,8 +76,9 @@ TEST_F(RunValue, WriteSetsAQuotedCommandAndRemoveClearsIt) {
 }
 
 TEST_F(RunValue, AValueAnotherProgramWroteCountsAsSet) {
-  const std::string command = "reg add \"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\" /v " +
-                              m_Name + " /t REG_SZ /d other.exe /f >nul 2>nul";
+  const std::string command =
+      "reg add \"HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\" /v " + m_Name +
+      " /t REG_SZ /d other.exe /f >nul 2>nul";
   ASSERT_EQ(std::system(command.c_str()), 0);
   EXPECT_TRUE(IsAutoStartSet(m_Name));
 }

@@ -1,0 +1,59 @@
+// Running a scenario against the whole program: each command is carried
+// out on the user-interface thread through the window system's own way of
+// handing work over, so the program sees the same calls as from a user.
+#pragma once
+
+#include <functional>
+#include <istream>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "app/simulator/scenario.h"
+#include "platform/message.h"
+#include "platform/sim/sim_backend.h"
+
+// What a scenario asks of the main window beyond the simulated devices.
+class ScenarioWindow {
+ public:
+  virtual ~ScenarioWindow() = default;
+  virtual MessagePoster& Poster() = 0;
+  // "English", "ChineseS" or "ChineseT": as the tray menu's item does.
+  virtual void ChooseLanguage(const std::string& language) = 0;
+  // As the tray menu's Close does.
+  virtual void Close() = 0;
+};
+
+SimDeviceSpec SpecFor(SimDeviceKind kind, const std::string& name);
+
+class ScenarioRunner {
+ public:
+  ScenarioRunner(std::shared_ptr<SimBackend> backend, ScenarioWindow& window)
+      : m_Backend(std::move(backend)), m_Window(window) {}
+
+  // Runs on the user-interface thread. Returns an error text, or "".
+  std::string Execute(const ScenarioCommand& command);
+
+ private:
+  template <typename MakeReport>
+  std::string Send(const std::string& device, MakeReport makeReport);
+
+  std::shared_ptr<SimBackend> m_Backend;
+  ScenarioWindow& m_Window;
+  std::map<std::string, SimDeviceKind> m_Kinds;
+};
+
+// Runs `command` on the user-interface thread and waits for its error text.
+using UiThreadRunner = std::function<std::string(const ScenarioCommand& command)>;
+
+// Reads scenario lines until the end or Close, on the calling thread: waits
+// itself, hands every other command to `onUiThread`, and writes refused
+// lines to standard error as "error: LINE: REASON".
+void ReadScenario(std::istream& input, const UiThreadRunner& onUiThread);
+
+// The scenario at `path`, or standard input for an empty path.
+void ReadScenarioFrom(const std::string& path, const UiThreadRunner& onUiThread);
+
+// The simulator's trace: one line on standard output per call, from any
+// thread.
+void WriteTraceLine(const std::string& line);

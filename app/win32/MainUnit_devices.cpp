@@ -1,0 +1,31 @@
+// The device steps of the main window: arrival registration at creation,
+// the discovery pass when it is first shown and on every supported arrival,
+// and switching the devices back out of notification mode at close.
+#include "app/win32/MainUnit.h"
+#include "hid/IO_HID.h"
+#include "platform/win32/device_notifications.h"
+
+void TMainForm::RegisterDeviceArrival() {
+  m_ArrivalHandle = HidRegisterArrival();
+  if (m_ArrivalHandle == kNoWaitHandle) {
+    m_ArrivalRegistration = RegisterHidInterfaceNotifications(m_Window);
+  }
+}
+
+void TMainForm::PostDeviceChanges() { HidPostDeviceChanges(m_Poster); }
+
+void TMainForm::DiscoverDevices() { m_Discovery->DiscoverDevices(); }
+
+void TMainForm::LeaveNotifyModeForRecordedDevices() {
+  m_Discovery->LeaveNotifyModeForRecordedDevices();
+}
+
+void TMainForm::DeviceInterfaceArrived(const std::string& path) {
+  // The arrival's own test and the pass it calls for share one session, so
+  // a silent device costs them one timeout together.
+  const HidExchangeSession session(m_Discovery->StopRequest());
+  bool identityRead = false;
+  const bool rediscover = m_Discovery->ArrivalCallsForDiscovery(path, &identityRead);
+  if (!identityRead) return;  // a device that cannot be opened or queried changes nothing
+  if (rediscover && !m_Closed) DiscoverDevices();
+}

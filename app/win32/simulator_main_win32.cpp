@@ -1,0 +1,104 @@
+// corvane-simulator.exe: the whole program on simulated devices, driven by
+// a scenario (a file given as the argument, or standard input), with the
+// same trace lines as on Linux. Each scenario command runs on the
+// user-interface thread: the reading thread sends it to a message-only
+// window, and SendMessageW waits until the window has run it.
+#include <shellapi.h>
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "app/program.h"
+#include "app/simulator/scenario_runner.h"
+#include "app/simulator/simulator_trace.h"
+#include "app/win32/MainUnit.h"
+#include "platform/sim/sim_backend.h"
+#include "platform/win32/wide_text.h"
+#include "popups/popup_trace.h"
+
+namespace {
+
+constexpr UINT kRunMessage = WM_APP + 10;
+
+LRESULT CALLBACK RunnerWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == kRunMessage) {
+    (*reinterpret_cast<const std::function<void()>*>(lParam))();
+    return 0;
+  }
+  return DefWindowProcW(window, msg, wParam, lParam);
+}
+
+HWND CreateRunnerWindow() {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = RunnerWindowProc;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = L"CorvaneSimulatorRunner";
+  RegisterClassExW(&windowClass);
+  return CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                         windowClass.hInstance, nullptr);
+}
+
+class Win32ScenarioWindow : public ScenarioWindow {
+ public:
+  explicit Win32ScenarioWindow(TMainForm& form) : m_Form(form) {}
+  MessagePoster& Poster() override { return m_Form.Poster(); }
+  void ChooseLanguage(const std::string& language) override {
+    const UINT item = language == "ChineseS"   ? TMainForm::N4
+                      : language == "ChineseT" ? TMainForm::N5
+                                               : TMainForm::N6;
+    SendMessageW(m_Form.Handle(), WM_COMMAND, item, 0);  // as the menu's click
+  }
+  void Close() override { m_Form.N1Click(); }
+
+ private:
+  TMainForm& m_Form;
+};
+
+// The scenario path as the user typed it, whatever the ANSI code page.
+std::string ScenarioPath() {
+  int count = 0;
+  LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::string path = count > 1 ? Utf8FromWide(arguments[1]) : std::string();
+  LocalFree(arguments);
+  return path;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string scenarioPath = ScenarioPath();
+  auto backend = std::make_shared<SimBackend>();
+  backend->SetFeatureObserver([](const SimFeatureRecord& record) {
+    if (record.kind == SimFeatureRecord::Kind::Set) {
+      WriteTraceLine("feature " + record.device + " " + HexBytes(record.bytes, 16));
+    }
+  });
+
+  std::unique_ptr<Win32ScenarioWindow> window;
+  std::unique_ptr<ScenarioRunner> runner;
+  HWND runnerWindow = nullptr;
+  ProgramSetup setup;
+  setup.makeBackend = [backend] { return backend; };
+  setup.started = [&](TMainForm& form) {
+    form.SetMessageTrace([](const Message& m) { WriteTraceLine(MessageTraceLine(m)); });
+    SetPopupTrace(&WriteTraceLine);
+    window = std::make_unique<Win32ScenarioWindow>(form);
+    runner = std::make_unique<ScenarioRunner>(backend, *window);
+    runnerWindow = CreateRunnerWindow();
+    std::thread([&runner, runnerWindow, scenarioPath] {
+      ReadScenarioFrom(scenarioPath, [&](const ScenarioCommand& command) {
+        std::string error;
+        const std::function<void()> run = [&] { error = runner->Execute(command); };
+        SendMessageW(runnerWindow, kRunMessage, 0, reinterpret_cast<LPARAM>(&run));
+        return error;
+      });
+    }).detach();
+  };
+  const int status = RunProgram(argc, argv, setup);
+  if (runnerWindow != nullptr) DestroyWindow(runnerWindow);
+  return status;
+}

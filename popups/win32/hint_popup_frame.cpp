@@ -1,0 +1,247 @@
+#include "popups/win32/hint_popup_frame.h"
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+
+#include "platform/session/executable_folder.h"
+#include "platform/utf8_text.h"
+#include "popups/popup_placement.h"
+#include "popups/popup_trace.h"
+#include "skin/Language_elementsproperty.h"
+#include "skin/Language_subroutines.h"
+#include "skin/Ui_releaseelements.h"
+#include "skin/Utils_logpixels.h"
+#include "skin/text_helpers.h"
+#include "skin/win32/win32_display.h"
+#include "skin/win32/win32_window_shape.h"
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"CorvaneNotificationPopup";
+constexpr UINT_PTR kHideTimer = 1;
+
+void RegisterPopupClass() {
+  static const bool registered = [] {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = DefWindowProcW;  // replaced per window at creation
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kWindowClass;
+    return RegisterClassExW(&windowClass) != 0;
+  }();
+  (void)registered;
+}
+
+Win32Label MakeLabel(std::u16string name, const Rect& bounds) {
+  Win32Label label;
+  label.name = std::move(name);
+  label.bounds = bounds;
+  label.fontName = u"Tahoma";
+  label.pointSize = HintPopupFrame::kLabelPointSize;
+  label.style.bold = true;
+  label.alignment = LabelAlignment::Center;
+  return label;
+}
+
+}  // namespace
+
+void WritePopupDiagnostic(const char* name, int32_t value) {
+  const std::wstring line =
+      std::wstring(name, name + std::strlen(name)) + L"=" + std::to_wstring(value);
+  OutputDebugStringW(line.c_str());
+}
+
+HintPopupFrame::HintPopupFrame(const HintPopupConstants& constants, std::string dataFolder)
+    : m_Constants(constants) {
+  RegisterPopupClass();
+  // No taskbar entry, no frame, above other windows, and never activated:
+  // a notification must not take the keyboard from a game.
+  m_Window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kWindowClass,
+                             reinterpret_cast<const wchar_t*>(constants.formName), WS_POPUP, 0, 0,
+                             kLayoutWidth, kLayoutHeight, nullptr, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+  SetWindowLongPtrW(m_Window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowLongPtrW(m_Window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
+
+  m_LayoutFactor = GetWindowScaleFactor(Win32WindowHandle(m_Window));
+  m_Dpi = Win32MonitorDpi(m_Window);
+  const Rect client = ScaledLayoutRect(0, 0, kLayoutWidth, kLayoutHeight);
+  m_Width = client.right;
+  m_Height = client.bottom;
+
+  im_BackgroundImage.name = u"im_BackgroundImage";
+  im_BackgroundImage.bounds = client;
+  im_BackgroundImage.autoSize = true;
+  m_TitleLabel = MakeLabel(constants.titleLabelName, ScaledLayoutRect(0, 74, 247, 32));
+  lb_Text = MakeLabel(u"lb_Text", ScaledLayoutRect(0, 104, 247, 32));
+
+  m_DataFolder = dataFolder.empty()
+                     ? ExecutableFolder() + "Data/" + m_Constants.dataFolderName + "/"
+                     : std::move(dataFolder);
+}
+
+HintPopupFrame::~HintPopupFrame() {
+  ReleaseUiDescription(m_UiFile);
+  if (m_Window != nullptr) {
+    SetWindowLongPtrW(m_Window, GWLP_USERDATA, 0);
+    DestroyWindow(m_Window);
+  }
+}
+
+Rect HintPopupFrame::ScaledLayoutRect(int left, int top, int width, int height) const {
+  return ScaleRectByFactor(Rect{left, top, left + width, top + height}, m_LayoutFactor);
+}
+
+void HintPopupFrame::FormCreate() {
+  // The popups' resources are those of language id 1033 whatever language
+  // the menu shows (see FindLocalizedFile's "English" fallback).
+  m_LanguageId = GetLanguageId(u"");
+  m_LanguageName = GetLanguageName(UInt16ToText(m_LanguageId));
+
+  const std::string uiPath = m_DataFolder + "UI.txt";
+  std::error_code error;
+  if (std::filesystem::is_regular_file(PathFromUtf8(uiPath), error)) {
+    m_UiFile = UiDescription::LoadFile(uiPath);
+  }
+
+  const std::string background = BackgroundPath();
+  if (!background.empty()) {
+    im_BackgroundImage.bounds =
+        Rect{0, 0, im_BackgroundImage.bounds.right - im_BackgroundImage.bounds.left,
+             im_BackgroundImage.bounds.bottom - im_BackgroundImage.bounds.top};
+    if (LoadScaledImage(im_BackgroundImage, background, m_Window)) {
+      m_Width = im_BackgroundImage.bounds.right - im_BackgroundImage.bounds.left;
+      m_Height = im_BackgroundImage.bounds.bottom - im_BackgroundImage.bounds.top;
+    }
+  }
+  SetWindowPos(m_Window, nullptr, 0, 0, m_Width, m_Height,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+  Win32UiWindow window(m_Constants.formName, m_Window);
+  window.AddImage(im_BackgroundImage);
+  window.AddLabel(m_TitleLabel);
+  window.AddLabel(lb_Text);
+  AddOwnElements(window);
+  window.AddObject(u"TTimer", u"tm_FireKetHint");
+  TlanguageElementsProperty record;
+  ApplyUiDescription(record, window, uiPath, m_LanguageId, u"", u"");
+}
+
+void HintPopupFrame::AddOwnElements(Win32UiWindow&) {}
+void HintPopupFrame::PaintOwnElements(HDC) {}
+
+std::string HintPopupFrame::BackgroundPath() const {
+  return FindLocalizedFile(m_DataFolder, m_LanguageName, m_Constants.backgroundFileName);
+}
+
+void HintPopupFrame::ShowAgain() {
+  KillTimer(m_Window, kHideTimer);
+  SetTimer(m_Window, kHideTimer, kHideAfterMs, nullptr);
+
+  const float factor = GetWindowScaleFactor(Win32WindowHandle(m_Window));
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  const WorkArea area{work.left, work.top, work.right - work.left, work.bottom - work.top};
+  const PopupPosition at = BottomRightPopupPosition(area, m_Width, m_Height, factor);
+  BuildShapeOnce();
+  // Raised at every show: both popups share one corner, and the newest
+  // notification must not stay hidden under the other one.
+  SetWindowPos(m_Window, HWND_TOPMOST, at.left, at.top, m_Width, m_Height,
+               SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  Invalidate();
+  UpdateWindow(m_Window);
+  TraceShow();
+}
+
+void HintPopupFrame::Invalidate() { InvalidateRect(m_Window, nullptr, FALSE); }
+
+// The shape follows the picture at the density of the monitor the popup
+// was created on; it is never rebuilt.
+void HintPopupFrame::BuildShapeOnce() {
+  if (!m_ShapePending) return;
+  m_ShapePending = false;
+  const std::string background = BackgroundPath();
+  if (background.empty()) return;
+  Win32Image probe = im_BackgroundImage;
+  const std::optional<Picture> outline = LoadScaledImage(probe, background, m_Window);
+  if (!outline) return;
+  const HRGN region =
+      WindowShapeRegion(*outline, probe.bounds, m_Width, m_Height, GetSysColor(COLOR_BTNFACE));
+  // The window owns the region from here on.
+  if (SetWindowRgn(m_Window, region, FALSE) == 0) DeleteObject(region);
+}
+
+void HintPopupFrame::tm_FireKetHintTimer() {
+  KillTimer(m_Window, kHideTimer);
+  ShowWindow(m_Window, SW_HIDE);
+  if (IsPopupTraceOn()) WritePopupTrace(FormatPopupHideLine(m_Constants.traceName));
+}
+
+void HintPopupFrame::Paint() {
+  PAINTSTRUCT paint;
+  const HDC screen = BeginPaint(m_Window, &paint);
+  // Drawn off screen first, so a show never flickers through half a popup.
+  const HDC canvas = CreateCompatibleDC(screen);
+  const HBITMAP bitmap = CreateCompatibleBitmap(screen, m_Width, m_Height);
+  const HGDIOBJ oldBitmap = SelectObject(canvas, bitmap);
+  RECT all{0, 0, m_Width, m_Height};
+  FillRect(canvas, &all, GetSysColorBrush(COLOR_BTNFACE));
+  DrawPicture(canvas, im_BackgroundImage.picture, im_BackgroundImage.bounds.left,
+              im_BackgroundImage.bounds.top);
+  DrawLabel(canvas, m_TitleLabel, m_Dpi);
+  DrawLabel(canvas, lb_Text, m_Dpi);
+  PaintOwnElements(canvas);
+  BitBlt(screen, 0, 0, m_Width, m_Height, canvas, 0, 0, SRCCOPY);
+  SelectObject(canvas, oldBitmap);
+  DeleteObject(bitmap);
+  DeleteDC(canvas);
+  EndPaint(m_Window, &paint);
+}
+
+void HintPopupFrame::TraceShow() const {
+  if (!IsPopupTraceOn()) return;
+  RECT bounds{};
+  GetWindowRect(m_Window, &bounds);
+  PopupShowRecord record;
+  record.popupName = m_Constants.traceName;
+  record.title = m_TitleLabel.text;
+  record.text = lb_Text.text;
+  record.x = bounds.left;
+  record.y = bounds.top;
+  record.width = bounds.right - bounds.left;
+  record.height = bounds.bottom - bounds.top;
+  record.alignment = lb_Text.alignment == LabelAlignment::Left ? PopupTextAlignment::Left
+                                                               : PopupTextAlignment::Center;
+  record.pointSize = static_cast<int32_t>(std::lround(lb_Text.pointSize));
+  WritePopupTrace(FormatPopupShowLine(record));
+}
+
+LRESULT CALLBACK HintPopupFrame::WindowProc(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam) {
+  auto* popup = reinterpret_cast<HintPopupFrame*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (popup == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  return popup->Handle(message, wParam, lParam);
+}
+
+LRESULT HintPopupFrame::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_MOUSEACTIVATE:
+      return MA_NOACTIVATE;  // a click must not take the focus from a game
+    case WM_TIMER:
+      if (wParam == kHideTimer) {
+        tm_FireKetHintTimer();
+        return 0;
+      }
+      break;
+    case WM_PAINT:
+      Paint();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;  // painted whole in WM_PAINT
+    default:
+      break;
+  }
+  return DefWindowProcW(m_Window, message, wParam, lParam);
+}

@@ -1,0 +1,21 @@
+# Wine for the project's Windows tests and tools; source this file, then
+# call use_wine_prefix FOLDER. Quiet, with no Mono or Gecko installer
+# dialogs (the program needs neither), and with a prefix made once.
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+use_wine_prefix() {  # folder
+  if ! command -v wine >/dev/null; then
+    echo "wine is not installed (scripts/install-deps.sh --test installs it)" >&2
+    return 1
+  fi
+  mkdir -p "$(dirname "$1")"
+  export WINEPREFIX
+  WINEPREFIX=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+  if [[ ! -f $WINEPREFIX/system.reg ]]; then
+    if ! wineboot -i >/dev/null 2>&1 || ! wineserver -w; then
+      echo "wine could not make its prefix in $WINEPREFIX" >&2
+      return 1
+    fi
+  fi
+}
