@@ -8,8 +8,6 @@
 #   wine_program_test.sh menu SOURCE BUILD PROGRAM.exe       also the menu: language,
 #                                                            autostart, Close
 #   wine_program_test.sh packages SOURCE BUILD PROGRAM.exe   the zip and the installer
-#   wine_program_test.sh popups SOURCE BUILD SIMULATOR.exe   popups of a scenario
-#   wine_program_test.sh fullscreen SOURCE BUILD SIMULATOR.exe
 #
 # Exit status 77 is a skip (the reason is printed); anything but 0 and 77 is
 # a failure, also when wine or the X session cannot start.
