@@ -19,3 +19,10 @@ use_wine_prefix() {  # folder
     fi
   fi
 }
+
+# Wine's Tahoma has no CJK glyphs; Windows links Tahoma to a CJK face for
+# them, and so does this prefix, to the WenQuanYi face the system has.
+link_cjk_font() {
+  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+    /v Tahoma /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
+}

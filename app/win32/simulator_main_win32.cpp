@@ -3,8 +3,10 @@
 // same trace lines as on Linux. Each scenario command runs on the
 // user-interface thread: the reading thread sends it to a message-only
 // window, and SendMessageW waits until the window has run it.
-#include <shellapi.h>
+// clang-format off
 #include <windows.h>
+#include <shellapi.h>
+// clang-format on
 
 #include <functional>
 #include <memory>

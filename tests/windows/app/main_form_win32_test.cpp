@@ -1,10 +1,9 @@
 // The Win32 main window on a real display (wine in a private X session):
 // device events reach the popups, full-screen suppression, the tray menu's
 // language and autostart items, discovery and Close on simulated devices.
+#include <gtest/gtest.h>
 #include <objbase.h>
 #include <windows.h>
-
-#include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
@@ -143,11 +142,13 @@ TEST_F(Win32MainForm, LanguageItemsRecaptionTheMenu) {
   const struct {
     UINT item;
     std::u16string language;
-  } steps[] = {{TMainForm::N4, u"ChineseS"}, {TMainForm::N5, u"ChineseT"}, {TMainForm::N6, u"English"}};
+  } steps[] = {
+      {TMainForm::N4, u"ChineseS"}, {TMainForm::N5, u"ChineseT"}, {TMainForm::N6, u"English"}};
   for (const auto& step : steps) {
     Command(step.item);
     EXPECT_EQ(m_Form->Language(), step.language);
-    EXPECT_EQ(m_Form->MenuCaption(TMainForm::N1), m_Form->ReadString(step.language, u"PopMenu1", u"@@"));
+    EXPECT_EQ(m_Form->MenuCaption(TMainForm::N1),
+              m_Form->ReadString(step.language, u"PopMenu1", u"@@"));
     EXPECT_EQ(m_Form->MenuCaption(0), m_Form->ReadString(step.language, u"PopMenu3", u"@@"));
     for (const UINT item : {TMainForm::N4, TMainForm::N5, TMainForm::N6}) {
       EXPECT_EQ(m_Form->IsMenuItemChecked(item), item == step.item);

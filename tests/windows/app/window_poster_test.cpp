@@ -3,9 +3,8 @@
 // window is gone.
 #include "app/win32/window_poster.h"
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <thread>
 
@@ -14,8 +13,8 @@ namespace {
 class PosterOnAMessageWindow : public ::testing::Test {
  protected:
   void SetUp() override {
-    m_Window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
-                               nullptr);
+    m_Window =
+        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     ASSERT_NE(m_Window, nullptr);
     m_Poster.Attach(m_Window);
   }
@@ -36,8 +35,8 @@ Message Arrival(const std::string& path) {
   auto record = std::make_shared<DeviceBroadcast>();
   record->deviceType = DBT_DEVTYP_DEVICEINTERFACE;
   record->name = path;
-  Message message = PostedMessage(WM_DEVICECHANGE, DBT_DEVICEARRIVAL,
-                                  reinterpret_cast<intptr_t>(record.get()));
+  Message message =
+      PostedMessage(WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<intptr_t>(record.get()));
   message.broadcast = record;
   return message;
 }
