@@ -4,8 +4,8 @@
 # share.
 #
 #   wine_program_test.sh prefix                              makes the prefix
-#   wine_program_test.sh tray SOURCE BUILD PROGRAM.exe       tray icon, single instance
-#   wine_program_test.sh menu SOURCE BUILD PROGRAM.exe       also the menu: language,
+#   wine_program_test.sh tray SOURCE BUILD PROGRAM.exe       tray icon, single instance,
+#                                                            the menu: language,
 #                                                            autostart, Close
 #   wine_program_test.sh packages SOURCE BUILD PROGRAM.exe   the zip and the installer
 #
@@ -58,7 +58,8 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
-start_private_session 1280x800 || fail "the private X session did not start"
+# A tray host of a fixed width: see start_tray_host.
+CORVANE_TRAY_WIDTH=40 start_private_session 1280x800 || fail "the private X session did not start"
 wineserver -k 2>/dev/null || true
 
 # The X window of wine's tray icon that trayer embedded, if there is one.
@@ -71,12 +72,25 @@ tray_icon_window() {
 
 tray_icon_docked() { [[ -n $(tray_icon_window) ]]; }
 
-# The visible popup-menu window of a program, by its executable's name.
-menu_window() {  # exe-name
+# The program's visible popup menus: mapped override-redirect windows of
+# its executable without a name (its own windows are named after their
+# class; menus are wine's). menu_window prints the first, or the first that
+# is not EXCEPT.
+menu_windows() {  # exe-name
   local window
   for window in $(xdotool search --onlyvisible --classname "^$1\$" 2>/dev/null); do
-    eval "$(xdotool getwindowgeometry --shell "$window")"
-    if ((WIDTH > 30 && HEIGHT > 15)); then
+    if xwininfo -id "$window" | grep -q 'Override Redirect State: yes' &&
+      [[ -z $(xdotool getwindowname "$window" 2>/dev/null) ]]; then
+      eval "$(xdotool getwindowgeometry --shell "$window")"
+      ((WIDTH > 30 && HEIGHT > 15)) && echo "$window"
+    fi
+  done
+  return 0
+}
+menu_window() {  # exe-name [except]
+  local window
+  for window in $(menu_windows "$1"); do
+    if [[ $window != "${2:-}" ]]; then
       echo "$window"
       return 0
     fi
@@ -84,26 +98,22 @@ menu_window() {  # exe-name
   return 1
 }
 
-# Right-clicks the tray icon until the menu is up; prints the menu window.
-# The pointer rests on the icon first; wine then takes either a click sent
-# to the icon's own window or a real one over trayer's socket, but not every
-# time, so both are tried in turn.
+# Clicks item INDEX (from 0) of a menu of COUNT items of equal height.
+click_menu_item() {  # menu index count
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT * (2 * $2 + 1) / (2 * $3)))
+  sleep 0.3
+  xdotool click 1
+}
+
+# Right-clicks the tray icon with the pointer resting on it; prints the
+# menu window.
 open_tray_menu() {  # icon-window exe-name
-  local attempt
-  for attempt in 1 2 3 4 5 6; do
-    xdotool mousemove --window "$1" 10 12
-    sleep 0.5
-    if ((attempt % 2)); then
-      xdotool click --window "$1" 3
-    else
-      xdotool mousedown 3 sleep 0.1 mouseup 3
-    fi
-    if wait_for 3 menu_window "$2"; then
-      menu_window "$2"
-      return 0
-    fi
-  done
-  return 1
+  xdotool mousemove --window "$1" 10 12
+  sleep 0.3
+  xdotool mousedown 3 sleep 0.1 mouseup 3
+  wait_for 5 menu_window "$2" || return 1
+  menu_window "$2"
 }
 
 # The menu's picture on screen, as PNG.
@@ -120,9 +130,8 @@ run_value() {
 run_value_is_set() { [[ -n $(run_value) ]]; }
 run_value_is_unset() { ! wine reg query "$run_key" /v "$app_name" >/dev/null 2>&1; }
 
-# The tray case: the icon, a second start; with open_menu=1 also the menu.
 case_tray() {
-  local program=$1 open_menu=$2 exe_name pid icon menu status
+  local program=$1 exe_name pid icon menu status
   exe_name=$(basename "$program")
   wine reg delete "$run_key" /v "$app_name" /f >/dev/null 2>&1 || true
   (cd "$(dirname "$program")" && exec wine "$program") &
@@ -137,16 +146,15 @@ case_tray() {
   kill -0 "$pid" 2>/dev/null || fail "the first instance ended with the second start"
   echo "a second start exited 0; the first runs on"
 
-  ((open_menu)) || { echo "the program runs on until the session ends"; return 0; }
-  # Wine's tray does not always pass a click on a docked icon on to its
-  # program (its trace then shows no mouse message at the icon's window):
-  # a menu that never opens is reported as such, not as a fault.
-  menu=$(open_tray_menu "$icon" "$exe_name") ||
-    skip "wine passed no right click on the docked icon on to the program; menu not tested"
+  menu=$(open_tray_menu "$icon" "$exe_name") || fail "no menu on a right click on the icon"
   capture_window "$menu" "$work/menu-first.png"
   echo "the menu opens on a right click"
-  # Language, its submenu, the second language (Simplified Chinese).
-  xdotool key Down Right Down Return
+  # Language (a submenu of English, 简体中文, 繁體中文), then 简体中文.
+  local submenu
+  click_menu_item "$menu" 0 3
+  wait_for 5 menu_window "$exe_name" "$menu" || fail "the Language item opens no submenu"
+  submenu=$(menu_window "$exe_name" "$menu")
+  click_menu_item "$submenu" 1 3
   wait_for 5 bash -c "! xdotool search --onlyvisible --classname '^$exe_name\$' >/dev/null" || true
   menu=$(open_tray_menu "$icon" "$exe_name") || fail "no menu after choosing a language"
   capture_window "$menu" "$work/menu-chinese.png"
@@ -157,17 +165,19 @@ case_tray() {
   ((${differing%% *} > 50)) || fail "choosing 简体中文 left the menu's captions as they were"
   echo "choosing 简体中文 re-captions the menu ($differing pixels differ)"
 
-  local value
+  local value windows_path
+  windows_path=$(winepath -w "$program" 2>/dev/null | tr -d '\r')
   for expected in set unset; do
     sleep 0.5
     menu=$(open_tray_menu "$icon" "$exe_name") || fail "no menu to toggle autostart"
-    xdotool key Down Down Return
+    click_menu_item "$menu" 1 3
     if [[ $expected == set ]]; then
       wait_for 10 run_value_is_set || true
       value=$(run_value)
       [[ -n $value ]] || fail "autostart wrote no Run value"
-      [[ ${value,,} == *"\\${exe_name,,}" && $value != \"* ]] ||
-        fail "the Run value is not the executable's path: $value"
+      # The command line of the executable, quoted since a path may hold spaces.
+      [[ ${value,,} == "\"${windows_path,,}\"" ]] ||
+        fail "the Run value is not the executable's quoted path $windows_path: $value"
       echo "autostart wrote the Run value: $value"
     else
       wait_for 10 run_value_is_unset ||
@@ -178,7 +188,7 @@ case_tray() {
 
   sleep 0.5
   menu=$(open_tray_menu "$icon" "$exe_name") || fail "no menu to close the program"
-  xdotool key Down Down Down Return
+  click_menu_item "$menu" 2 3
   wait_for 20 bash -c "! kill -0 $pid" || fail "Close did not end the program"
   status=0
   wait "$pid" || status=$?
@@ -245,7 +255,6 @@ case_packages() {
 
 case "$case_name" in
   packages) case_packages "$build" ;;
-  tray) case_tray "$1" 0 ;;
-  menu) case_tray "$1" 1 ;;
+  tray) case_tray "$1" ;;
   *) fail "no case $case_name" ;;
 esac
