@@ -8,6 +8,9 @@
 #                                                            the menu: language,
 #                                                            autostart, Close
 #   wine_program_test.sh packages SOURCE BUILD PROGRAM.exe   the zip and the installer
+#   wine_program_test.sh popups SOURCE BUILD SIMULATOR.exe   the popups of a scenario
+#   wine_program_test.sh fullscreen SOURCE BUILD SIMULATOR.exe  no popup over a
+#                                                            full-screen window
 #
 # Exit status 77 is a skip (the reason is printed); anything but 0 and 77 is
 # a failure, also when wine or the X session cannot start.
@@ -16,6 +19,7 @@ case_name=$1
 : "${WINEPREFIX:?WINEPREFIX names the prefix}"
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+here=$(cd "$(dirname "$0")" && pwd)
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 app_name=CorvaneNotification
 
@@ -253,7 +257,102 @@ case_packages() {
   echo "the uninstaller removed the files, the Start-menu entry, its registration and the Run value"
 }
 
+# The simulator runs SCENARIO (a file beside this script) in the background;
+# its trace goes to $work/trace.
+start_simulator() {  # simulator scenario
+  (cd "$(dirname "$1")" && exec wine "$1" "$here/$2") >"$work/trace" 2>"$work/errors" &
+  simulator_pid=$!
+}
+# An application in front: an X clock; prints its window.
+start_clock() {
+  xclock -geometry 200x200+100+100 >/dev/null 2>&1 &
+  wait_for 10 xdotool search --onlyvisible --class xclock || fail "xclock did not start"
+  xdotool search --onlyvisible --class xclock | head -n 1
+}
+trace_has() { grep -q "$1" "$work/trace"; }
+
+# Pixel RGB of a picture, as "r,g,b".
+pixel() {  # file x y
+  convert "$1" -format "%[fx:int(255*p{$2,$3}.r)],%[fx:int(255*p{$2,$3}.g)],%[fx:int(255*p{$2,$3}.b)]" info:
+}
+
+# Each device event shows its popup at the work area's bottom-right corner,
+# one pixel in, with its outline cut out of the window, without taking the
+# focus from the application in front; the popup hides by itself; the
+# trace is the one the scenario gives on any system at this screen size.
+case_popups() {
+  local simulator=$1 focus_before focus shown name window x y w h area
+  local clock
+  clock=$(start_clock)
+  xdotool windowfocus --sync "$clock"
+  focus_before=$(xdotool getwindowfocus -f)
+  [[ $focus_before == "$clock" ]] || fail "the application in front did not take the focus"
+  import -window root "$work/desktop.png"
+  start_simulator "$simulator" popups.scenario
+  for name in LTKeyHint RTModeHint; do
+    wait_for 30 trace_has "^popup $name show" || fail "no $name popup in the trace: $(cat "$work/trace" "$work/errors")"
+    shown=$(grep "^popup $name show" "$work/trace")
+    [[ $shown =~ \ x=(-?[0-9]+)\ y=(-?[0-9]+)\ w=([0-9]+)\ h=([0-9]+) ]] || fail "no place in: $shown"
+    x=${BASH_REMATCH[1]} y=${BASH_REMATCH[2]} w=${BASH_REMATCH[3]} h=${BASH_REMATCH[4]}
+    window=form${name}Dialog
+    wait_for 5 xdotool search --onlyvisible --name "^$window\$" || fail "the $name window is not on screen"
+    sleep 0.3
+    import -window root "$work/$name.png"
+    focus=$(xdotool getwindowfocus -f)
+    [[ $focus == "$focus_before" ]] || fail "the $name popup took the focus ($focus_before -> $focus)"
+
+    # The work area is the screen without the tray at the bottom.
+    area=$(xprop -root _NET_WORKAREA | sed 's/.*= //' | cut -d, -f1-4 | tr -d ' ')
+    IFS=, read -r ax ay aw ah <<<"$area"
+    ((x == ax + aw - w - 1 && y == ay + ah - h - 1)) ||
+      fail "$name at $x,$y ${w}x$h, not at the bottom-right of the work area $area"
+    [[ $(pixel "$work/$name.png" "$x" "$y") == $(pixel "$work/desktop.png" "$x" "$y") ]] ||
+      fail "the $name popup's corner is not cut: the desktop does not show at $x,$y"
+    [[ $(pixel "$work/$name.png" $((x + w / 2)) $((y + h / 2))) != \
+      $(pixel "$work/desktop.png" $((x + w / 2)) $((y + h / 2))) ]] ||
+      fail "the $name popup is not drawn at its middle"
+    echo "$name shows at the work area's corner ($x,$y ${w}x$h), cut to its outline, focus kept"
+
+    sleep 1
+    xdotool search --onlyvisible --name "^$window\$" >/dev/null ||
+      fail "the $name popup hid within a second"
+    wait_for 10 trace_has "^popup $name hide" || fail "the $name popup did not hide"
+    wait_for 2 bash -c "! xdotool search --onlyvisible --name '^$window\$'" ||
+      fail "the $name window is still on screen after its hide"
+    echo "$name hides by itself"
+  done
+  local status=0
+  wait "$simulator_pid" || status=$?
+  ((status == 0)) || fail "the simulator exited $status: $(cat "$work/errors")"
+  # Wine's console ends lines with CR LF.
+  tr -d '\r' <"$work/trace" | diff -u "$here/popups.trace" - || fail "the trace differs"
+  echo "the trace matches"
+}
+
+# A full-screen X window in front: if wine's shell reports it to the
+# program (ABN_FULLSCREENAPP, message 1028 with wParam 2), no popup shows.
+case_fullscreen() {
+  local simulator=$1 clock
+  clock=$(start_clock)
+  start_simulator "$simulator" fullscreen.scenario
+  wait_for 20 trace_has '^feature kb1 07 09 .* 01 00' || fail "the keyboard was not switched on"
+  xdotool windowfocus --sync "$clock"
+  wmctrl -i -r "$clock" -b add,fullscreen || fail "wmctrl could not make xclock full-screen"
+  local status=0
+  wait "$simulator_pid" || status=$?
+  ((status == 0)) || fail "the simulator exited $status: $(cat "$work/errors")"
+  trace_has '^message 1025 wParam=3' || fail "the LT event did not reach the main window"
+  if ! trace_has '^message 1028 wParam=2 lParam=1'; then
+    skip "wine's shell reported no full-screen application (ABN_FULLSCREENAPP) for a" \
+      "full-screen X window; the suppression rule is covered by the unit tests"
+  fi
+  if trace_has '^popup LTKeyHint show'; then fail "a popup showed over the full-screen window"; fi
+  echo "no popup over the full-screen window"
+}
+
 case "$case_name" in
+  popups) case_popups "$1" ;;
+  fullscreen) case_fullscreen "$1" ;;
   packages) case_packages "$build" ;;
   tray) case_tray "$1" ;;
   *) fail "no case $case_name" ;;
