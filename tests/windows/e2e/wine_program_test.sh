@@ -17,9 +17,9 @@
 set -euo pipefail
 case_name=$1
 : "${WINEPREFIX:?WINEPREFIX names the prefix}"
-export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=scripts/wine-env.sh
+source "$here/../../../scripts/wine-env.sh"
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 app_name=CorvaneNotification
 
@@ -66,15 +66,7 @@ trap 'exit 143' TERM
 CORVANE_TRAY_WIDTH=40 start_private_session 1280x800 || fail "the private X session did not start"
 wineserver -k 2>/dev/null || true
 
-# The X window of wine's tray icon that trayer embedded, if there is one.
-tray_icon_window() {
-  xwininfo -root -tree 2>/dev/null | awk '
-    /"panel": \("panel" "trayer"\)/ { match($0, /^ */); depth = RLENGTH; inside = 1; next }
-    inside { match($0, /^ */); if (RLENGTH <= depth) inside = 0; else if (/"explorer.exe"/ && !found) found = $1 }
-    END { if (found) print found }'
-}
-
-tray_icon_docked() { [[ -n $(tray_icon_window) ]]; }
+tray_icon_docked() { [[ -n $(wine_tray_icon_window) ]]; }
 
 # The program's visible popup menus: mapped override-redirect windows of
 # its executable without a name (its own windows are named after their
@@ -141,7 +133,7 @@ case_tray() {
   (cd "$(dirname "$program")" && exec wine "$program") &
   pid=$!
   wait_for 60 tray_icon_docked || fail "no tray icon docked in trayer"
-  icon=$(tray_icon_window)
+  icon=$(wine_tray_icon_window)
   echo "tray icon docked: X window $icon"
 
   status=0
