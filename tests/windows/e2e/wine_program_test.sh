@@ -3,14 +3,15 @@
 # openbox, trayer). One case a run; WINEPREFIX names the prefix the cases
 # share.
 #
-#   wine_program_test.sh prefix                              makes the prefix
-#   wine_program_test.sh tray SOURCE BUILD PROGRAM.exe       tray icon, single instance,
-#                                                            the menu: language,
-#                                                            autostart, Close
-#   wine_program_test.sh packages SOURCE BUILD PROGRAM.exe   the zip and the installer
-#   wine_program_test.sh popups SOURCE BUILD SIMULATOR.exe   the popups of a scenario
-#   wine_program_test.sh fullscreen SOURCE BUILD SIMULATOR.exe  no popup over a
-#                                                            full-screen window
+#   wine_program_test.sh prefix                       makes the prefix
+#   wine_program_test.sh tray BUILD PROGRAM.exe       tray icon, single instance,
+#                                                     the menu: language,
+#                                                     autostart, Close
+#   wine_program_test.sh packages BUILD PROGRAM.exe   the zip and the installer
+#   wine_program_test.sh popups BUILD SIMULATOR.exe   the popups of a scenario
+#   wine_program_test.sh fullscreen BUILD SIMULATOR.exe
+#                                                     no popup over a
+#                                                     full-screen window
 #
 # Exit status 77 is a skip (the reason is printed); anything but 0 and 77 is
 # a failure, also when wine or the X session cannot start.
@@ -26,15 +27,10 @@ app_name=CorvaneNotification
 fail() { echo "FAIL: $*" >&2; exit 1; }
 skip() { echo "SKIP: $*"; exit 77; }
 
-# Polls a command for up to SECONDS.
-wait_for() {  # seconds, command...
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@" >/dev/null 2>&1; do
-    ((SECONDS < deadline)) || return 1
-    sleep 0.2
-  done
-}
+# shellcheck source=scripts/x-session.sh
+source "$here/../../../scripts/x-session.sh"
+# Polls a command for up to SECONDS, as the session script does.
+wait_for() { _xs_wait_for "$@"; }
 
 if [[ $case_name == prefix ]]; then
   rm -rf "$WINEPREFIX"
@@ -44,14 +40,11 @@ if [[ $case_name == prefix ]]; then
   exit 0
 fi
 
-source_dir=$2
-build=$3
-shift 3
+build=$2
+shift 2
 [[ -d $WINEPREFIX ]] || fail "no wine prefix at $WINEPREFIX (the prefix test makes it)"
 work=$(mktemp -d /tmp/corvane-wine-XXXXXX)
 
-# shellcheck source=scripts/x-session.sh
-source "$source_dir/scripts/x-session.sh"
 cleanup() {
   # Every process of the prefix ends with the case, so the next case's wine
   # tray starts on its own display.
