@@ -297,10 +297,12 @@ void TMainForm::ShowHint(const std::optional<HintRecipe>& recipe) {
   if (!recipe) {
     return;
   }
-  const QString title = ToQString(ReadString(m_Language, recipe->titleKey, kMissing));
-  const std::u16string textSection =
-      recipe->textSection == HintSection::Language ? m_Language : u"Default";
-  const QString text = ToQString(ReadString(textSection, recipe->textKey, kMissing));
+  const HintTexts texts = ReadHintTexts(
+      *recipe, m_Language, [this](std::u16string_view section, std::u16string_view key) {
+        return ReadString(section, key, kMissing);
+      });
+  const QString title = ToQString(texts.title);
+  const QString text = ToQString(texts.text);
   if (recipe->popup == HintPopup::LTKey) {
     if (m_Popups.ltKey) {
       m_Popups.ltKey(title, text);

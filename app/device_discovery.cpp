@@ -197,6 +197,14 @@ void DeviceDiscovery::DiscoverDevices() {
   }
 }
 
+bool DeviceDiscovery::HandleInterfaceArrival(const std::string& path, bool passAllowed) {
+  const HidExchangeSession session(m_StopRequested);
+  bool identityRead = false;
+  const bool rediscover = ArrivalCallsForDiscovery(path, &identityRead);
+  if (identityRead && rediscover && passAllowed) DiscoverDevices();
+  return identityRead;
+}
+
 bool DeviceDiscovery::ArrivalCallsForDiscovery(const std::string& path, bool* identityRead) const {
   const std::string lowered = LowercasePath(path);
   uint16_t vendorId = 0;

@@ -46,6 +46,13 @@ class DeviceDiscovery {
   // when its identity cannot be read (`identityRead` then false).
   bool ArrivalCallsForDiscovery(const std::string& path, bool* identityRead) const;
 
+  // A device interface arrived: runs a pass when it calls for one and
+  // `passAllowed` (not after Close). The arrival's own test and the pass
+  // share one exchange session, so a silent device costs them one timeout
+  // together. False when the interface's identity could not be read: such
+  // an arrival changes nothing.
+  bool HandleInterfaceArrival(const std::string& path, bool passAllowed);
+
   // Sends leave-notification-mode to every recorded path, repeats included;
   // a device that does not answer is not asked again.
   void LeaveNotifyModeForRecordedDevices();

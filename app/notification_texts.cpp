@@ -42,3 +42,10 @@ std::optional<HintRecipe> CPIHintRecipe(uint32_t cpiLevel) {
   return HintRecipe{HintPopup::LTKey, 0, u"CPI_Title", HintSection::Default,
                     NumberedKey(u"CPI", cpiLevel)};
 }
+
+HintTexts ReadHintTexts(const HintRecipe& recipe, const std::u16string& language,
+                        const SettingsReader& readString) {
+  const std::u16string& textSection =
+      recipe.textSection == HintSection::Language ? language : std::u16string(u"Default");
+  return {readString(language, recipe.titleKey), readString(textSection, recipe.textKey)};
+}

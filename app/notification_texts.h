@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 enum class HintPopup { LTKey, RTMode };
 enum class HintSection { Language, Default };
@@ -23,3 +25,15 @@ struct HintRecipe {
 std::optional<HintRecipe> RTModeHintRecipe(uint32_t rtMode);
 std::optional<HintRecipe> LTKeyHintRecipe(uint32_t ltKeyState);
 std::optional<HintRecipe> CPIHintRecipe(uint32_t cpiLevel);
+
+// The title and text a recipe names, read with `readString(section, key)`
+// (which gives "@@" for what is missing) from the current language's section
+// and from "Default".
+struct HintTexts {
+  std::u16string title;
+  std::u16string text;
+};
+using SettingsReader =
+    std::function<std::u16string(std::u16string_view section, std::u16string_view key)>;
+HintTexts ReadHintTexts(const HintRecipe& recipe, const std::u16string& language,
+                        const SettingsReader& readString);

@@ -57,7 +57,10 @@ wait_for_line 'popup RTModeHint show' && sleep 0.6
 shoot "$root/docs/windows-popup-rt.png"
 wait "$simulator"
 
-# The tray menu: right-click the program's icon in trayer's panel.
+# The tray menu: right-click the program's icon in trayer's panel. The
+# simulator's wine processes (its desktop and tray among them) go first, so
+# its icon and its instance are gone.
+wineserver -k || true
 (cd "$build/bin" && wine corvane-notification.exe) &
 program=$!
 icon=
@@ -68,9 +71,10 @@ for _ in $(seq 150); do
 done
 if [[ -n $icon ]]; then
   sleep 1
-  # Clicked at once and taken quickly, before the icon's tooltip covers the menu.
-  xdotool mousemove --window "$icon" 10 12 sleep 0.05 mousedown 3 sleep 0.05 mouseup 3
-  sleep 0.3
+  xdotool mousemove --window "$icon" 10 12 sleep 0.1 mousedown 3 sleep 0.05 mouseup 3
+  # Off the icon, so that its tooltip does not cover the menu.
+  xdotool mousemove_relative -- -200 -100
+  sleep 1
   import -window root -crop 420x240+860+480 +repage "$root/docs/windows-tray-menu.png"
   xdotool key Escape
 else

@@ -396,13 +396,13 @@ void TMainForm::ShowCPIHint(uint32_t cpiLevel) { ShowHint(CPIHintRecipe(cpiLevel
 
 void TMainForm::ShowHint(const std::optional<HintRecipe>& recipe) {
   if (!recipe) return;
-  const std::u16string title = ReadString(m_Language, recipe->titleKey, kMissing);
-  const std::u16string textSection =
-      recipe->textSection == HintSection::Language ? m_Language : u"Default";
-  const std::u16string text = ReadString(textSection, recipe->textKey, kMissing);
+  const HintTexts texts = ReadHintTexts(
+      *recipe, m_Language, [this](std::u16string_view section, std::u16string_view key) {
+        return ReadString(section, key, kMissing);
+      });
   if (recipe->popup == HintPopup::LTKey) {
-    if (m_Popups.ltKey) m_Popups.ltKey(title, text);
+    if (m_Popups.ltKey) m_Popups.ltKey(texts.title, texts.text);
   } else if (m_Popups.rtMode) {
-    m_Popups.rtMode(recipe->rtMode, title, text);
+    m_Popups.rtMode(recipe->rtMode, texts.title, texts.text);
   }
 }

@@ -21,11 +21,5 @@ void TMainForm::LeaveNotifyModeForRecordedDevices() {
 }
 
 void TMainForm::DeviceInterfaceArrived(const std::string& path) {
-  // The arrival's own test and the pass it calls for share one session, so
-  // a silent device costs them one timeout together.
-  const HidExchangeSession session(m_Discovery->StopRequest());
-  bool identityRead = false;
-  const bool rediscover = m_Discovery->ArrivalCallsForDiscovery(path, &identityRead);
-  if (!identityRead) return;  // a device that cannot be opened or queried changes nothing
-  if (rediscover && !m_Closed) DiscoverDevices();
+  m_Discovery->HandleInterfaceArrival(path, !m_Closed);
 }

@@ -28,14 +28,8 @@ void TformLTKeyHintDialog::ShowHintText(const std::u16string& title, const std::
           : std::nullopt;
   lb_Text.pointSize = size ? static_cast<double>(*size) : m_CreatedTextPointSize;
 
-  const HFONT shown = CreateLabelFont(lb_Text, Dpi());
-  const int32_t textWidth = MeasureTextWidth(shown, text);
-  DeleteObject(shown);
-  const int32_t labelWidth = lb_Text.bounds.right - lb_Text.bounds.left;
-  WritePopupDiagnostic("iTextWidth", textWidth);
-  WritePopupDiagnostic("lb_Text->Width", labelWidth);
-
-  if (labelWidth < textWidth) {
+  if (TextOverflowsLabel(lb_Text, Dpi())) {
+    const int32_t labelWidth = lb_Text.bounds.right - lb_Text.bounds.left;
     lb_Text.alignment = LabelAlignment::Left;
     lb_Text.pointSize = kShortenedPointSize;
     // Measured in a regular-weight font of the label's face and size.

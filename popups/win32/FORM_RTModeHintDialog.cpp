@@ -37,12 +37,7 @@ void TformRTModeHintDialog::ShowHintText(uint32_t mode, const std::u16string& ti
   m_TitleLabel.text = title;
   lb_Text.text = text;
 
-  const HFONT font = CreateLabelFont(lb_Text, Dpi());
-  const int32_t textWidth = MeasureTextWidth(font, text);
-  DeleteObject(font);
-  const int32_t labelWidth = lb_Text.bounds.right - lb_Text.bounds.left;
-  WritePopupDiagnostic("iTextWidth", textWidth);
-  WritePopupDiagnostic("lb_Text->Width", labelWidth);
-  lb_Text.alignment = labelWidth < textWidth ? LabelAlignment::Left : LabelAlignment::Center;
+  lb_Text.alignment =
+      TextOverflowsLabel(lb_Text, Dpi()) ? LabelAlignment::Left : LabelAlignment::Center;
   ShowAgain();
 }

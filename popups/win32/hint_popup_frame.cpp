@@ -53,6 +53,16 @@ void WritePopupDiagnostic(const char* name, int32_t value) {
   OutputDebugStringW(line.c_str());
 }
 
+bool TextOverflowsLabel(const Win32Label& label, uint32_t dpi) {
+  const HFONT font = CreateLabelFont(label, dpi);
+  const int32_t textWidth = MeasureTextWidth(font, label.text);
+  DeleteObject(font);
+  const int32_t labelWidth = label.bounds.right - label.bounds.left;
+  WritePopupDiagnostic("iTextWidth", textWidth);
+  WritePopupDiagnostic("lb_Text->Width", labelWidth);
+  return labelWidth < textWidth;
+}
+
 HintPopupFrame::HintPopupFrame(const HintPopupConstants& constants, std::string dataFolder)
     : m_Constants(constants) {
   RegisterPopupClass();

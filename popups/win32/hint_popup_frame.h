@@ -99,3 +99,7 @@ class HintPopupFrame {
 // The diagnostic lines of the popups ("iTextWidth=N", "lb_Text->Width=N"),
 // for a debugger or DebugView.
 void WritePopupDiagnostic(const char* name, int32_t value);
+
+// Whether the label's text is wider than the label in the label's own
+// font at `dpi`; writes both widths as diagnostic lines.
+bool TextOverflowsLabel(const Win32Label& label, uint32_t dpi);

@@ -31,44 +31,38 @@ void MoveTop(Rect& bounds, int32_t top) {
 }
 void Resize(int32_t start, int32_t& end, int32_t size) { end = start + std::max(size, 0); }
 
-class LabelElement : public NamedElement {
+// An element with bounds: a label or an image.
+template <typename Record>
+class BoundedElement : public NamedElement {
  public:
-  explicit LabelElement(Win32Label& label) : NamedElement(u"TLabel", label.name), m_Label(label) {}
+  BoundedElement(std::u16string kindName, Record& record)
+      : NamedElement(std::move(kindName), record.name), m_Record(record) {}
 
-  void SetLeft(int32_t left) override { MoveLeft(m_Label.bounds, left); }
-  void SetTop(int32_t top) override { MoveTop(m_Label.bounds, top); }
+  void SetLeft(int32_t left) override { MoveLeft(m_Record.bounds, left); }
+  void SetTop(int32_t top) override { MoveTop(m_Record.bounds, top); }
   void SetWidth(int32_t width) override {
-    Resize(m_Label.bounds.left, m_Label.bounds.right, width);
+    Resize(m_Record.bounds.left, m_Record.bounds.right, width);
   }
   void SetHeight(int32_t height) override {
-    Resize(m_Label.bounds.top, m_Label.bounds.bottom, height);
+    Resize(m_Record.bounds.top, m_Record.bounds.bottom, height);
   }
-  void SetColor(UiColor color) override { m_Label.background = color; }
-  void SetFontName(const std::u16string& name) override { m_Label.fontName = name; }
-  void SetFontSize(int32_t points) override { m_Label.pointSize = points; }
-  void SetFontColor(UiColor color) override { m_Label.textColor = color; }
-  void SetFontStyle(UiFontStyle style) override { m_Label.style = style; }
 
- private:
-  Win32Label& m_Label;
+ protected:
+  Record& m_Record;
 };
 
-class ImageElement : public NamedElement {
+class LabelElement : public BoundedElement<Win32Label> {
  public:
-  explicit ImageElement(Win32Image& image) : NamedElement(u"TImage", image.name), m_Image(image) {}
+  explicit LabelElement(Win32Label& label) : BoundedElement(u"TLabel", label) {}
 
-  void SetLeft(int32_t left) override { MoveLeft(m_Image.bounds, left); }
-  void SetTop(int32_t top) override { MoveTop(m_Image.bounds, top); }
-  void SetWidth(int32_t width) override {
-    Resize(m_Image.bounds.left, m_Image.bounds.right, width);
-  }
-  void SetHeight(int32_t height) override {
-    Resize(m_Image.bounds.top, m_Image.bounds.bottom, height);
-  }
-
- private:
-  Win32Image& m_Image;
+  void SetColor(UiColor color) override { m_Record.background = color; }
+  void SetFontName(const std::u16string& name) override { m_Record.fontName = name; }
+  void SetFontSize(int32_t points) override { m_Record.pointSize = points; }
+  void SetFontColor(UiColor color) override { m_Record.textColor = color; }
+  void SetFontStyle(UiFontStyle style) override { m_Record.style = style; }
 };
+
+using ImageElement = BoundedElement<Win32Image>;
 
 }  // namespace
 
@@ -82,7 +76,7 @@ void Win32UiWindow::AddLabel(Win32Label& label) {
 }
 
 void Win32UiWindow::AddImage(Win32Image& image) {
-  m_Elements.push_back(std::make_unique<ImageElement>(image));
+  m_Elements.push_back(std::make_unique<ImageElement>(u"TImage", image));
 }
 
 void Win32UiWindow::AddObject(std::u16string kindName, std::u16string elementName) {
