@@ -58,9 +58,6 @@ trap 'exit 143' TERM
 # A tray host of a fixed width: see start_tray_host.
 CORVANE_TRAY_WIDTH=40 start_private_session 1280x800 || fail "the private X session did not start"
 wineserver -k 2>/dev/null || true
-# One server for the case's many short wine commands: a server that ends
-# between two of them can drop the next one's connection.
-wineserver -p
 
 tray_icon_docked() { [[ -n $(wine_tray_icon_window) ]]; }
 
