@@ -136,6 +136,9 @@ if wants windows; then
     step "the Windows packages" cmake --build "$windows_build" --target corvane_windows_packages &&
     WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= \
       step "a wine prefix" make_wine_prefix "$windows_build/wine"; then
+    # One wine server for the whole run: a server that ends while the next
+    # test connects drops that test ("recvmsg: Connection reset by peer").
+    WINEPREFIX=$windows_build/wine wineserver -p
     # The whole-program tests (label e2e) bring their own prefix and X sessions.
     WINEPREFIX=$windows_build/wine WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= \
       run_ctest --test-dir "$windows_build"
