@@ -4,7 +4,10 @@
 # installed; apt-get runs as root, through sudo otherwise.
 #
 #   scripts/install-deps.sh          build and run (scripts/build.sh, scripts/run.sh)
-#   scripts/install-deps.sh --test   build, run and test (scripts/test.sh)
+#   scripts/install-deps.sh --test   build, run and test (scripts/test.sh),
+#                                    the Windows build included
+#   scripts/install-deps.sh --windows  the Windows cross-build, its packages
+#                                    and wine (scripts/build-windows.sh)
 set -euo pipefail
 
 # The default build includes the tests and the benchmarks.
@@ -39,11 +42,19 @@ test_packages=(
   sway swaybg grim xwayland mutter kwin-wayland dbus-daemon dbus-bin jq
 )
 
+# The Windows build: the mingw-w64 cross compiler (POSIX threads), GoogleTest's
+# sources for the cross-built tests, wine to run them, makensis for the
+# installer (cmake packs the zip itself).
+windows_packages=(
+  cmake ninja-build g++-mingw-w64-x86-64-posix googletest wine wine64 nsis
+)
+
 packages=("${build_packages[@]}" "${run_packages[@]}")
 case "${1:-}" in
   "") ;;
-  --test) packages+=("${test_packages[@]}") ;;
-  *) echo "usage: install-deps.sh [--test]" >&2; exit 2 ;;
+  --test) packages+=("${test_packages[@]}" "${windows_packages[@]}") ;;
+  --windows) packages=("${windows_packages[@]}") ;;
+  *) echo "usage: install-deps.sh [--test | --windows]" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -11,7 +11,8 @@ build=$(cd "${1:-$root/build-windows}" && pwd)
 source "$root/scripts/wine-env.sh"
 source "$root/scripts/x-session.sh"
 end_private_session_on_exit
-start_private_session 1280x720 96
+# A tray of a fixed width, so that the icon takes its click (wine-env.sh).
+CORVANE_TRAY_WIDTH=40 start_private_session 1280x720 96
 use_wine_prefix "$build/wine-x"
 link_cjk_font
 work=$(mktemp -d)
@@ -62,16 +63,17 @@ wait "$simulator"
 wineserver -k || true
 (cd "$build/bin" && wine corvane-notification.exe) &
 program=$!
-for _ in $(seq 100); do
-  if xwininfo -root -tree | grep '"MainForm"' >/dev/null; then break; fi
+icon=
+for _ in $(seq 150); do
+  icon=$(wine_tray_icon_window)
+  [[ -n $icon ]] && break
   sleep 0.1
 done
-sleep 3  # the icon docks after the window exists
-panel=$(xwininfo -root -tree | awk '/"panel": \("panel" "trayer"\)/ {print $NF; exit}' || true)
-if [[ $panel =~ ^\+([0-9]+)\+([0-9]+)$ ]]; then
-  xdotool mousemove $((BASH_REMATCH[1] + 11)) $((BASH_REMATCH[2] + 14)) click 3
+if [[ -n $icon ]]; then
+  sleep 1
+  xdotool mousemove --window "$icon" 10 12 sleep 0.1 mousedown 3 sleep 0.05 mouseup 3
   # Off the icon, so that its tooltip does not cover the menu.
-  xdotool mousemove_relative -- -60 -30
+  xdotool mousemove_relative -- -200 -100
   sleep 1
   import -window root -crop 420x240+860+480 +repage "$root/docs/windows-tray-menu.png"
   xdotool key Escape

@@ -26,3 +26,14 @@ link_cjk_font() {
   wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
     /v Tahoma /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
 }
+
+# The X window of the program's tray icon that wine docked in trayer's
+# panel (scripts/x-session.sh), or nothing while it has not docked. Clicks
+# reach it only in a tray of a fixed width (CORVANE_TRAY_WIDTH): wine keeps
+# the icon's input area where the tray was when the icon docked.
+wine_tray_icon_window() {
+  xwininfo -root -tree 2>/dev/null | awk '
+    /"panel": \("panel" "trayer"\)/ { match($0, /^ */); depth = RLENGTH; inside = 1; next }
+    inside { match($0, /^ */); if (RLENGTH <= depth) inside = 0; else if (/"explorer.exe"/ && !found) found = $1 }
+    END { if (found) print found }'
+}

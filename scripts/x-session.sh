@@ -10,6 +10,7 @@
 #   start_private_session [WIDTHxHEIGHT] [DPI]   exports DISPLAY
 #   start_tray_host                               (again) starts trayer
 #   CORVANE_SESSION_NO_TRAY=1 leaves the tray host out of the session
+#   CORVANE_TRAY_WIDTH=N      gives the tray host a fixed width of N pixels
 #   stop_private_session                          ends every process it started
 #   end_private_session_on_exit                   the session (and the command of
 #                                                 run_in_session) ends with the script:
@@ -82,8 +83,13 @@ start_private_session() {
 }
 
 start_tray_host() {
+  # A tray of a fixed width never resizes once an icon docks: wine keeps its
+  # icon's input area where the tray was when the icon docked, so in a tray
+  # that grows afterwards the icon misses its clicks.
+  local width=(--widthtype request)
+  [[ -n ${CORVANE_TRAY_WIDTH:-} ]] && width=(--widthtype pixel --width "$CORVANE_TRAY_WIDTH")
   "${_xs_tied[@]}" trayer --edge bottom --align right --SetDockType true --SetPartialStrut true \
-    --widthtype request --height 28 --tint 0x2b2b2b --transparent false \
+    "${width[@]}" --height 28 --tint 0x2b2b2b --transparent false \
     --expand true >/dev/null 2>&1 &
   _xs_pids+=($!)
   if ! _xs_wait_for 15 _xs_tray_ready; then
