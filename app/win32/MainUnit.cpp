@@ -154,7 +154,10 @@ void TMainForm::AddTrayIcon() {
   icon.hIcon = ImageList1;
   const std::wstring hint = WideFromUtf16(ReadString(m_Language, u"Hint", u""));
   if (hint.size() < kTooltipLimit) wcsncpy(icon.szTip, hint.c_str(), kTooltipLimit);
-  m_TrayAdded = Shell_NotifyIconW(NIM_ADD, &icon) != FALSE;
+  // After a TaskbarCreated that finds the icon still in place, NIM_ADD
+  // fails and the icon is still ours to remove at the end.
+  m_TrayAdded = Shell_NotifyIconW(NIM_ADD, &icon) != FALSE ||
+                (m_TrayAdded && Shell_NotifyIconW(NIM_MODIFY, &icon) != FALSE);
 }
 
 void TMainForm::SetMenuCaption(UINT item, const std::u16string& text) {
@@ -283,9 +286,9 @@ LRESULT CALLBACK TMainForm::InstalledWindowProc(HWND window, UINT msg, WPARAM wP
   LRESULT result = 0;
   RunReportingExceptions([&] {
     if (msg == WindowPoster::kDrainMessage) {
-      for (Message& queued : form->m_Poster.TakeQueued()) {
+      if (std::optional<Message> queued = form->m_Poster.TakeOldest()) {
         form->m_SystemLParam = 0;
-        form->m_WindowProc(queued);
+        form->m_WindowProc(*queued);
       }
       return;
     }

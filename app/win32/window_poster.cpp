@@ -21,12 +21,13 @@ void WindowPoster::Post(Message message) {
     return;
   }
   m_State->queued.push_back(std::move(message));
-  if (m_State->queued.size() == 1) PostMessageW(m_State->window, kDrainMessage, 0, 0);
+  PostMessageW(m_State->window, kDrainMessage, 0, 0);
 }
 
-std::deque<Message> WindowPoster::TakeQueued() {
+std::optional<Message> WindowPoster::TakeOldest() {
   std::lock_guard lock(m_State->mutex);
-  std::deque<Message> taken;
-  taken.swap(m_State->queued);
-  return taken;
+  if (m_State->queued.empty()) return std::nullopt;
+  Message oldest = std::move(m_State->queued.front());
+  m_State->queued.pop_front();
+  return oldest;
 }

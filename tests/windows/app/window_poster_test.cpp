@@ -49,18 +49,25 @@ TEST_F(PosterOnAMessageWindow, PlainRecordsBecomeWindowMessagesFromAnyThread) {
   EXPECT_EQ(messages[0].wParam, 4u);
 }
 
-TEST_F(PosterOnAMessageWindow, BroadcastRecordsWaitInOrderBehindOneDrainMessage) {
+// A device change keeps its place among the device events posted around
+// it: each queued record has its own private message where it was posted.
+TEST_F(PosterOnAMessageWindow, BroadcastRecordsKeepTheirPlaceAmongPlainOnes) {
   m_Poster.Post(Arrival("a"));
+  m_Poster.Post(PostedMessage(UM_LT_KEY, 1, 0));
   m_Poster.Post(Arrival("b"));
-  const std::vector<MSG> messages = Take();
-  ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0].message, WindowPoster::kDrainMessage);
-  const std::deque<Message> queued = m_Poster.TakeQueued();
-  ASSERT_EQ(queued.size(), 2u);
-  EXPECT_EQ(queued[0].broadcast->name, "a");
-  EXPECT_EQ(queued[1].broadcast->name, "b");
-  // The records keep what their lParam points to.
-  EXPECT_EQ(reinterpret_cast<const DeviceBroadcast*>(queued[1].lParam)->name, "b");
+  std::vector<std::string> order;
+  for (const MSG& message : Take()) {
+    if (message.message == WindowPoster::kDrainMessage) {
+      const std::optional<Message> record = m_Poster.TakeOldest();
+      ASSERT_TRUE(record.has_value());
+      // The record keeps what its lParam points to.
+      order.push_back(reinterpret_cast<const DeviceBroadcast*>(record->lParam)->name);
+    } else {
+      order.push_back(std::to_string(message.message));
+    }
+  }
+  EXPECT_EQ(order, (std::vector<std::string>{"a", std::to_string(UM_LT_KEY), "b"}));
+  EXPECT_FALSE(m_Poster.TakeOldest().has_value());
 }
 
 TEST_F(PosterOnAMessageWindow, NothingIsPostedOnceTheWindowIsGone) {
@@ -69,7 +76,7 @@ TEST_F(PosterOnAMessageWindow, NothingIsPostedOnceTheWindowIsGone) {
   m_Poster.Post(PostedMessage(UM_LT_KEY, 1, 0));
   m_Poster.Post(Arrival("b"));
   Take();
-  EXPECT_TRUE(m_Poster.TakeQueued().empty());
+  EXPECT_FALSE(m_Poster.TakeOldest().has_value());
   EXPECT_TRUE(Take().empty());
 }
 
