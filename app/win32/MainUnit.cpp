@@ -283,9 +283,9 @@ LRESULT CALLBACK TMainForm::InstalledWindowProc(HWND window, UINT msg, WPARAM wP
   LRESULT result = 0;
   RunReportingExceptions([&] {
     if (msg == WindowPoster::kDrainMessage) {
-      for (Message& queued : form->m_Poster.TakeQueued()) {
+      if (std::optional<Message> queued = form->m_Poster.TakeNext()) {
         form->m_SystemLParam = 0;
-        form->m_WindowProc(queued);
+        form->m_WindowProc(*queued);
       }
       return;
     }

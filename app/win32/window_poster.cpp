@@ -21,12 +21,15 @@ void WindowPoster::Post(Message message) {
     return;
   }
   m_State->queued.push_back(std::move(message));
-  if (m_State->queued.size() == 1) PostMessageW(m_State->window, kDrainMessage, 0, 0);
+  // A record whose message the system refused (a full queue) would be taken
+  // by the next record's message, and every later one a message late.
+  if (!PostMessageW(m_State->window, kDrainMessage, 0, 0)) m_State->queued.pop_back();
 }
 
-std::deque<Message> WindowPoster::TakeQueued() {
+std::optional<Message> WindowPoster::TakeNext() {
   std::lock_guard lock(m_State->mutex);
-  std::deque<Message> taken;
-  taken.swap(m_State->queued);
-  return taken;
+  if (m_State->queued.empty()) return std::nullopt;
+  Message next = std::move(m_State->queued.front());
+  m_State->queued.pop_front();
+  return next;
 }
