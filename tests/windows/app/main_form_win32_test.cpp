@@ -3,6 +3,7 @@
 // language and autostart items, discovery and Close on simulated devices.
 #include <gtest/gtest.h>
 #include <objbase.h>
+#include <shellapi.h>
 #include <windows.h>
 
 #include <memory>
@@ -178,6 +179,31 @@ TEST_F(Win32MainForm, CloseSwitchesTheDevicesBackOnceAndEndsTheLoop) {
   EXPECT_GT(afterClose, before);
   SendMessageW(m_Form->Handle(), WM_CLOSE, 0, 0);
   EXPECT_EQ(m_Sim->FeatureLog("kb").size(), afterClose);
+}
+
+// Whether the notification area holds the form's icon: only an icon that is
+// there can be modified.
+bool TrayHoldsIcon(HWND window) {
+  NOTIFYICONDATAW icon{};
+  icon.cbSize = sizeof icon;
+  icon.hWnd = window;
+  icon.uID = TMainForm::kTrayIconId;
+  icon.uFlags = NIF_TIP;
+  return Shell_NotifyIconW(NIM_MODIFY, &icon) != FALSE;
+}
+
+TEST_F(Win32MainForm, TheTrayIconSurvivesARepeatedTaskbarCreatedAndGoesAtTheSessionsEnd) {
+  if (!TrayHoldsIcon(m_Form->Handle())) GTEST_SKIP() << "the session has no notification area";
+  // The shell announces a new taskbar while the icon is still there: adding
+  // it again is refused, yet the form still owns an icon to update and remove.
+  SendMessageW(m_Form->Handle(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  Command(TMainForm::N4);
+  EXPECT_TRUE(TrayHoldsIcon(m_Form->Handle()));
+  EXPECT_TRUE(m_Form->IsTrayIconAdded());
+
+  SendMessageW(m_Form->Handle(), WM_ENDSESSION, TRUE, 0);
+  EXPECT_FALSE(TrayHoldsIcon(m_Form->Handle()));
+  EXPECT_FALSE(m_Form->IsTrayIconAdded());
 }
 
 TEST(Win32ExceptionReport, AHandlersExceptionIsReportedWithItsText) {
