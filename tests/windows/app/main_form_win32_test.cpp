@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -113,6 +114,19 @@ TEST_F(Win32MainForm, PostedDeviceEventsReachThePopupWithTheirTexts) {
   EXPECT_NE(m_Shown[0].text, u"@@");
   EXPECT_EQ(m_Shown[1].popup, "RTMode");
   EXPECT_EQ(m_Shown[1].mode, RTModeHintRecipe(1)->rtMode);
+}
+
+TEST_F(Win32MainForm, AHandlersExceptionIsReportedAndTheNextMessageIsHandled) {
+  int calls = 0;
+  m_Form->SetHintPopups({[&](const std::u16string&, const std::u16string&) {
+                           if (++calls == 1) throw std::runtime_error("the popup failed");
+                         },
+                         {}});
+  m_Form->Poster().Post(PostedMessage(UM_LT_KEY, 1, 0));
+  m_Form->Poster().Post(PostedMessage(UM_LT_KEY, 2, 0));
+  Pump();
+  EXPECT_EQ(calls, 2);
+  EXPECT_EQ(m_Reports, std::vector<std::string>{"the popup failed"});
 }
 
 TEST_F(Win32MainForm, AFullScreenAppInFrontSuppressesEvents) {
