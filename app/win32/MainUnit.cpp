@@ -17,7 +17,6 @@ namespace {
 constexpr std::u16string_view kMissing = u"@@";
 constexpr std::string_view kAutostartName = "CorvaneNotification";
 constexpr wchar_t kWindowClass[] = L"CorvaneNotificationMainForm";
-constexpr UINT kTrayIconId = 1;
 constexpr int kIconResource = 1;
 // The tray refuses tooltips of this length and more; the icon then keeps
 // the tooltip it has.
@@ -78,13 +77,7 @@ TMainForm::~TMainForm() {
     bar.hWnd = m_Window;
     SHAppBarMessage(ABM_REMOVE, &bar);
   }
-  if (m_TrayAdded) {
-    NOTIFYICONDATAW icon{};
-    icon.cbSize = sizeof icon;
-    icon.hWnd = m_Window;
-    icon.uID = kTrayIconId;
-    Shell_NotifyIconW(NIM_DELETE, &icon);
-  }
+  RemoveTrayIcon();
   if (PopupMenu1 != nullptr) DestroyMenu(PopupMenu1);  // N3 with it
   SetWindowLongPtrW(m_Window, GWLP_USERDATA, 0);
   DestroyWindow(m_Window);
@@ -154,10 +147,20 @@ void TMainForm::AddTrayIcon() {
   icon.hIcon = ImageList1;
   const std::wstring hint = WideFromUtf16(ReadString(m_Language, u"Hint", u""));
   if (hint.size() < kTooltipLimit) wcsncpy(icon.szTip, hint.c_str(), kTooltipLimit);
-  // After a TaskbarCreated that finds the icon still in place, NIM_ADD
-  // fails and the icon is still ours to remove at the end.
-  m_TrayAdded = Shell_NotifyIconW(NIM_ADD, &icon) != FALSE ||
-                (m_TrayAdded && Shell_NotifyIconW(NIM_MODIFY, &icon) != FALSE);
+  // A shell that announces a new taskbar may still hold the icon: adding it
+  // again is refused, and only an icon that is there can be modified.
+  m_TrayAdded =
+      Shell_NotifyIconW(NIM_ADD, &icon) != FALSE || Shell_NotifyIconW(NIM_MODIFY, &icon) != FALSE;
+}
+
+void TMainForm::RemoveTrayIcon() {
+  if (!m_TrayAdded) return;
+  NOTIFYICONDATAW icon{};
+  icon.cbSize = sizeof icon;
+  icon.hWnd = m_Window;
+  icon.uID = kTrayIconId;
+  Shell_NotifyIconW(NIM_DELETE, &icon);
+  m_TrayAdded = false;
 }
 
 void TMainForm::SetMenuCaption(UINT item, const std::u16string& text) {
@@ -286,7 +289,7 @@ LRESULT CALLBACK TMainForm::InstalledWindowProc(HWND window, UINT msg, WPARAM wP
   LRESULT result = 0;
   RunReportingExceptions([&] {
     if (msg == WindowPoster::kDrainMessage) {
-      if (std::optional<Message> queued = form->m_Poster.TakeOldest()) {
+      if (std::optional<Message> queued = form->m_Poster.TakeNext()) {
         form->m_SystemLParam = 0;
         form->m_WindowProc(*queued);
       }
@@ -322,6 +325,10 @@ LRESULT TMainForm::OwnWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         m_Shown = true;
         FormShow();
       }
+      break;
+    case WM_ENDSESSION:
+      // The session ends: the process may be ended without its destructors.
+      if (wParam != FALSE) RemoveTrayIcon();
       break;
     case kHideMessage:
       ShowWindow(m_Window, SW_HIDE);

@@ -52,6 +52,9 @@ class TMainForm : public MonitorSlots, public MessageDispatch {
   const std::u16string& Language() const { return m_Language; }
   bool IsAutostartChecked() const { return m_AutostartChecked; }
   bool IsClosed() const { return m_Closed; }
+  // Whether the form has an icon in the notification area to update and
+  // remove.
+  bool IsTrayIconAdded() const { return m_TrayAdded; }
   const std::vector<std::string>& ModeDevices() const { return m_Discovery->ModeDevices(); }
   const std::vector<std::string>& Es2862Devices() const { return m_Discovery->Es2862Devices(); }
   HMENU TrayMenu() const { return PopupMenu1; }
@@ -89,7 +92,8 @@ class TMainForm : public MonitorSlots, public MessageDispatch {
   static constexpr UINT N4 = 104;  // Simplified Chinese
   static constexpr UINT N5 = 105;  // Traditional Chinese
   static constexpr UINT N6 = 106;  // English
-  // The tray icon's callback message, and the deferred hide.
+  // The tray icon's id, its callback message, and the deferred hide.
+  static constexpr UINT kTrayIconId = 1;
   static constexpr UINT kTrayMessage = WM_APP + 1;
   static constexpr UINT kHideMessage = WM_APP + 3;
 
@@ -100,6 +104,7 @@ class TMainForm : public MonitorSlots, public MessageDispatch {
   void CreateMenu();
   void CaptionMenu();
   void AddTrayIcon();
+  void RemoveTrayIcon();
   void ShowTrayMenu();
   void SetMenuCaption(UINT item, const std::u16string& text);
   void CheckMenuItem(UINT item, bool checked);

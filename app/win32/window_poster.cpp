@@ -21,13 +21,15 @@ void WindowPoster::Post(Message message) {
     return;
   }
   m_State->queued.push_back(std::move(message));
-  PostMessageW(m_State->window, kDrainMessage, 0, 0);
+  // A record whose message the system refused (a full queue) would be taken
+  // by the next record's message, and every later one a message late.
+  if (!PostMessageW(m_State->window, kDrainMessage, 0, 0)) m_State->queued.pop_back();
 }
 
-std::optional<Message> WindowPoster::TakeOldest() {
+std::optional<Message> WindowPoster::TakeNext() {
   std::lock_guard lock(m_State->mutex);
   if (m_State->queued.empty()) return std::nullopt;
-  Message oldest = std::move(m_State->queued.front());
+  Message next = std::move(m_State->queued.front());
   m_State->queued.pop_front();
-  return oldest;
+  return next;
 }

@@ -3,9 +3,11 @@
 // language and autostart items, discovery and Close on simulated devices.
 #include <gtest/gtest.h>
 #include <objbase.h>
+#include <shellapi.h>
 #include <windows.h>
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -77,6 +79,22 @@ class Win32MainForm : public ::testing::Test {
     return quit;
   }
 
+  // Wine makes a window the foreground one at once, and the window manager
+  // may take that back when it maps the window: wait until it stays.
+  bool BringToFront(HWND window) {
+    int steadyRounds = 0;
+    for (int round = 0; round < 300 && steadyRounds < 20; ++round) {
+      if (GetForegroundWindow() == window) {
+        ++steadyRounds;
+      } else {
+        steadyRounds = 0;
+        SetForegroundWindow(window);
+      }
+      Pump(1);
+    }
+    return steadyRounds >= 20;
+  }
+
   void Command(UINT item) { SendMessageW(m_Form->Handle(), WM_COMMAND, item, 0); }
 
   std::shared_ptr<SimBackend> m_Sim;
@@ -98,15 +116,23 @@ TEST_F(Win32MainForm, PostedDeviceEventsReachThePopupWithTheirTexts) {
   EXPECT_EQ(m_Shown[1].mode, RTModeHintRecipe(1)->rtMode);
 }
 
+TEST_F(Win32MainForm, AHandlersExceptionIsReportedAndTheNextMessageIsHandled) {
+  int calls = 0;
+  m_Form->SetHintPopups({[&](const std::u16string&, const std::u16string&) {
+                           if (++calls == 1) throw std::runtime_error("the popup failed");
+                         },
+                         {}});
+  m_Form->Poster().Post(PostedMessage(UM_LT_KEY, 1, 0));
+  m_Form->Poster().Post(PostedMessage(UM_LT_KEY, 2, 0));
+  Pump();
+  EXPECT_EQ(calls, 2);
+  EXPECT_EQ(m_Reports, std::vector<std::string>{"the popup failed"});
+}
+
 TEST_F(Win32MainForm, AFullScreenAppInFrontSuppressesEvents) {
   const HWND game = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"game", WS_POPUP | WS_VISIBLE, 0, 0,
                                     640, 480, nullptr, nullptr, nullptr, nullptr);
-  // The window manager may take a moment to hand the foreground over.
-  for (int attempt = 0; attempt < 20 && GetForegroundWindow() != game; ++attempt) {
-    SetForegroundWindow(game);
-    Pump();
-  }
-  ASSERT_EQ(GetForegroundWindow(), game);
+  ASSERT_TRUE(BringToFront(game));
 
   const struct {
     intptr_t fullScreen;
@@ -181,6 +207,31 @@ TEST_F(Win32MainForm, CloseSwitchesTheDevicesBackOnceAndEndsTheLoop) {
   EXPECT_GT(afterClose, before);
   SendMessageW(m_Form->Handle(), WM_CLOSE, 0, 0);
   EXPECT_EQ(m_Sim->FeatureLog("kb").size(), afterClose);
+}
+
+// Whether the notification area holds the form's icon: only an icon that is
+// there can be modified.
+bool TrayHoldsIcon(HWND window) {
+  NOTIFYICONDATAW icon{};
+  icon.cbSize = sizeof icon;
+  icon.hWnd = window;
+  icon.uID = TMainForm::kTrayIconId;
+  icon.uFlags = NIF_TIP;
+  return Shell_NotifyIconW(NIM_MODIFY, &icon) != FALSE;
+}
+
+TEST_F(Win32MainForm, TheTrayIconSurvivesARepeatedTaskbarCreatedAndGoesAtTheSessionsEnd) {
+  if (!TrayHoldsIcon(m_Form->Handle())) GTEST_SKIP() << "the session has no notification area";
+  // The shell announces a new taskbar while the icon is still there: adding
+  // it again is refused, yet the form still owns an icon to update and remove.
+  SendMessageW(m_Form->Handle(), RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+  Command(TMainForm::N4);
+  EXPECT_TRUE(TrayHoldsIcon(m_Form->Handle()));
+  EXPECT_TRUE(m_Form->IsTrayIconAdded());
+
+  SendMessageW(m_Form->Handle(), WM_ENDSESSION, TRUE, 0);
+  EXPECT_FALSE(TrayHoldsIcon(m_Form->Handle()));
+  EXPECT_FALSE(m_Form->IsTrayIconAdded());
 }
 
 TEST(Win32ExceptionReport, AHandlersExceptionIsReportedWithItsText) {

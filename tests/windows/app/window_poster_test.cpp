@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <optional>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -49,25 +52,56 @@ TEST_F(PosterOnAMessageWindow, PlainRecordsBecomeWindowMessagesFromAnyThread) {
   EXPECT_EQ(messages[0].wParam, 4u);
 }
 
-// A device change keeps its place among the device events posted around
-// it: each queued record has its own private message where it was posted.
-TEST_F(PosterOnAMessageWindow, BroadcastRecordsKeepTheirPlaceAmongPlainOnes) {
+TEST_F(PosterOnAMessageWindow, BroadcastRecordsWaitInOrderEachBehindItsOwnMessage) {
   m_Poster.Post(Arrival("a"));
-  m_Poster.Post(PostedMessage(UM_LT_KEY, 1, 0));
   m_Poster.Post(Arrival("b"));
-  std::vector<std::string> order;
-  for (const MSG& message : Take()) {
-    if (message.message == WindowPoster::kDrainMessage) {
-      const std::optional<Message> record = m_Poster.TakeOldest();
-      ASSERT_TRUE(record.has_value());
-      // The record keeps what its lParam points to.
-      order.push_back(reinterpret_cast<const DeviceBroadcast*>(record->lParam)->name);
-    } else {
-      order.push_back(std::to_string(message.message));
+  const std::vector<MSG> messages = Take();
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[0].message, WindowPoster::kDrainMessage);
+  EXPECT_EQ(messages[1].message, WindowPoster::kDrainMessage);
+  const std::optional<Message> first = m_Poster.TakeNext();
+  const std::optional<Message> second = m_Poster.TakeNext();
+  ASSERT_TRUE(first && second);
+  EXPECT_EQ(first->broadcast->name, "a");
+  EXPECT_EQ(second->broadcast->name, "b");
+  // The records keep what their lParam points to.
+  EXPECT_EQ(reinterpret_cast<const DeviceBroadcast*>(second->lParam)->name, "b");
+  EXPECT_FALSE(m_Poster.TakeNext());
+}
+
+// What the window sees, in the order it handles it: a plain record by its
+// message number, a queued one by its broadcast's name.
+std::vector<std::string> Handled(const std::vector<MSG>& messages, WindowPoster& poster) {
+  std::vector<std::string> handled;
+  for (const MSG& message : messages) {
+    if (message.message != WindowPoster::kDrainMessage) {
+      handled.push_back(std::to_string(message.message));
+      continue;
+    }
+    if (const std::optional<Message> queued = poster.TakeNext()) {
+      handled.push_back(queued->broadcast->name);
     }
   }
-  EXPECT_EQ(order, (std::vector<std::string>{"a", std::to_string(UM_LT_KEY), "b"}));
-  EXPECT_FALSE(m_Poster.TakeOldest().has_value());
+  return handled;
+}
+
+TEST_F(PosterOnAMessageWindow, BroadcastRecordsKeepTheirPlaceAmongPlainOnes) {
+  const std::string lt = std::to_string(UM_LT_KEY);
+  const struct {
+    const char* name;
+    std::vector<std::string> posted;  // a number posts a plain record, a name a broadcast
+  } cases[] = {
+      {"plain between two broadcasts", {"a", lt, "b"}},
+      {"broadcast between two plain", {lt, "a", lt}},
+      {"two broadcasts after a plain", {lt, "a", "b"}},
+      {"plain after two broadcasts", {"a", "b", lt}},
+  };
+  for (const auto& c : cases) {
+    for (const std::string& record : c.posted) {
+      m_Poster.Post(record == lt ? PostedMessage(UM_LT_KEY, 0, 0) : Arrival(record));
+    }
+    EXPECT_EQ(Handled(Take(), m_Poster), c.posted) << c.name;
+  }
 }
 
 TEST_F(PosterOnAMessageWindow, NothingIsPostedOnceTheWindowIsGone) {
@@ -76,7 +110,7 @@ TEST_F(PosterOnAMessageWindow, NothingIsPostedOnceTheWindowIsGone) {
   m_Poster.Post(PostedMessage(UM_LT_KEY, 1, 0));
   m_Poster.Post(Arrival("b"));
   Take();
-  EXPECT_FALSE(m_Poster.TakeOldest().has_value());
+  EXPECT_FALSE(m_Poster.TakeNext());
   EXPECT_TRUE(Take().empty());
 }
 
