@@ -13,6 +13,7 @@
 #include "app/fullscreen_watcher.h"
 #include "app/termination_signal.h"
 #include "app/tray_icon_image.h"
+#include "app/tray_menu_rules.h"
 #include "platform/session/autostart.h"
 #include "platform/session/executable_folder.h"
 #include "skin/Language_subroutines.h"
@@ -92,16 +93,10 @@ void TMainForm::FormCreate() {
   m_Language = GetLanguageName(u"");
 
   CreateMenu();
-  if (m_Language == u"English") {
-    N6->setChecked(true);
-  } else if (m_Language == u"ChineseS") {
-    N4->setChecked(true);
-  } else if (m_Language == u"ChineseT") {
-    N5->setChecked(true);
-  } else {
-    N6->setChecked(true);
-    m_Language = u"English";
-  }
+  // A language the menu does not list shows as English.
+  const int tag = MenuTagOfLanguage(m_Language);
+  LanguageItem(tag)->setChecked(true);
+  m_Language = LanguageOfMenuTag(tag);
   CaptionMenu();
 
   RegisterDeviceArrival();
@@ -190,36 +185,28 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 void TMainForm::N1Click() { close(); }
 
 void TMainForm::N2Click() {
-  if (IsAutoStartSet(kAutostartName)) {
-    RemoveAutostartEntry(kAutostartName);
-    m_AutostartChecked = false;
-  } else {
-    WriteAutostartEntry(kAutostartName, ExecutablePath());  // throws on failure
-    m_AutostartChecked = true;
-  }
+  m_AutostartChecked = ToggleAutostart(kAutostartName, ExecutablePath());  // throws on failure
   N2->setChecked(m_AutostartChecked);
+}
+
+QAction* TMainForm::LanguageItem(int tag) const {
+  switch (tag) {
+    case 1:
+      return N4;
+    case 2:
+      return N5;
+    default:
+      return N6;
+  }
 }
 
 void TMainForm::LanguageClick(QAction* sender) {
   for (QAction* item : {N4, N5, N6}) {
     item->setChecked(false);
   }
-  QAction* selected = N6;
-  std::u16string language = u"English";
-  switch (sender != nullptr ? sender->data().toInt() : -1) {
-    case 1:
-      selected = N4;
-      language = u"ChineseS";
-      break;
-    case 2:
-      selected = N5;
-      language = u"ChineseT";
-      break;
-    default:
-      break;
-  }
-  selected->setChecked(true);
-  m_Language = language;
+  const int tag = sender != nullptr ? sender->data().toInt() : -1;
+  LanguageItem(tag)->setChecked(true);
+  m_Language = LanguageOfMenuTag(tag);
   CaptionMenu();
 }
 

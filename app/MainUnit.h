@@ -82,6 +82,8 @@ class TMainForm : public QWidget, public MonitorSlots, public MessageDispatch {
   void CreateMenu();
   void CaptionMenu();
   void ShowHint(const std::optional<HintRecipe>& recipe);
+  // The language submenu's item with `tag` (English for any other tag).
+  QAction* LanguageItem(int tag) const;
 
   // The device steps of the window's life (MainUnit_devices.cpp).
   void RegisterDeviceArrival();

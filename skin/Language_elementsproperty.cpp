@@ -283,6 +283,8 @@ bool IsPositionKind(std::u16string_view kind) {
 
 }  // namespace
 
+std::span<const std::u16string_view> KindsWithBounds() { return kPositionKinds; }
+
 TlanguageElementsProperty::TlanguageElementsProperty() : m_DefaultSection(kDefaultSection) {}
 
 TlanguageElementsProperty::~TlanguageElementsProperty() { ReleaseUiDescription(m_Description); }

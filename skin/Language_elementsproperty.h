@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -53,6 +54,9 @@ class TlanguageElementsProperty {
 bool ApplyUiDescription(TlanguageElementsProperty& record, UiWindow& window,
                         const std::string& path, uint16_t languageId,
                         std::u16string_view fontOverride, std::u16string_view sectionSuffix);
+
+// The kinds whose bounds a description sets ("TLabel", "TImage", ...).
+std::span<const std::u16string_view> KindsWithBounds();
 
 // The value of `key` in the language section, else in the default section;
 // empty when neither has a non-empty one or no description is open.

@@ -128,3 +128,11 @@ void WriteTraceLine(const std::string& line) {
   std::fputc('\n', stdout);
   std::fflush(stdout);
 }
+
+void TraceFeatureReportsSent(SimBackend& backend) {
+  backend.SetFeatureObserver([](const SimFeatureRecord& record) {
+    if (record.kind == SimFeatureRecord::Kind::Set) {
+      WriteTraceLine("feature " + record.device + " " + HexBytes(record.bytes, 16));
+    }
+  });
+}

@@ -57,3 +57,7 @@ void ReadScenarioFrom(const std::string& path, const UiThreadRunner& onUiThread)
 // The simulator's trace: one line on standard output per call, from any
 // thread.
 void WriteTraceLine(const std::string& line);
+
+// Traces every feature report a simulated device receives:
+// "feature NAME" and its first 16 bytes.
+void TraceFeatureReportsSent(SimBackend& backend);

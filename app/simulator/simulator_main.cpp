@@ -39,11 +39,7 @@ class QtScenarioWindow : public ScenarioWindow {
 int main(int argc, char** argv) {
   const std::string scenarioPath = argc > 1 ? argv[1] : "";
   auto backend = std::make_shared<SimBackend>();
-  backend->SetFeatureObserver([](const SimFeatureRecord& record) {
-    if (record.kind == SimFeatureRecord::Kind::Set) {
-      WriteTraceLine("feature " + record.device + " " + HexBytes(record.bytes, 16));
-    }
-  });
+  TraceFeatureReportsSent(*backend);
 
   std::unique_ptr<QtScenarioWindow> window;
   std::unique_ptr<ScenarioRunner> runner;

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "app/exception_report.h"
+#include "app/tray_menu_rules.h"
 #include "platform/session/autostart.h"
 #include "platform/session/executable_folder.h"
 #include "platform/utf8_text.h"
@@ -108,16 +109,10 @@ void TMainForm::FormCreate() {
 
   m_Language = GetLanguageName(u"");
   CreateMenu();
-  if (m_Language == u"English") {
-    CheckMenuItem(N6, true);
-  } else if (m_Language == u"ChineseS") {
-    CheckMenuItem(N4, true);
-  } else if (m_Language == u"ChineseT") {
-    CheckMenuItem(N5, true);
-  } else {
-    CheckMenuItem(N6, true);
-    m_Language = u"English";
-  }
+  // A language the menu does not list shows as English.
+  const int tag = MenuTagOfLanguage(m_Language);
+  CheckMenuItem(LanguageItem(tag), true);
+  m_Language = LanguageOfMenuTag(tag);
   CaptionMenu();
   RegisterDeviceArrival();
 }
@@ -239,34 +234,25 @@ void TMainForm::FormClose() {
 void TMainForm::N1Click() { SendMessageW(m_Window, WM_CLOSE, 0, 0); }
 
 void TMainForm::N2Click() {
-  if (IsAutoStartSet(kAutostartName)) {
-    RemoveAutostartEntry(kAutostartName);
-    m_AutostartChecked = false;
-  } else {
-    WriteAutostartEntry(kAutostartName, ExecutablePath());  // throws on failure
-    m_AutostartChecked = true;
-  }
+  m_AutostartChecked = ToggleAutostart(kAutostartName, ExecutablePath());  // throws on failure
   CheckMenuItem(N2, m_AutostartChecked);
+}
+
+UINT TMainForm::LanguageItem(int tag) {
+  switch (tag) {
+    case 1:
+      return N4;
+    case 2:
+      return N5;
+    default:
+      return N6;
+  }
 }
 
 void TMainForm::LanguageClick(int tag) {
   for (const UINT item : {N4, N5, N6}) CheckMenuItem(item, false);
-  UINT selected = N6;
-  std::u16string language = u"English";
-  switch (tag) {
-    case 1:
-      selected = N4;
-      language = u"ChineseS";
-      break;
-    case 2:
-      selected = N5;
-      language = u"ChineseT";
-      break;
-    default:
-      break;
-  }
-  CheckMenuItem(selected, true);
-  m_Language = language;
+  CheckMenuItem(LanguageItem(tag), true);
+  m_Language = LanguageOfMenuTag(tag);
   CaptionMenu();
 }
 

@@ -109,6 +109,8 @@ class TMainForm : public MonitorSlots, public MessageDispatch {
   void SetMenuCaption(UINT item, const std::u16string& text);
   void CheckMenuItem(UINT item, bool checked);
   void ShowHint(const std::optional<HintRecipe>& recipe);
+  // The language submenu's item with `tag` (English for any other tag).
+  static UINT LanguageItem(int tag);
 
   // The device steps of the window's life (MainUnit_devices.cpp).
   void RegisterDeviceArrival();

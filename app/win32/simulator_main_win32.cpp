@@ -74,11 +74,7 @@ std::string ScenarioPath() {
 int main(int argc, char** argv) {
   const std::string scenarioPath = ScenarioPath();
   auto backend = std::make_shared<SimBackend>();
-  backend->SetFeatureObserver([](const SimFeatureRecord& record) {
-    if (record.kind == SimFeatureRecord::Kind::Set) {
-      WriteTraceLine("feature " + record.device + " " + HexBytes(record.bytes, 16));
-    }
-  });
+  TraceFeatureReportsSent(*backend);
 
   std::unique_ptr<Win32ScenarioWindow> window;
   std::unique_ptr<ScenarioRunner> runner;

@@ -76,7 +76,6 @@ HintPopupFrame::HintPopupFrame(const HintPopupConstants& constants, std::string 
   SetWindowLongPtrW(m_Window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
 
   m_LayoutFactor = GetWindowScaleFactor(Win32WindowHandle(m_Window));
-  m_Dpi = Win32MonitorDpi(m_Window);
   const Rect client = ScaledLayoutRect(0, 0, kLayoutWidth, kLayoutHeight);
   m_Width = client.right;
   m_Height = client.bottom;
@@ -121,7 +120,8 @@ void HintPopupFrame::FormCreate() {
     im_BackgroundImage.bounds =
         Rect{0, 0, im_BackgroundImage.bounds.right - im_BackgroundImage.bounds.left,
              im_BackgroundImage.bounds.bottom - im_BackgroundImage.bounds.top};
-    if (LoadScaledImage(im_BackgroundImage, background, m_Window)) {
+    m_Outline = LoadScaledImage(im_BackgroundImage, background, m_Window);
+    if (m_Outline) {
       m_Width = im_BackgroundImage.bounds.right - im_BackgroundImage.bounds.left;
       m_Height = im_BackgroundImage.bounds.bottom - im_BackgroundImage.bounds.top;
     }
@@ -167,18 +167,13 @@ void HintPopupFrame::ShowAgain() {
 
 void HintPopupFrame::Invalidate() { InvalidateRect(m_Window, nullptr, FALSE); }
 
-// The shape follows the picture at the density of the monitor the popup
-// was created on; it is never rebuilt.
+// The shape is cut at the first show from the outline the background was
+// loaded with, so it matches the picture shown; it is never rebuilt.
 void HintPopupFrame::BuildShapeOnce() {
-  if (!m_ShapePending) return;
-  m_ShapePending = false;
-  const std::string background = BackgroundPath();
-  if (background.empty()) return;
-  Win32Image probe = im_BackgroundImage;
-  const std::optional<Picture> outline = LoadScaledImage(probe, background, m_Window);
-  if (!outline) return;
-  const HRGN region =
-      WindowShapeRegion(*outline, probe.bounds, m_Width, m_Height, GetSysColor(COLOR_BTNFACE));
+  if (!m_Outline) return;
+  const HRGN region = WindowShapeRegion(*m_Outline, im_BackgroundImage.bounds, m_Width, m_Height,
+                                        GetSysColor(COLOR_BTNFACE));
+  m_Outline.reset();
   // The window owns the region from here on.
   if (SetWindowRgn(m_Window, region, FALSE) == 0) DeleteObject(region);
 }
@@ -200,8 +195,8 @@ void HintPopupFrame::Paint() {
   FillRect(canvas, &all, GetSysColorBrush(COLOR_BTNFACE));
   DrawPicture(canvas, im_BackgroundImage.picture, im_BackgroundImage.bounds.left,
               im_BackgroundImage.bounds.top);
-  DrawLabel(canvas, m_TitleLabel, m_Dpi);
-  DrawLabel(canvas, lb_Text, m_Dpi);
+  DrawLabel(canvas, m_TitleLabel, Dpi());
+  DrawLabel(canvas, lb_Text, Dpi());
   PaintOwnElements(canvas);
   BitBlt(screen, 0, 0, m_Width, m_Height, canvas, 0, 0, SRCCOPY);
   SelectObject(canvas, oldBitmap);

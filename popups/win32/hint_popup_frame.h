@@ -12,7 +12,9 @@
 
 #include <windows.h>
 
+#include <cmath>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "skin/ui_description.h"
@@ -49,7 +51,7 @@ class HintPopupFrame {
   const UiDescription* UiFile() const { return m_UiFile.get(); }
   std::string BackgroundPath() const;
   // The density the popup's fonts are sized at.
-  uint32_t Dpi() const { return m_Dpi; }
+  uint32_t Dpi() const { return static_cast<uint32_t>(std::lround(m_LayoutFactor * 96.0f)); }
 
   // What the timer does when it fires: exposed for tests that cannot wait.
   void tm_FireKetHintTimer();
@@ -86,14 +88,15 @@ class HintPopupFrame {
   const HintPopupConstants m_Constants;
   HWND m_Window = nullptr;
   float m_LayoutFactor = 1.0f;
-  uint32_t m_Dpi = 96;
   int32_t m_Width = 0;
   int32_t m_Height = 0;
   std::u16string m_LanguageName;
   uint16_t m_LanguageId = 0;
   std::string m_DataFolder;
   std::unique_ptr<UiDescription> m_UiFile;
-  bool m_ShapePending = true;
+  // The picture the window's outline is cut from at the first show; none
+  // once cut, or without a background picture.
+  std::optional<Picture> m_Outline;
 };
 
 // The diagnostic lines of the popups ("iTextWidth=N", "lb_Text->Width=N"),

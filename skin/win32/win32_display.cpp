@@ -46,11 +46,3 @@ void InstallWin32DisplayStateSource() {
   SetDisplayStateSource(
       [](WindowHandle window) { return Win32DisplayState(reinterpret_cast<HWND>(window)); });
 }
-
-uint32_t Win32MonitorDpi(HWND window) {
-  const HMONITOR monitor = window != nullptr
-                               ? MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST)
-                               : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
-  const uint32_t dpi = MonitorDpi(monitor);
-  return dpi != 0 ? dpi : 96;
-}

@@ -18,7 +18,3 @@ DisplayState Win32DisplayState(HWND window);
 
 // Makes the handle-based scaling operations read Windows' monitors.
 void InstallWin32DisplayStateSource();
-
-// The density of the monitor nearest `window` (the primary one for a null
-// window), 96 when it cannot be read.
-uint32_t Win32MonitorDpi(HWND window);

@@ -39,51 +39,19 @@ Properties Allowed(std::u16string_view kind) {
   return {};
 }
 
-constexpr std::u16string_view kPositionKinds[] = {
-    u"TLabel",
-    u"TCheckBox",
-    u"TRadioButton",
-    u"TEdit",
-    u"TComboBox",
-    u"TMemo",
-    u"TRichEdit",
-    u"TShape",
-    u"TButton",
-    u"TMenuItem",
-    u"TImage",
-    u"TPanel",
-    u"TWebBrowser",
-    u"TCGauge",
-    u"TLabeledEdit",
-    u"TGroupBox",
-    u"TAdvSmoothComboBox",
-    u"TAdvProgressBar",
-    u"TAdvSmoothScrollBar",
-    u"TAdvTrackBar",
-    u"TAdvGroupBox",
-    u"THTMLabel",
-    u"TAdvShapeButton",
-    u"TAdvWiiProgressBar",
-    u"TAdvEdit",
-    u"TMaskEditEx",
-    u"TAdvCircularProgress",
-    u"TCurvyPanel",
-    u"TGradientLabel",
-};
-
 // The LT-key popup's own elements, then one element of every kind under the
 // same name (so that one key reaches them all), then kinds the engine
 // passes over.
 void Populate(RecordingWindow& window) {
   window.Add(u"TImage", u"im_BackgroundImage");
   window.Add(u"TLabel", u"lb_LTKey");
-  for (std::u16string_view kind : kPositionKinds) window.Add(std::u16string(kind), u"lb_Text");
+  for (std::u16string_view kind : KindsWithBounds()) window.Add(std::u16string(kind), u"lb_Text");
   window.Add(u"TTimer", u"lb_Text");
   window.Add(u"TDerivedLabel", u"lb_Text");
 }
 
 bool IsPositionKind(std::u16string_view kind) {
-  for (std::u16string_view positionKind : kPositionKinds) {
+  for (std::u16string_view positionKind : KindsWithBounds()) {
     if (kind == positionKind) return true;
   }
   return false;
