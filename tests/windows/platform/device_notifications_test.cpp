@@ -3,7 +3,6 @@
 #include "platform/win32/device_notifications.h"
 
 #include <dbt.h>
-
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -15,8 +14,8 @@ namespace {
 // terminated or not, and 'X' after it up to the record's end.
 std::vector<uint8_t> Broadcast(const std::wstring& name, size_t nameCapacity,
                                bool terminated = true) {
-  const size_t size = offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name) +
-                      nameCapacity * sizeof(wchar_t);
+  const size_t size =
+      offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name) + nameCapacity * sizeof(wchar_t);
   std::vector<uint8_t> bytes(size + 64, 0);
   auto* record = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_W*>(bytes.data());
   record->dbcc_size = static_cast<DWORD>(size);

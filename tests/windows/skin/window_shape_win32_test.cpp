@@ -1,7 +1,7 @@
 // The window region cut from a background picture.
-#include "skin/win32/win32_window_shape.h"
-
 #include <gtest/gtest.h>
+
+#include "skin/win32/win32_window_shape.h"
 
 namespace {
 
