@@ -43,6 +43,8 @@ jobs=$(nproc)
 passed=0
 failed=0
 skipped=0
+# What failed, repeated under the totals: a long log is often read from its end.
+failures=()
 
 # Runs a step that is not a test (a build); its failure counts as one.
 step() {  # what, command...
@@ -51,6 +53,7 @@ step() {  # what, command...
   if "$@"; then return 0; fi
   echo "== FAILED: $what" >&2
   failed=$((failed + 1))
+  failures+=("$what")
   return 1
 }
 
@@ -65,6 +68,12 @@ run_ctest() {
   total=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -n 1)
   fails=$(sed -n 's/.* \([0-9]*\) tests failed out of.*/\1/p' "$log" | tail -n 1)
   skips=$(grep -c '(Skipped)$' "$log" || true)
+  # ctest lists them under "The following tests FAILED:" as
+  # "<tab>58 - Suite.Name (Failed)".
+  local name
+  while IFS= read -r name; do
+    failures+=("$name")
+  done < <(sed -n '/^The following tests FAILED:/,/^[^[:space:]]/s/^[[:space:]]\+[0-9]\+ - //p' "$log")
   rm -f "$log"
   passed=$((passed + ${total:-0} - ${fails:-0} - skips))
   failed=$((failed + ${fails:-0}))
@@ -72,6 +81,7 @@ run_ctest() {
   if ((status != 0 && ${fails:-0} == 0)); then
     echo "== FAILED: ctest $*" >&2
     failed=$((failed + 1))
+    failures+=("ctest $*")
   fi
 }
 
@@ -201,10 +211,12 @@ if wants fuzz; then
         cat "$work/$name.log"
         echo "== FAILED: the $name fuzz run" >&2
         failed=$((failed + 1))
+        failures+=("the $name fuzz run")
       fi
     done
   fi
 fi
 
+for what in "${failures[@]}"; do echo "failed: $what"; done
 echo "total: $passed passed, $failed failed, $skipped skipped"
 ((failed == 0))
