@@ -8,18 +8,12 @@
 #include <algorithm>
 #include <vector>
 
+#include "tests/support/filled_picture.h"
+
 namespace {
 
 constexpr uint32_t kOpaqueBlack = 0xFF000000u;
 constexpr uint32_t kOpaqueWhite = 0xFFFFFFFFu;
-
-Picture Filled(int32_t width, int32_t height, uint32_t pixel) {
-  Picture picture;
-  picture.width = width;
-  picture.height = height;
-  picture.pixels.assign(static_cast<size_t>(width * height), pixel);
-  return picture;
-}
 
 // The ink of column x: how much darker than white it is, summed down the
 // column.

@@ -2,20 +2,13 @@
 #include <gtest/gtest.h>
 
 #include "skin/win32/win32_window_shape.h"
+#include "tests/support/filled_picture.h"
 
 namespace {
 
 constexpr uint32_t kKey = 0xFF000000u;
 constexpr uint32_t kInk = 0xFF3060A0u;
 constexpr uint32_t kButtonFace = 0xF0F0F0u;
-
-Picture Filled(int32_t width, int32_t height, uint32_t pixel) {
-  Picture picture;
-  picture.width = width;
-  picture.height = height;
-  picture.pixels.assign(static_cast<size_t>(width * height), pixel);
-  return picture;
-}
 
 TEST(Win32WindowShape, KeyColouredPixelsAreCutAndThePictureSitsAtItsPlace) {
   Picture picture = Filled(4, 3, kInk);
