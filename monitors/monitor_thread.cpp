@@ -1,10 +1,9 @@
 #include "monitors/monitor_thread.h"
 
 #include <condition_variable>
-#include <system_error>
-#include <thread>
 
 #include "monitors/report_reader.h"
+#include "platform/detached_thread.h"
 #include "platform/hid_backend.h"
 #include "platform/thread_priority.h"
 
@@ -90,15 +89,14 @@ void MonitorThread::Start() {
   CountThreadIn();
   // Kept apart from the object, which is gone when the end is marked.
   const std::shared_ptr<MonitorStop> stop = m_Stop;
-  try {
-    std::thread([this, stop] {
-      RaiseCurrentThreadPriority();
-      Execute();
-      delete this;
-      stop->MarkEnded();
-      CountThreadOut();
-    }).detach();
-  } catch (const std::system_error&) {
+  const bool started = StartDetachedThread([this, stop] {
+    RaiseCurrentThreadPriority();
+    Execute();
+    delete this;
+    stop->MarkEnded();
+    CountThreadOut();
+  });
+  if (!started) {
     // No thread could be made: the monitor ends before it began, freeing
     // itself as a finished one would.
     delete this;

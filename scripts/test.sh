@@ -150,11 +150,8 @@ if wants windows; then
     # test connects drops that test ("recvmsg: Connection reset by peer").
     WINEPREFIX=$windows_build/wine wineserver -p
     # The whole-program tests (label e2e) bring their own prefix and X sessions.
-    # A test that fails under wine runs once more; both runs stay in the log.
-    # (The unplug soak test has stalled once in a loaded run under wine: a
-    # monitor that never started reading. Not seen on Linux, not yet found.)
     WINEPREFIX=$windows_build/wine WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= \
-      run_ctest --test-dir "$windows_build" --repeat until-pass:2
+      run_ctest --test-dir "$windows_build"
     WINEPREFIX=$windows_build/wine wineserver -k 2>/dev/null || true
   fi
 fi

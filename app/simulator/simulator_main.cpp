@@ -5,14 +5,15 @@
 // hidden; refused scenario lines go to standard error.
 #include <QAction>
 #include <QMetaObject>
+#include <cstdio>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "app/MainUnit.h"
 #include "app/program.h"
 #include "app/simulator/scenario_runner.h"
 #include "app/simulator/simulator_trace.h"
+#include "platform/detached_thread.h"
 #include "platform/sim/sim_backend.h"
 #include "popups/popup_trace.h"
 
@@ -50,14 +51,15 @@ int main(int argc, char** argv) {
     SetPopupTrace(&WriteTraceLine);
     window = std::make_unique<QtScenarioWindow>(form);
     runner = std::make_unique<ScenarioRunner>(backend, *window);
-    std::thread([&form, &runner, scenarioPath] {
+    const bool reading = StartDetachedThread([&form, &runner, scenarioPath] {
       ReadScenarioFrom(scenarioPath, [&](const ScenarioCommand& command) {
         std::string error;
         QMetaObject::invokeMethod(
             &form, [&] { error = runner->Execute(command); }, Qt::BlockingQueuedConnection);
         return error;
       });
-    }).detach();
+    });
+    if (!reading) std::fprintf(stderr, "error: cannot start the thread that reads the scenario\n");
   };
   return RunProgram(argc, argv, setup);
 }

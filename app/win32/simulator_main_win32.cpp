@@ -8,15 +8,16 @@
 #include <shellapi.h>
 // clang-format on
 
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "app/program.h"
 #include "app/simulator/scenario_runner.h"
 #include "app/simulator/simulator_trace.h"
 #include "app/win32/MainUnit.h"
+#include "platform/detached_thread.h"
 #include "platform/sim/sim_backend.h"
 #include "platform/win32/wide_text.h"
 #include "popups/popup_trace.h"
@@ -87,14 +88,15 @@ int main(int argc, char** argv) {
     window = std::make_unique<Win32ScenarioWindow>(form);
     runner = std::make_unique<ScenarioRunner>(backend, *window);
     runnerWindow = CreateRunnerWindow();
-    std::thread([&runner, runnerWindow, scenarioPath] {
+    const bool reading = StartDetachedThread([&runner, runnerWindow, scenarioPath] {
       ReadScenarioFrom(scenarioPath, [&](const ScenarioCommand& command) {
         std::string error;
         const std::function<void()> run = [&] { error = runner->Execute(command); };
         SendMessageW(runnerWindow, kRunMessage, 0, reinterpret_cast<LPARAM>(&run));
         return error;
       });
-    }).detach();
+    });
+    if (!reading) std::fprintf(stderr, "error: cannot start the thread that reads the scenario\n");
   };
   const int status = RunProgram(argc, argv, setup);
   if (runnerWindow != nullptr) DestroyWindow(runnerWindow);
