@@ -219,14 +219,17 @@ void HintPopupFrame::BuildShapeOnce() {
   const std::string background = BackgroundPath();
   if (background.empty()) return;
   const QString path = QString::fromStdString(background);
-  SetWindowShapeFromImage(this, *im_BackgroundImage, path);
-  if (m_LayerSurface || m_Translucent) UseOutlineAlpha(path);
+  const QImage png = SetWindowShapeFromImage(this, *im_BackgroundImage, path);
+  // A picture that could not be decoded cut no shape (a cut one is never an
+  // empty mask): the popup stays an opaque rectangle.
+  if (mask().isEmpty()) return;
+  if (m_LayerSurface || m_Translucent) UseOutlineAlpha(png);
 }
 
 // The shape stays as the input region; what shows is the picture's own
 // transparency, smooth at the rounded corners.
-void HintPopupFrame::UseOutlineAlpha(const QString& backgroundPath) {
-  m_OutlineAlpha = PopupOutlineAlpha(backgroundPath, size(), mask());
+void HintPopupFrame::UseOutlineAlpha(const QImage& backgroundPng) {
+  m_OutlineAlpha = PopupOutlineAlpha(backgroundPng, size(), mask());
   if (!m_Translucent) return;
   // The window's own background would fill the cut-away corners.
   setAutoFillBackground(false);

@@ -93,7 +93,7 @@ class HintPopupFrame : public QWidget {
   void tm_FireKetHintTimer();
   void TraceShow() const;
   void PresentOnLayer();
-  void UseOutlineAlpha(const QString& backgroundPath);
+  void UseOutlineAlpha(const QImage& backgroundPng);
 
   const HintPopupConstants m_Constants;
   QLabel* m_TitleLabel = nullptr;

@@ -1,27 +1,17 @@
 #include "popups/popup_outline.h"
 
-#include <QImageReader>
 #include <QPainter>
 #include <algorithm>
 
-namespace {
-
-bool IsPngPath(const QString& path) { return path.endsWith(QLatin1String(".png")); }
-
-}  // namespace
-
-QImage PopupOutlineAlpha(const QString& backgroundPath, QSize size, const QRegion& shape) {
-  if (IsPngPath(backgroundPath)) {
-    QImageReader reader(backgroundPath, "png");
-    const QImage png = reader.read();
-    if (!png.isNull() && png.hasAlphaChannel()) {
-      QImage canvas(size, QImage::Format_ARGB32_Premultiplied);
-      canvas.fill(Qt::transparent);
-      QPainter painter(&canvas);
-      painter.drawImage(QRect(QPoint(0, 0), size), png);  // as the background element draws it
-      painter.end();
-      return canvas.convertToFormat(QImage::Format_Alpha8);
-    }
+QImage PopupOutlineAlpha(const QImage& backgroundPng, QSize size, const QRegion& shape) {
+  if (!backgroundPng.isNull() && backgroundPng.hasAlphaChannel()) {
+    QImage canvas(size, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::transparent);
+    QPainter painter(&canvas);
+    // As the background element draws it.
+    painter.drawImage(QRect(QPoint(0, 0), size), backgroundPng);
+    painter.end();
+    return canvas.convertToFormat(QImage::Format_Alpha8);
   }
   QImage alpha(size, QImage::Format_Alpha8);
   alpha.fill(0);

@@ -6,13 +6,13 @@
 #include <QImage>
 #include <QRegion>
 #include <QSize>
-#include <QString>
 
-// One alpha value per popup pixel (Format_Alpha8, `size`): the alpha of the
-// PNG at `backgroundPath` drawn over the popup as the background element
-// draws it, when that file is a PNG with an alpha channel; otherwise 255
-// inside `shape` and 0 outside it.
-QImage PopupOutlineAlpha(const QString& backgroundPath, QSize size, const QRegion& shape);
+// One alpha value per popup pixel (Format_Alpha8, `size`): the alpha of
+// `backgroundPng` (the background PNG as decoded; null when the background
+// is no PNG) drawn over the popup as the background element draws it, when
+// the picture has an alpha channel; otherwise 255 inside `shape` and 0
+// outside it.
+QImage PopupOutlineAlpha(const QImage& backgroundPng, QSize size, const QRegion& shape);
 
 // `rendered` (the opaque popup, its picture drawn over black where the
 // picture is transparent) with `alpha` applied, as premultiplied ARGB. A

@@ -60,10 +60,12 @@ QImage OverFill(const QImage& picture, const QColor& fill) {
 }
 
 // The pictures of a file as the window shows them and as its outline is cut
-// from them; a null outline is the shown picture itself.
+// from them; a null outline is the shown picture itself. `png` is the file
+// as decoded when it is a PNG, null otherwise.
 struct LoadedPicture {
   QImage shown;
   QImage outline;
+  QImage png;
 };
 
 std::optional<LoadedPicture> LoadPng(ImageElement& image, const QString& path,
@@ -80,7 +82,7 @@ std::optional<LoadedPicture> LoadPng(ImageElement& image, const QString& path,
   image.SetAutoSize(false);
   image.resize(size.width, size.height);
   image.SetPicture(scaled.shown);
-  return LoadedPicture{scaled.shown, scaled.outline};
+  return LoadedPicture{scaled.shown, scaled.outline, png};
 }
 
 std::optional<LoadedPicture> LoadPicture(ImageElement& image, const QString& path,
@@ -90,7 +92,7 @@ std::optional<LoadedPicture> LoadPicture(ImageElement& image, const QString& pat
   const QImage picture = ReadImage(path, nullptr);
   if (picture.isNull()) return std::nullopt;
   image.SetPicture(picture);
-  return LoadedPicture{picture, {}};
+  return LoadedPicture{picture, {}, {}};
 }
 
 }  // namespace
@@ -143,10 +145,11 @@ QRegion MaskForShape(const QRegion& region) {
   return QRegion(-1, -1, 1, 1);
 }
 
-void SetWindowShapeFromImage(QWidget* window, ImageElement& image, const QString& path) {
-  if (window == nullptr) return;
+QImage SetWindowShapeFromImage(QWidget* window, ImageElement& image, const QString& path) {
+  if (window == nullptr) return {};
   const std::optional<LoadedPicture> loaded = LoadPicture(image, path, window);
-  if (!loaded) return;
+  if (!loaded) return {};
   const QImage& outline = loaded->outline.isNull() ? loaded->shown : loaded->outline;
   window->setMask(MaskForShape(WindowShapeRegion(image.RenderPixels(outline))));
+  return loaded->png;
 }

@@ -23,8 +23,10 @@ bool LoadScaledImage(ImageElement& image, const QString& path, const QWidget* wi
 // Loads the file with LoadScaledImage and gives `window` the outline of the
 // picture: for a PNG, the outline of its pixel-exact enlargement (see
 // ScalePngBackground). Nothing changes when there is no file or it cannot
-// be decoded.
-void SetWindowShapeFromImage(QWidget* window, ImageElement& image, const QString& path);
+// be decoded. Returns the PNG as decoded, at its stored size, so a caller
+// can take its transparency without reading the file again; a null picture
+// when the file is no PNG or nothing was loaded.
+QImage SetWindowShapeFromImage(QWidget* window, ImageElement& image, const QString& path);
 
 // A PNG background enlarged for a window, both pictures opaque and of size
 // trunc(PNG size x factor), drawn over black when the PNG has an alpha

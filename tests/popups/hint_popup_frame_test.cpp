@@ -2,6 +2,8 @@
 #include <xcb/xcb.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPalette>
@@ -148,6 +150,26 @@ TEST_F(PopupFrame, OutlineIsTransparencyWhereACompositingManagerBlends) {
     EXPECT_EQ(qAlpha(picture.pixel(0, 0)), compositing ? 0 : 255);
     EXPECT_EQ(qAlpha(picture.pixel(123, 68)), 255);
   }
+}
+
+// A background that is found but cannot be decoded leaves no shape; the
+// popup must then stay an opaque rectangle rather than blend away to nothing.
+TEST_F(PopupFrame, UndecodableBackgroundStaysOpaqueWhereACompositingManagerBlends) {
+  if (QGuiApplication::platformName() != QStringLiteral("xcb")) {
+    GTEST_SKIP() << "needs X11, not " << QGuiApplication::platformName().toStdString();
+  }
+  const std::string folder = Folder("LTKeyHint");
+  QDir().mkpath(QString::fromStdString(folder + "English"));
+  QFile broken(QString::fromStdString(folder + "English/LTKeyHint_Background.png"));
+  ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+  broken.write("not a picture");
+  broken.close();
+  CompositingManagerStandIn manager;
+  TformLTKeyHintDialog popup(folder);
+  popup.ShowHintText(QStringLiteral("LT Key"), QStringLiteral("LT 1"));
+  ProcessEvents();
+  EXPECT_TRUE(popup.mask().isEmpty());
+  EXPECT_TRUE(popup.autoFillBackground()) << "the button face must fill the whole popup";
 }
 
 TEST_F(PopupFrame, ShowPlacesThePopupAtTheBottomRightOfThePrimaryWorkArea) {

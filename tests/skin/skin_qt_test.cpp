@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <memory>
 #include <random>
+#include <tuple>
 
 #include "skin/Language_elementsproperty.h"
 #include "skin/Skin_windowshape.h"
@@ -119,6 +120,23 @@ TEST_F(SkinQt, OtherExtensionsKeepTheirStoredSize) {
   }
 }
 
+TEST_F(SkinQt, ShapingGivesBackTheDecodedPngOnlyForAPng) {
+  const QImage picture = RoundedPicture(8, 6, 2);
+  for (const auto& [name, format, isPng] :
+       {std::tuple{"shape.png", "PNG", true}, std::tuple{"shape.PNG", "PNG", false},
+        std::tuple{"shape.bmp", "BMP", false}}) {
+    const QString path = Save(picture, name, format);
+    QWidget window;
+    ImageElement image(&window);
+    const QImage png = SetWindowShapeFromImage(&window, image, path);
+    EXPECT_EQ(png.isNull(), !isPng) << name;
+    if (!isPng) continue;
+    EXPECT_EQ(png.size(), picture.size()) << "at its stored size, not enlarged";
+    EXPECT_EQ(qAlpha(png.pixel(0, 0)), 0);
+    EXPECT_EQ(png.pixel(3, 3), picture.pixel(3, 3));
+  }
+}
+
 TEST_F(SkinQt, MissingOrUndecodableFileChangesNothing) {
   QFile garbage(PathOf("broken.png"));
   ASSERT_TRUE(garbage.open(QIODevice::WriteOnly));
@@ -131,7 +149,7 @@ TEST_F(SkinQt, MissingOrUndecodableFileChangesNothing) {
     ImageElement image(&window);
     image.resize(7, 9);
     EXPECT_FALSE(LoadScaledImage(image, path, &window)) << path.toStdString();
-    SetWindowShapeFromImage(&window, image, path);
+    EXPECT_TRUE(SetWindowShapeFromImage(&window, image, path).isNull());
     EXPECT_EQ(image.size(), QSize(7, 9));
     EXPECT_TRUE(image.Picture().isNull());
     EXPECT_TRUE(window.mask().isEmpty()) << path.toStdString();

@@ -6,16 +6,12 @@
 #include <QPainter>
 
 #include "tests/support/qt_test_app.h"
-#include "tests/support/temp_dir.h"
 
 namespace {
 
-class PopupOutline : public TempDirTest {
+class PopupOutline : public testing::Test {
  protected:
-  void SetUp() override {
-    TempDirTest::SetUp();
-    TestApplication();
-  }
+  void SetUp() override { TestApplication(); }
 };
 
 // A 4 x 2 picture: a transparent corner, a half-transparent pixel and
@@ -29,10 +25,8 @@ QImage SmallPicture() {
 }
 
 TEST_F(PopupOutline, AlphaOfAPngFollowsItsOwnTransparencyScaled) {
-  const std::string path = PathOf("bg.png");
-  ASSERT_TRUE(SmallPicture().save(QString::fromStdString(path), "PNG"));
   // Drawn twice its size, as on a 192-dpi monitor.
-  const QImage alpha = PopupOutlineAlpha(QString::fromStdString(path), QSize(8, 4), QRegion());
+  const QImage alpha = PopupOutlineAlpha(SmallPicture(), QSize(8, 4), QRegion());
   ASSERT_EQ(alpha.size(), QSize(8, 4));
   EXPECT_EQ(alpha.pixelColor(0, 0).alpha(), 0);
   EXPECT_EQ(alpha.pixelColor(1, 1).alpha(), 0);
@@ -41,18 +35,14 @@ TEST_F(PopupOutline, AlphaOfAPngFollowsItsOwnTransparencyScaled) {
 }
 
 TEST_F(PopupOutline, WithoutAnAlphaChannelTheShapeDecides) {
-  // An opaque picture, and a file that is no PNG at all, both take the
-  // key-colour shape: 255 inside, 0 outside.
+  // An opaque PNG, and a background that is no PNG at all (no decoded
+  // picture), both take the key-colour shape: 255 inside, 0 outside.
   QImage opaque(4, 2, QImage::Format_RGB32);
   opaque.fill(qRgb(10, 20, 30));
-  const std::string png = PathOf("opaque.png");
-  const std::string bmp = PathOf("bg.bmp");
-  ASSERT_TRUE(opaque.save(QString::fromStdString(png), "PNG"));
-  ASSERT_TRUE(SmallPicture().save(QString::fromStdString(bmp), "BMP"));
   const QRegion shape = QRegion(1, 0, 3, 1) + QRegion(0, 1, 4, 1);
-  for (const std::string& path : {png, bmp, PathOf("missing.png")}) {
-    const QImage alpha = PopupOutlineAlpha(QString::fromStdString(path), QSize(4, 2), shape);
-    SCOPED_TRACE(path);
+  for (const QImage& png : {opaque, QImage()}) {
+    const QImage alpha = PopupOutlineAlpha(png, QSize(4, 2), shape);
+    SCOPED_TRACE(png.isNull() ? "no PNG" : "an opaque PNG");
     EXPECT_EQ(alpha.pixelColor(0, 0).alpha(), 0);
     EXPECT_EQ(alpha.pixelColor(1, 0).alpha(), 255);
     EXPECT_EQ(alpha.pixelColor(0, 1).alpha(), 255);
