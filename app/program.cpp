@@ -90,6 +90,7 @@ int RunProgram(int argc, char** argv, const ProgramSetup& setup) {
          [&formRTModeHintDialog](uint32_t mode, const QString& title, const QString& text) {
            formRTModeHintDialog.ShowHintText(mode, title, text);
          }});
+    const ProgramEndingNotice ending(setup);
     if (setup.started) {
       setup.started(mainForm);
     }
