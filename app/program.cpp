@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include <QPointer>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
@@ -89,6 +90,13 @@ int RunProgram(int argc, char** argv, const ProgramSetup& setup) {
     }
     TMainForm mainForm;
     signalTarget = &mainForm;
+    // Without a tray host the program would run unseen and unexplained; Qt
+    // shows the icon by itself once a host starts.
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+      std::fprintf(stderr,
+                   "CorvaneNotification: no system tray is available yet; the icon appears in "
+                   "the tray when one starts\n");
+    }
     // The popups scale their skins by their monitor's density and use the
     // Tahoma face where one is available.
     InstallQtDisplayStateSource();
