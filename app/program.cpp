@@ -1,5 +1,7 @@
 #include "app/program.h"
 
+#include <QPointer>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
@@ -68,15 +70,33 @@ int RunProgram(int argc, char** argv, const ProgramSetup& setup) {
   SetSystemLanguageIdSource(&SystemDefaultLanguageId);
   RouteDeviceFailuresToLog();
 
+  // The main window while it lives; a termination signal closes it as the
+  // tray menu's Close does. Before it exists and after it has gone (an error
+  // box on screen) the signal ends every event loop, so that the program
+  // ends, and frees its lock, in every phase.
+  QPointer<TMainForm> signalTarget;
   std::unique_ptr<CorvaneApplication> application;
   try {
     application = std::make_unique<CorvaneApplication>(argc, argv);
+    CloseOnTerminationSignal(application.get(), [&signalTarget] {
+      if (signalTarget != nullptr) {
+        signalTarget->N1Click();
+      } else {
+        QCoreApplication::exit(0);
+      }
+    });
     if (setup.makeBackend) {
       HidSetBackend(setup.makeBackend());
     }
     TMainForm mainForm;
-    // SIGTERM closes the main window as the tray menu's Close does.
-    CloseOnTerminationSignal(&mainForm, [&mainForm] { mainForm.N1Click(); });
+    signalTarget = &mainForm;
+    // Without a tray host the program would run unseen and unexplained; Qt
+    // shows the icon by itself once a host starts.
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+      std::fprintf(stderr,
+                   "CorvaneNotification: no system tray is available yet; the icon appears in "
+                   "the tray when one starts\n");
+    }
     // The popups scale their skins by their monitor's density and use the
     // Tahoma face where one is available.
     InstallQtDisplayStateSource();
@@ -90,6 +110,7 @@ int RunProgram(int argc, char** argv, const ProgramSetup& setup) {
          [&formRTModeHintDialog](uint32_t mode, const QString& title, const QString& text) {
            formRTModeHintDialog.ShowHintText(mode, title, text);
          }});
+    const ProgramEndingNotice ending(setup);
     if (setup.started) {
       setup.started(mainForm);
     }

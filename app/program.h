@@ -15,6 +15,24 @@ struct ProgramSetup {
   std::function<std::shared_ptr<HidBackend>()> makeBackend;
   // Called once every window exists, before the message loop starts.
   std::function<void(TMainForm&)> started;
+  // Called once on the way out after `started`, before any window goes:
+  // when the message loop has ended, or when start-up fails after it.
+  std::function<void()> ending;
+};
+
+// Calls the setup's `ending` when it goes; made after the last window, so it
+// goes before them: at the end of the message loop and when start-up fails.
+class ProgramEndingNotice {
+ public:
+  explicit ProgramEndingNotice(const ProgramSetup& setup) : m_Setup(setup) {}
+  ~ProgramEndingNotice() {
+    if (m_Setup.ending) m_Setup.ending();
+  }
+  ProgramEndingNotice(const ProgramEndingNotice&) = delete;
+  ProgramEndingNotice& operator=(const ProgramEndingNotice&) = delete;
+
+ private:
+  const ProgramSetup& m_Setup;
 };
 
 // Returns the process's exit code: 0, also when another instance runs; 1 when

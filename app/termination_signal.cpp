@@ -36,7 +36,16 @@ bool SetUpPipeAndHandlers() {
   action.sa_handler = OnSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;
-  return ::sigaction(SIGTERM, &action, nullptr) == 0 && ::sigaction(SIGINT, &action, nullptr) == 0;
+  if (::sigaction(SIGTERM, &action, nullptr) != 0 || ::sigaction(SIGINT, &action, nullptr) != 0) {
+    return false;
+  }
+  // A hang-up (the terminal that started the program closed) ends it as
+  // politely; started under nohup, which ignores it, it stays ignored.
+  struct sigaction hangUp {};
+  if (::sigaction(SIGHUP, nullptr, &hangUp) == 0 && hangUp.sa_handler != SIG_IGN) {
+    return ::sigaction(SIGHUP, &action, nullptr) == 0;
+  }
+  return true;
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// A polite end on SIGTERM and SIGINT: the signal is carried out of its
+// A polite end on SIGTERM, SIGINT and SIGHUP (unless SIGHUP was ignored
+// when the program started, as nohup does): the signal is carried out of its
 // handler through a pipe and reaches the event loop as a call of `close`,
 // which should close the main window the way the tray menu's Close does, so
 // that the devices are switched back out of notification mode before the

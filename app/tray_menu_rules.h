@@ -17,5 +17,6 @@ int MenuTagOfLanguage(std::u16string_view language);
 
 // Removes the autostart entry `name` when one is set, else writes one for
 // `executable`; returns whether it is set now. Throws as WriteAutostartEntry
-// does when it cannot be written.
+// does when it cannot be written, and as RemoveAutostartEntry when it cannot
+// be removed: the caller's mark then stays as it was.
 bool ToggleAutostart(std::string_view name, std::string_view executable);

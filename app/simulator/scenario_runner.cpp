@@ -98,9 +98,12 @@ void ReadScenario(std::istream& input, const UiThreadRunner& onUiThread) {
       std::this_thread::sleep_for(std::chrono::milliseconds(command.value));
       continue;
     }
-    const std::string error = onUiThread(command);
-    if (!error.empty()) {
-      std::fprintf(stderr, "error: %d: %s\n", number, error.c_str());
+    const std::optional<std::string> error = onUiThread(command);
+    if (!error) {
+      return;  // the main window is gone: nothing can run any more
+    }
+    if (!error->empty()) {
+      std::fprintf(stderr, "error: %d: %s\n", number, error->c_str());
     }
     if (command.verb == ScenarioCommand::Verb::Close) {
       return;

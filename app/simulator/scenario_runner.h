@@ -7,6 +7,7 @@
 #include <istream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/simulator/scenario.h"
@@ -43,12 +44,13 @@ class ScenarioRunner {
   std::map<std::string, SimDeviceKind> m_Kinds;
 };
 
-// Runs `command` on the user-interface thread and waits for its error text.
-using UiThreadRunner = std::function<std::string(const ScenarioCommand& command)>;
+// Runs `command` on the user-interface thread and waits for its error text;
+// none when the program is ending and the command was not run.
+using UiThreadRunner = std::function<std::optional<std::string>(const ScenarioCommand& command)>;
 
-// Reads scenario lines until the end or Close, on the calling thread: waits
-// itself, hands every other command to `onUiThread`, and writes refused
-// lines to standard error as "error: LINE: REASON".
+// Reads scenario lines until the end, Close, or the program's end, on the
+// calling thread: waits itself, hands every other command to `onUiThread`,
+// and writes refused lines to standard error as "error: LINE: REASON".
 void ReadScenario(std::istream& input, const UiThreadRunner& onUiThread);
 
 // The scenario at `path`, or standard input for an empty path.

@@ -7,10 +7,12 @@
 #include <QMetaObject>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/MainUnit.h"
 #include "app/program.h"
+#include "app/simulator/scenario_handover.h"
 #include "app/simulator/scenario_runner.h"
 #include "app/simulator/simulator_trace.h"
 #include "platform/detached_thread.h"
@@ -44,6 +46,7 @@ int main(int argc, char** argv) {
 
   std::unique_ptr<QtScenarioWindow> window;
   std::unique_ptr<ScenarioRunner> runner;
+  std::shared_ptr<ScenarioHandover> handover;
   ProgramSetup setup;
   setup.makeBackend = [backend] { return backend; };
   setup.started = [&](TMainForm& form) {
@@ -51,15 +54,26 @@ int main(int argc, char** argv) {
     SetPopupTrace(&WriteTraceLine);
     window = std::make_unique<QtScenarioWindow>(form);
     runner = std::make_unique<ScenarioRunner>(backend, *window);
-    const bool reading = StartDetachedThread([&form, &runner, scenarioPath] {
-      ReadScenarioFrom(scenarioPath, [&](const ScenarioCommand& command) {
-        std::string error;
-        QMetaObject::invokeMethod(
-            &form, [&] { error = runner->Execute(command); }, Qt::BlockingQueuedConnection);
-        return error;
-      });
+    handover = ScenarioHandover::Create([&form](std::function<void()> call) {
+      QMetaObject::invokeMethod(&form, std::move(call), Qt::QueuedConnection);
     });
+    // The thread holds nothing of main's but the handover it co-owns: it may
+    // still be reading after the window, and main, are gone.
+    const bool reading =
+        StartDetachedThread([handover = handover, runner = runner.get(), scenarioPath] {
+          ReadScenarioFrom(scenarioPath,
+                           [&](const ScenarioCommand& command) -> std::optional<std::string> {
+                             std::string error;
+                             if (!handover->Run([&] { error = runner->Execute(command); })) {
+                               return std::nullopt;
+                             }
+                             return error;
+                           });
+        });
     if (!reading) std::fprintf(stderr, "error: cannot start the thread that reads the scenario\n");
+  };
+  setup.ending = [&handover] {
+    if (handover) handover->Close();
   };
   return RunProgram(argc, argv, setup);
 }

@@ -49,6 +49,7 @@ int RunProgram(int, char**, const ProgramSetup& setup) {
                                  const std::u16string& text) {
            formRTModeHintDialog.ShowHintText(mode, title, text);
          }});
+    const ProgramEndingNotice ending(setup);
     if (setup.started) setup.started(mainForm);
     // The loop starts by showing the main window once, minimized.
     mainForm.ShowMinimizedOnce();

@@ -1,8 +1,8 @@
 // corvane-simulator.exe: the whole program on simulated devices, driven by
 // a scenario (a file given as the argument, or standard input), with the
 // same trace lines as on Linux. Each scenario command runs on the
-// user-interface thread: the reading thread sends it to a message-only
-// window, and SendMessageW waits until the window has run it.
+// user-interface thread: the reading thread posts it to a message-only
+// window and waits, through the handover, until the window has run it.
 // clang-format off
 #include <windows.h>
 #include <shellapi.h>
@@ -11,9 +11,11 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/program.h"
+#include "app/simulator/scenario_handover.h"
 #include "app/simulator/scenario_runner.h"
 #include "app/simulator/simulator_trace.h"
 #include "app/win32/MainUnit.h"
@@ -28,7 +30,9 @@ constexpr UINT kRunMessage = WM_APP + 10;
 
 LRESULT CALLBACK RunnerWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == kRunMessage) {
-    (*reinterpret_cast<const std::function<void()>*>(lParam))();
+    const std::unique_ptr<std::function<void()>> call(
+        reinterpret_cast<std::function<void()>*>(lParam));
+    (*call)();
     return 0;
   }
   return DefWindowProcW(window, msg, wParam, lParam);
@@ -80,6 +84,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<Win32ScenarioWindow> window;
   std::unique_ptr<ScenarioRunner> runner;
   HWND runnerWindow = nullptr;
+  std::shared_ptr<ScenarioHandover> handover;
   ProgramSetup setup;
   setup.makeBackend = [backend] { return backend; };
   setup.started = [&](TMainForm& form) {
@@ -88,15 +93,29 @@ int main(int argc, char** argv) {
     window = std::make_unique<Win32ScenarioWindow>(form);
     runner = std::make_unique<ScenarioRunner>(backend, *window);
     runnerWindow = CreateRunnerWindow();
-    const bool reading = StartDetachedThread([&runner, runnerWindow, scenarioPath] {
-      ReadScenarioFrom(scenarioPath, [&](const ScenarioCommand& command) {
-        std::string error;
-        const std::function<void()> run = [&] { error = runner->Execute(command); };
-        SendMessageW(runnerWindow, kRunMessage, 0, reinterpret_cast<LPARAM>(&run));
-        return error;
-      });
+    handover = ScenarioHandover::Create([runnerWindow](std::function<void()> call) {
+      auto posted = std::make_unique<std::function<void()>>(std::move(call));
+      if (PostMessageW(runnerWindow, kRunMessage, 0, reinterpret_cast<LPARAM>(posted.get()))) {
+        posted.release();  // the runner window's procedure owns it now
+      }
     });
+    // The thread holds nothing of main's but the handover it co-owns: it may
+    // still be reading after the window, and main, are gone.
+    const bool reading =
+        StartDetachedThread([handover = handover, runner = runner.get(), scenarioPath] {
+          ReadScenarioFrom(scenarioPath,
+                           [&](const ScenarioCommand& command) -> std::optional<std::string> {
+                             std::string error;
+                             if (!handover->Run([&] { error = runner->Execute(command); })) {
+                               return std::nullopt;
+                             }
+                             return error;
+                           });
+        });
     if (!reading) std::fprintf(stderr, "error: cannot start the thread that reads the scenario\n");
+  };
+  setup.ending = [&handover] {
+    if (handover) handover->Close();
   };
   const int status = RunProgram(argc, argv, setup);
   if (runnerWindow != nullptr) DestroyWindow(runnerWindow);

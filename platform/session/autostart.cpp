@@ -1,6 +1,7 @@
 #include "platform/session/autostart.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <sstream>
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -31,19 +33,43 @@ std::string_view Trim(std::string_view text) {
                            std::strerror(error));
 }
 
+// The home folder the password database gives the user, for a session
+// started without HOME (a service, `env -i`); empty when it has none.
+std::string HomeFromPasswordDatabase() {
+  long size = sysconf(_SC_GETPW_R_SIZE_MAX);
+  if (size <= 0) size = 16384;
+  std::vector<char> buffer(static_cast<size_t>(size));
+  passwd entry{};
+  passwd* found = nullptr;
+  while (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == ERANGE &&
+         buffer.size() < (1u << 20)) {
+    buffer.resize(buffer.size() * 2);
+  }
+  if (found == nullptr || found->pw_dir == nullptr || found->pw_dir[0] != '/') return {};
+  return found->pw_dir;
+}
+
+bool IsAbsolute(const char* path) { return path != nullptr && path[0] == '/'; }
+
 }  // namespace
 
 std::string AutostartFolder() {
+  // An empty or relative XDG_CONFIG_HOME is invalid and ignored, as the
+  // base-directory rules say.
   const char* configHome = std::getenv("XDG_CONFIG_HOME");
-  if (configHome != nullptr && configHome[0] == '/') {
+  if (IsAbsolute(configHome)) {
     return std::string(configHome) + "/autostart";
   }
   const char* home = std::getenv("HOME");
-  return std::string(home != nullptr ? home : "") + "/.config/autostart";
+  const std::string homeFolder = IsAbsolute(home) ? std::string(home) : HomeFromPasswordDatabase();
+  if (homeFolder.empty()) return {};
+  return homeFolder + "/.config/autostart";
 }
 
 std::string AutostartEntryPath(std::string_view name) {
-  return AutostartFolder() + "/" + std::string(name) + ".desktop";
+  const std::string folder = AutostartFolder();
+  if (folder.empty()) return {};
+  return folder + "/" + std::string(name) + ".desktop";
 }
 
 bool AutostartEntryContentIsSet(std::string_view content) {
@@ -170,6 +196,9 @@ std::string AutostartEntryContent(std::string_view name, std::string_view execut
 void WriteAutostartEntry(std::string_view name, std::string_view executable) {
   const std::string folder = AutostartFolder();
   const std::string path = AutostartEntryPath(name);
+  if (folder.empty()) {
+    throw std::runtime_error("Cannot write the autostart entry: the user has no home folder");
+  }
   std::error_code error;
   std::filesystem::create_directories(folder, error);
   if (error) {
@@ -208,4 +237,12 @@ void WriteAutostartEntry(std::string_view name, std::string_view executable) {
   }
 }
 
-void RemoveAutostartEntry(std::string_view name) { unlink(AutostartEntryPath(name).c_str()); }
+void RemoveAutostartEntry(std::string_view name) {
+  const std::string path = AutostartEntryPath(name);
+  if (path.empty()) return;  // no home folder: no entry either
+  // Nothing there (or no folder for it) is what removing wants; any other
+  // failure leaves the entry, which still starts the program at login.
+  if (unlink(path.c_str()) != 0 && errno != ENOENT && errno != ENOTDIR) {
+    ThrowWriteError(path, errno);
+  }
+}

@@ -1,5 +1,6 @@
 // Start at login. On Linux the XDG autostart entry
-// $XDG_CONFIG_HOME/autostart/<name>.desktop (default ~/.config/autostart/);
+// $XDG_CONFIG_HOME/autostart/<name>.desktop (default ~/.config/autostart/,
+// the home folder from HOME or else from the password database);
 // on Windows the value <name> under the current user's Run key
 // (HKCU\Software\Microsoft\Windows\CurrentVersion\Run), where only
 // IsAutoStartSet, WriteAutostartEntry and RemoveAutostartEntry exist.
@@ -8,7 +9,8 @@
 #include <string>
 #include <string_view>
 
-// The autostart folder, without trailing '/'.
+// The autostart folder, without trailing '/'; empty when neither the
+// environment nor the password database gives the user a home folder.
 std::string AutostartFolder();
 std::string AutostartEntryPath(std::string_view name);
 
@@ -31,5 +33,7 @@ std::string AutostartEntryContent(std::string_view name, std::string_view execut
 // the reason when it cannot be written.
 void WriteAutostartEntry(std::string_view name, std::string_view executable);
 
-// Deletes the entry; a failure to delete is ignored.
+// Deletes the entry; nothing to delete is no error. Throws
+// std::runtime_error as WriteAutostartEntry does when the entry cannot be
+// deleted (the folder is not writable, the entry is immutable or a folder).
 void RemoveAutostartEntry(std::string_view name);

@@ -1,4 +1,4 @@
-// SIGTERM and SIGINT reach the event loop as a close, once per signal, and
+// SIGTERM, SIGINT and SIGHUP reach the event loop as a close, once per signal, and
 // no longer once the receiving object is gone.
 #include "app/termination_signal.h"
 
@@ -25,9 +25,11 @@ TEST(TerminationSignal, EachSignalClosesOnceThroughTheEventLoop) {
   TestApplication();
   QObject window;
   int closes = 0;
+  // A hang-up ignored from the start stays ignored; this test wants it heard.
+  ::signal(SIGHUP, SIG_DFL);
   ASSERT_TRUE(CloseOnTerminationSignal(&window, [&closes] { ++closes; }));
 
-  for (const int signalNumber : {SIGTERM, SIGINT}) {
+  for (const int signalNumber : {SIGTERM, SIGINT, SIGHUP}) {
     SCOPED_TRACE(signalNumber);
     const int before = closes;
     EXPECT_FALSE(TerminationPending());

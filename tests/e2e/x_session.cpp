@@ -7,10 +7,11 @@ using namespace std::chrono_literals;
 
 PrivateXSession::~PrivateXSession() {
   m_Probe.reset();
+  m_TrayHost.reset();
   m_Session.reset();
 }
 
-std::string PrivateXSession::Start(int width, int height) {
+std::string PrivateXSession::Start(int width, int height, bool trayHost) {
   std::filesystem::create_directories(m_ConfigHome);
   std::filesystem::create_directories(m_RuntimeDir);
   std::filesystem::permissions(m_RuntimeDir, std::filesystem::perms::owner_all);
@@ -19,7 +20,8 @@ std::string PrivateXSession::Start(int width, int height) {
   ChildOptions options;
   options.pipeStdin = true;
   options.captureStdout = true;
-  options.environment["CORVANE_SESSION_NO_TRAY"] = std::nullopt;
+  options.environment["CORVANE_SESSION_NO_TRAY"] =
+      trayHost ? std::nullopt : std::optional<std::string>("1");
   m_Session = std::make_unique<ChildProcess>(
       std::vector<std::string>{"bash", std::string(CORVANE_SOURCE_DIR) + "/scripts/x-session.sh",
                                std::to_string(width) + "x" + std::to_string(height), "96"},
@@ -31,6 +33,10 @@ std::string PrivateXSession::Start(int width, int height) {
 
   m_Probe = std::make_unique<XProbe>(m_Display);
   if (!m_Probe->Connected()) return "cannot connect to " + m_Display;
+  if (!trayHost) {
+    const bool ready = WaitUntil([&] { return m_Probe->WorkArea().has_value(); }, 15s);
+    return ready ? "" : "the window manager did not start on " + m_Display;
+  }
   // Ready once the window manager has taken the tray's strut off the work area.
   const bool ready = WaitUntil(
       [&] {
@@ -39,6 +45,14 @@ std::string PrivateXSession::Start(int width, int height) {
       },
       15s);
   return ready ? "" : "the tray host did not dock on " + m_Display;
+}
+
+std::string PrivateXSession::StartTrayHost() {
+  m_TrayHost = Launch({"trayer", "--edge", "bottom", "--align", "right", "--SetDockType", "true",
+                       "--SetPartialStrut", "true", "--widthtype", "request", "--height",
+                       std::to_string(kTrayHeight), "--expand", "true"},
+                      {});
+  return WaitUntil([&] { return TrayHost() != 0; }, 15s) ? "" : "trayer did not start";
 }
 
 ChildOptions PrivateXSession::ProgramOptions(const std::string& lang) const {

@@ -23,8 +23,11 @@ class PrivateXSession {
   PrivateXSession() = default;
   ~PrivateXSession();
 
-  // Empty on success, otherwise what failed.
-  std::string Start(int width = 1920, int height = 1080);
+  // Empty on success, otherwise what failed. Without `trayHost` the session
+  // has no tray until a test starts one (StartTrayHost).
+  std::string Start(int width = 1920, int height = 1080, bool trayHost = true);
+  // Starts trayer as the session script does; empty once it has docked.
+  std::string StartTrayHost();
 
   const std::string& Display() const { return m_Display; }
   XProbe& Probe() { return *m_Probe; }
@@ -51,6 +54,7 @@ class PrivateXSession {
   const std::string m_ConfigHome = m_Home + "/config";
   const std::string m_RuntimeDir = m_Home + "/runtime";
   std::unique_ptr<ChildProcess> m_Session;
+  std::unique_ptr<ChildProcess> m_TrayHost;
   std::unique_ptr<XProbe> m_Probe;
 };
 

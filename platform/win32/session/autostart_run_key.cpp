@@ -23,6 +23,14 @@ std::string SystemReason(LSTATUS status) {
   return reason.empty() ? "error " + std::to_string(status) : Utf8FromWide(reason);
 }
 
+// The same report for a value that cannot be written and one that cannot be
+// removed: either way the entry is not what the menu's mark says.
+[[noreturn]] void ThrowRunValueError(std::string_view name, LSTATUS status) {
+  throw std::runtime_error(
+      "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\" + std::string(name) +
+      ": " + SystemReason(status));
+}
+
 }  // namespace
 
 // A value of that name with any non-empty text counts as set, whatever
@@ -55,16 +63,17 @@ void WriteAutostartEntry(std::string_view name, std::string_view executable) {
                             static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
   }
-  if (status != ERROR_SUCCESS) {
-    throw std::runtime_error(
-        "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\" +
-        std::string(name) + ": " + SystemReason(status));
-  }
+  if (status != ERROR_SUCCESS) ThrowRunValueError(name, status);
 }
 
+// No Run key or no value is nothing to remove; any other failure leaves a
+// value that still starts the program at logon.
 void RemoveAutostartEntry(std::string_view name) {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
-  RegDeleteValueW(key, WideFromUtf8(name).c_str());
-  RegCloseKey(key);
+  LSTATUS status = RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, &key);
+  if (status == ERROR_SUCCESS) {
+    status = RegDeleteValueW(key, WideFromUtf8(name).c_str());
+    RegCloseKey(key);
+  }
+  if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) ThrowRunValueError(name, status);
 }

@@ -1,13 +1,20 @@
 #include "platform/session/autostart.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/capability.h>
+#include <linux/fs.h>
+#include <pwd.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -216,6 +223,176 @@ TEST_F(AutostartTest, UnwritableFolderThrowsAndLeavesNoEntry) {
   }
   EXPECT_THROW(WriteAutostartEntry("CorvaneNotification", "/usr/bin/x"), std::runtime_error);
   EXPECT_FALSE(IsAutoStartSet("CorvaneNotification"));
+}
+
+// The environment variables the folder is taken from, set or removed for
+// one case and put back afterwards.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const std::optional<std::string>& value) : m_Name(name) {
+    if (const char* old = getenv(name)) m_Old = old;
+    if (value) {
+      setenv(name, value->c_str(), 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+  ~ScopedEnvironment() {
+    if (m_Old) {
+      setenv(m_Name, m_Old->c_str(), 1);
+    } else {
+      unsetenv(m_Name);
+    }
+  }
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  const char* m_Name;
+  std::optional<std::string> m_Old;
+};
+
+// An empty or relative XDG_CONFIG_HOME is ignored; without a usable HOME the
+// password database gives the home folder, never the file system's root.
+TEST(AutostartFolder, FollowsTheBaseDirectoryRules) {
+  const passwd* user = getpwuid(getuid());
+  ASSERT_NE(user, nullptr);
+  const std::string passwdHome = user->pw_dir;
+  ASSERT_EQ(passwdHome.front(), '/');
+  const std::optional<std::string> unset;
+  struct Case {
+    std::optional<std::string> configHome;
+    std::optional<std::string> home;
+    std::string folder;
+  } cases[] = {
+      {"/cfg", "/home/h", "/cfg/autostart"},
+      {"/cfg", unset, "/cfg/autostart"},
+      {"", "/home/h", "/home/h/.config/autostart"},
+      {"relative/cfg", "/home/h", "/home/h/.config/autostart"},
+      {unset, "/home/h", "/home/h/.config/autostart"},
+      {unset, unset, passwdHome + "/.config/autostart"},
+      {"", "", passwdHome + "/.config/autostart"},
+      {"relative", "relative", passwdHome + "/.config/autostart"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("XDG_CONFIG_HOME=" + c.configHome.value_or("(unset)") +
+                 " HOME=" + c.home.value_or("(unset)"));
+    const ScopedEnvironment configHome("XDG_CONFIG_HOME", c.configHome);
+    const ScopedEnvironment home("HOME", c.home);
+    EXPECT_EQ(AutostartFolder(), c.folder);
+    EXPECT_EQ(AutostartEntryPath("CorvaneNotification"), c.folder + "/CorvaneNotification.desktop");
+  }
+}
+
+// Drops the capabilities that let root write where the permission bits or
+// the file's owner say no, for the calling (child) process.
+void DropFileOverrides() {
+  __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct data[2]{};
+  if (syscall(SYS_capget, &header, data) != 0) return;
+  for (const int capability : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER}) {
+    data[capability / 32].effective &= ~(1u << (capability % 32));
+  }
+  syscall(SYS_capset, &header, data);
+}
+
+// RemoveAutostartEntry in a child process without root's overrides: the
+// text it threw, or none when it returned.
+std::optional<std::string> RemoveInChild() {
+  int answer[2];
+  if (pipe(answer) != 0) return "no pipe";
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(answer[0]);
+    DropFileOverrides();
+    std::string text;
+    try {
+      RemoveAutostartEntry("CorvaneNotification");
+    } catch (const std::runtime_error& error) {
+      text = std::string("!") + error.what();
+    }
+    _exit(write(answer[1], text.data(), text.size()) == static_cast<ssize_t>(text.size()) ? 0 : 1);
+  }
+  close(answer[1]);
+  std::string text;
+  char buffer[512];
+  for (ssize_t n; (n = read(answer[0], buffer, sizeof buffer)) > 0;) text.append(buffer, n);
+  close(answer[0]);
+  waitpid(pid, nullptr, 0);
+  if (text.empty()) return std::nullopt;
+  return text.substr(1);
+}
+
+// Sets or clears the immutable flag; false where the file system or the
+// process's rights refuse it.
+bool SetImmutable(const std::string& path, bool immutable) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  int flags = 0;
+  bool done = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  if (done) {
+    flags = immutable ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+    done = ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+  }
+  close(fd);
+  return done;
+}
+
+// An entry that stays is reported the way a failed write is, and still
+// counts as set; one that is gone, or was never there, is no error.
+TEST_F(AutostartTest, AnEntryThatCannotBeRemovedIsReportedAndStays) {
+  const std::string folder = m_Root + "/autostart";
+  const std::string path = AutostartEntryPath("CorvaneNotification");
+  struct Case {
+    const char* what;
+    std::function<void()> make;
+    bool removable;
+  } cases[] = {
+      {"the program's own", [] {}, true},
+      {"none", [&] { fs::remove(path); }, true},
+      {"no folder", [&] { fs::remove_all(folder); }, true},
+      {"in a read-only folder", [&] { chmod(folder.c_str(), 0500); }, false},
+      {"a folder at the entry's name",
+       [&] {
+         fs::remove(path);
+         fs::create_directory(path);
+         std::ofstream(path + "/inside") << "x";
+       },
+       false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteAutostartEntry("CorvaneNotification", "/usr/bin/corvane-notification");
+    c.make();
+    const bool setBefore = IsAutoStartSet("CorvaneNotification");
+    const std::optional<std::string> error = RemoveInChild();
+    chmod(folder.c_str(), 0700);
+    if (c.removable) {
+      EXPECT_EQ(error, std::nullopt);
+      EXPECT_FALSE(IsAutoStartSet("CorvaneNotification"));
+    } else {
+      ASSERT_TRUE(error.has_value()) << "a failed removal was taken for success";
+      EXPECT_NE(error->find("Cannot write the autostart entry " + path), std::string::npos)
+          << *error;
+      EXPECT_TRUE(setBefore);
+      EXPECT_TRUE(IsAutoStartSet("CorvaneNotification"));
+    }
+    fs::remove_all(folder);
+  }
+}
+
+TEST_F(AutostartTest, AnImmutableEntryCannotBeRemovedAndStays) {
+  WriteAutostartEntry("CorvaneNotification", "/usr/bin/corvane-notification");
+  const std::string path = AutostartEntryPath("CorvaneNotification");
+  if (!SetImmutable(path, true)) {
+    GTEST_SKIP() << "the immutable flag is refused here (" << std::strerror(errno)
+                 << "): it needs CAP_LINUX_IMMUTABLE and a file system that keeps it";
+  }
+  const std::optional<std::string> error = RemoveInChild();
+  EXPECT_TRUE(IsAutoStartSet("CorvaneNotification"));
+  SetImmutable(path, false);
+  ASSERT_TRUE(error.has_value()) << "a failed removal was taken for success";
+  EXPECT_NE(error->find("Cannot write the autostart entry " + path), std::string::npos) << *error;
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 // The Windows session services: the single-instance mutex, the Run value,
 // the language id and the executable's folder.
+// clang-format off
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <sddl.h>
+// clang-format on
 
 #include <cstdlib>
 #include <filesystem>
@@ -95,6 +98,65 @@ TEST_F(RunValue, AnEmptyValueStartsNothingAndCountsAsNotSet) {
 TEST_F(RunValue, NonAsciiExecutablePathsSurvive) {
   WriteAutostartEntry(m_Name, "C:\\Users\\用户\\corvane-notification.exe");
   EXPECT_EQ(StoredCommand(), L"\"C:\\Users\\\x7528\x6237\\corvane-notification.exe\"");
+}
+
+// Sets the DACL of `key` from its SDDL text.
+bool SetKeyDacl(HKEY key, const wchar_t* sddl) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor,
+                                                            nullptr)) {
+    return false;
+  }
+  const bool set = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
+  LocalFree(descriptor);
+  return set;
+}
+
+// A Run key the user may not change: the removal fails, is reported as a
+// failed write is, and the value stays (the menu's mark with it).
+TEST_F(RunValue, AValueThatCannotBeRemovedIsReportedAndStays) {
+  // A private stand-in for HKEY_CURRENT_USER, so that no other test meets
+  // the locked key.
+  const std::wstring rootPath =
+      L"Software\\CorvaneNotificationTest\\" + std::to_wstring(GetCurrentProcessId());
+  HKEY root = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, rootPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &root, nullptr),
+            ERROR_SUCCESS);
+  ASSERT_EQ(RegOverridePredefKey(HKEY_CURRENT_USER, root), ERROR_SUCCESS);
+  WriteAutostartEntry(m_Name, "C:\\x.exe");
+  const bool setBefore = IsAutoStartSet(m_Name);
+  HKEY run = nullptr;
+  RegOpenKeyExW(root, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0,
+                READ_CONTROL | WRITE_DAC, &run);
+  // Everyone is denied setting (and deleting) values.
+  const bool locked = run != nullptr && SetKeyDacl(run, L"D:(D;;0x2;;;WD)(A;;KA;;;WD)");
+  std::string error;
+  if (locked) {
+    try {
+      RemoveAutostartEntry(m_Name);
+    } catch (const std::runtime_error& e) {
+      error = e.what();
+    }
+  }
+  const bool setAfter = IsAutoStartSet(m_Name);
+  if (run != nullptr) {
+    SetKeyDacl(run, L"D:(A;;KA;;;WD)");
+    RegCloseKey(run);
+  }
+  RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+  RegCloseKey(root);
+  RegDeleteTreeW(HKEY_CURRENT_USER, rootPath.c_str());
+
+  ASSERT_TRUE(setBefore);
+  ASSERT_TRUE(locked) << "the Run key's access could not be changed";
+  if (error.empty() && !setAfter) {
+    GTEST_SKIP() << "this wine removed the value from a Run key whose DACL denies it: it does "
+                    "not check registry access, so the failure cannot be made here";
+  }
+  EXPECT_TRUE(setAfter);
+  EXPECT_NE(error.find("CurrentVersion\\Run\\" + m_Name), std::string::npos)
+      << "a failed removal was taken for success: " << error;
 }
 
 TEST(SystemLanguage, IsTheSystemsDefault) {
