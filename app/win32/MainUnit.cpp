@@ -17,6 +17,8 @@ namespace {
 
 constexpr std::u16string_view kMissing = u"@@";
 constexpr std::string_view kAutostartName = "CorvaneNotification";
+// The installer and uninstaller find a running program by this class and
+// end it with WM_CLOSE, the tray menu's Close (packaging/windows).
 constexpr wchar_t kWindowClass[] = L"CorvaneNotificationMainForm";
 constexpr int kIconResource = 1;
 // The tray refuses tooltips of this length and more; the icon then keeps
@@ -320,13 +322,12 @@ LRESULT TMainForm::OwnWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       ShowWindow(m_Window, SW_HIDE);
       return 0;
     case kTrayMessage:
+      // Only the menu: any other click, a double-click included, shows
+      // nothing (the main window is never shown, not even for a moment).
       switch (LOWORD(lParam)) {
         case WM_RBUTTONUP:
         case WM_CONTEXTMENU:
           ShowTrayMenu();
-          break;
-        case WM_LBUTTONDBLCLK:
-          ShowWindow(m_Window, SW_RESTORE);  // WM_SIZE hides it again
           break;
         default:
           break;

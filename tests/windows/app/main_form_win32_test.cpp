@@ -6,9 +6,11 @@
 #include <shellapi.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/exception_report.h"
@@ -207,6 +209,69 @@ TEST_F(Win32MainForm, CloseSwitchesTheDevicesBackOnceAndEndsTheLoop) {
   EXPECT_GT(afterClose, before);
   SendMessageW(m_Form->Handle(), WM_CLOSE, 0, 0);
   EXPECT_EQ(m_Sim->FeatureLog("kb").size(), afterClose);
+}
+
+TEST_F(Win32MainForm, ACloseSentToTheWindowOfItsClassSwitchesTheDevicesBackAndEndsTheLoop) {
+  // The installer and uninstaller end a running program this way, from
+  // another process: the window found by its class gets WM_CLOSE.
+  m_Sim->Plug(SimKeyboard("kb"));
+  m_Form->ShowMinimizedOnce();
+  Pump();
+  const size_t before = m_Sim->FeatureLog("kb").size();
+  HWND found = nullptr;
+  while ((found = FindWindowExW(nullptr, found, L"CorvaneNotificationMainForm", nullptr)) !=
+             nullptr &&
+         found != m_Form->Handle()) {
+  }
+  ASSERT_EQ(found, m_Form->Handle());
+  std::thread closer(
+      [found] { SendMessageTimeoutW(found, WM_CLOSE, 0, 0, SMTO_NORMAL, 60000, nullptr); });
+  bool quit = false;
+  for (int round = 0; round < 3000 && !quit; ++round) quit = Pump(1);
+  closer.join();
+  EXPECT_TRUE(quit);
+  EXPECT_TRUE(m_Form->IsClosed());
+  EXPECT_GT(m_Sim->FeatureLog("kb").size(), before);
+}
+
+// Records every time a window is about to be shown on this thread.
+std::vector<HWND> g_ShownWindows;
+LRESULT CALLBACK RecordShownWindows(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+  if (code == HC_ACTION) {
+    const bool shows =
+        (call->message == WM_SHOWWINDOW && call->wParam != FALSE) ||
+        (call->message == WM_WINDOWPOSCHANGING &&
+         (reinterpret_cast<const WINDOWPOS*>(call->lParam)->flags & SWP_SHOWWINDOW) != 0);
+    if (shows) g_ShownWindows.push_back(call->hwnd);
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(Win32MainForm, ClicksOnTheTrayIconOtherThanTheMenuShowNothingAndKeepTheForeground) {
+  m_Form->ShowMinimizedOnce();
+  Pump();
+  ASSERT_FALSE(IsWindowVisible(m_Form->Handle()));
+  const HWND application = CreateWindowExW(0, L"STATIC", L"application", WS_POPUP | WS_VISIBLE, 100,
+                                           100, 200, 200, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(BringToFront(application));
+
+  g_ShownWindows.clear();
+  const HHOOK hook =
+      SetWindowsHookExW(WH_CALLWNDPROC, &RecordShownWindows, nullptr, GetCurrentThreadId());
+  ASSERT_NE(hook, nullptr);
+  // What the tray sends for a left and a middle double-click.
+  for (const UINT click : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP,
+                           WM_MBUTTONDOWN, WM_MBUTTONUP, WM_MBUTTONDBLCLK, WM_MBUTTONUP}) {
+    SendMessageW(m_Form->Handle(), TMainForm::kTrayMessage, TMainForm::kTrayIconId, click);
+    EXPECT_FALSE(IsWindowVisible(m_Form->Handle())) << "after tray message " << click;
+    Pump();
+    EXPECT_FALSE(IsWindowVisible(m_Form->Handle())) << "after tray message " << click;
+  }
+  UnhookWindowsHookEx(hook);
+  EXPECT_EQ(std::count(g_ShownWindows.begin(), g_ShownWindows.end(), m_Form->Handle()), 0);
+  EXPECT_EQ(GetForegroundWindow(), application);
+  DestroyWindow(application);
 }
 
 // Whether the notification area holds the form's icon: only an icon that is

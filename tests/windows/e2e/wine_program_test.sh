@@ -7,7 +7,9 @@
 #   wine_program_test.sh tray BUILD PROGRAM.exe       tray icon, single instance,
 #                                                     the menu: language,
 #                                                     autostart, Close
-#   wine_program_test.sh packages BUILD PROGRAM.exe   the zip and the installer
+#   wine_program_test.sh packages BUILD PROGRAM.exe   the zip and the installer,
+#                                                     also over a running
+#                                                     program
 #   wine_program_test.sh popups BUILD SIMULATOR.exe   the popups of a scenario
 #   wine_program_test.sh fullscreen BUILD SIMULATOR.exe
 #                                                     no popup over a
@@ -185,11 +187,42 @@ case_tray() {
   echo "Close exits 0"
 }
 
+# The executable that a package ships carries no debug sections.
+assert_stripped() {  # exe what
+  local sections
+  sections=$("${CORVANE_OBJDUMP:-x86_64-w64-mingw32-objdump}" -h "$1") ||
+    fail "objdump cannot read $2"
+  if grep -E '[[:space:]]\.debug_' <<<"$sections"; then fail "$2 carries debug sections"; fi
+  return 0
+}
+
+# Starts the installed program from its folder (its process in
+# installed_pid) and waits until its icon has docked, that is, until it
+# runs its message loop.
+start_installed() {  # programs-folder
+  (cd "$1" && exec wine "$1/corvane-notification.exe") >/dev/null 2>&1 &
+  installed_pid=$!
+  wait_for 60 tray_icon_docked || fail "the installed program docked no tray icon"
+}
+
+# Waits for the installed program's process to end; fails unless it exited
+# 0, as it does through its Close path.
+assert_installed_program_closed() {  # what-ended-it
+  wait_for 30 bash -c "! kill -0 $installed_pid" || fail "$1 left the running program running"
+  local status=0
+  wait "$installed_pid" || status=$?
+  ((status == 0)) || fail "the program ended by $1 exited $status"
+}
+
 # The zip holds the executable and the Data folder and nothing else; the
 # installer installs per user without asking, and its uninstaller removes
 # the files, the Start-menu entry, its own registration and the Run value.
+# A running program is ended the way its Close does before the installer
+# replaces it or the uninstaller removes it; an uninstaller that cannot end
+# it fails and leaves everything in place. The shipped executables are
+# stripped.
 case_packages() {
-  local build=$1 version zip setup listing
+  local build=$1 version zip setup listing status
   cmake --build "$build" --target corvane_windows_packages >/dev/null
   version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
   zip=$build/packages/CorvaneNotification-$version-windows-x64.zip
@@ -207,6 +240,11 @@ case_packages() {
     fail "the zip holds more than the executable and its Data folder"
   fi
   echo "the zip holds corvane-notification.exe and Data"
+  mkdir "$work/zip"
+  (cd "$work/zip" && cmake -E tar xf "$zip")
+  local shipped=$work/zip/CorvaneNotification/corvane-notification.exe
+  assert_stripped "$shipped" "the zip's executable"
+  echo "the zip's executable carries no debug sections ($(stat -c %s "$shipped") bytes)"
 
   local user_dir programs start_menu uninstall_key
   user_dir=$(ls -d "$WINEPREFIX/drive_c/users"/*/ | grep -v /Public/ | head -n 1)
@@ -224,13 +262,55 @@ case_packages() {
   [[ -f "$start_menu/$app_name.lnk" ]] || fail "no Start-menu entry in $start_menu"
   wine reg query "$uninstall_key" /v UninstallString >/dev/null 2>&1 ||
     fail "the uninstaller is not registered under $uninstall_key"
+  cmp -s "$programs/corvane-notification.exe" "$shipped" ||
+    fail "the installed executable is not the zip's"
   echo "installed per user into $programs, with a Start-menu entry and the uninstaller registered"
+
+  # An older copy runs from the folder: the installer ends it and puts the
+  # new executable in its place.
+  printf 'an older build' >>"$programs/corvane-notification.exe"
+  start_installed "$programs"
+  status=0
+  timeout 180 wine "$setup" /S || status=$?
+  ((status == 0)) || fail "the installer over a running copy exited $status"
+  assert_installed_program_closed "the installer"
+  cmp -s "$programs/corvane-notification.exe" "$shipped" ||
+    fail "the installer over a running copy left the older executable"
+  echo "the installer ended the running copy and replaced its executable"
 
   wine reg add "$run_key" /v "$app_name" /t REG_SZ /d 'C:\somewhere\corvane-notification.exe' /f \
     >/dev/null 2>&1 || fail "could not write the Run value"
-  # The uninstaller copies itself away and returns at once: wait for it.
+  # A program that does not end (stopped, so it takes no message): the
+  # uninstaller gives up after its limit, fails and removes nothing. Run
+  # from a copy with _?= (as the uninstaller runs itself), so that its exit
+  # status is seen.
+  start_installed "$programs"
+  kill -STOP "$installed_pid"
+  cp "$programs/Uninstall.exe" "$work/Uninstall.exe"
+  status=0
+  timeout 180 wine "$work/Uninstall.exe" /S "_?=$(winepath -w "$programs" | tr -d '\r')" || status=$?
+  kill -CONT "$installed_pid"
+  ((status != 0)) || fail "the uninstaller exited 0 with the program still running"
+  for path in corvane-notification.exe Uninstall.exe Data/Settings.ini; do
+    [[ -f $programs/$path ]] || fail "the failed uninstaller removed $programs/$path"
+  done
+  wine reg query "$uninstall_key" /v UninstallString >/dev/null 2>&1 ||
+    fail "the failed uninstaller removed its registration"
+  run_value_is_set || fail "the failed uninstaller removed the Run value"
+  echo "an uninstaller that cannot end the program exits $status and removes nothing"
+  # Going on, the program may still take the Close sent to it meanwhile;
+  # the next case needs one that runs.
+  if wait_for 10 bash -c "! kill -0 $installed_pid"; then
+    assert_installed_program_closed "the late Close"
+    echo "the program took the late Close once it went on"
+    start_installed "$programs"
+  fi
+
+  # The program runs: the uninstaller ends it the way Close does. It copies
+  # itself away and returns at once: wait for every process of the prefix.
   timeout 120 wine "$programs/Uninstall.exe" /S || fail "the uninstaller failed"
-  wineserver -w
+  timeout 180 wineserver -w || fail "a process of the prefix is still running after the uninstaller"
+  assert_installed_program_closed "the uninstaller"
   [[ ! -e $programs ]] || fail "the uninstaller left $(find "$programs" | head -n 5)"
   [[ ! -e "$start_menu/$app_name.lnk" ]] || fail "the uninstaller left the Start-menu entry"
   if wine reg query "$run_key" /v "$app_name" >/dev/null 2>&1; then
