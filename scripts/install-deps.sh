@@ -30,8 +30,9 @@ run_packages=(
   wmctrl x11-apps imagemagick
 )
 test_packages=(
-  # packaging: the Debian package's library dependencies, metainfo validation
-  dpkg-dev appstream
+  # packaging: the Debian package's library dependencies, metainfo validation,
+  # the RPM, and the checks distributions run on both (lintian, rpmlint, man)
+  dpkg-dev appstream lintian rpm rpmlint man-db
   # the VM test: a qemu guest with Debian's kernel, a busybox initramfs and
   # its modules (the kernel package itself is fetched by the test)
   qemu-system-x86 busybox-static cpio kmod
