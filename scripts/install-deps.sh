@@ -41,6 +41,9 @@ test_packages=(
   # headless Wayland compositors with XWayland, a screenshot tool, a session
   # bus and jq for the Wayland tests
   sway swaybg grim xwayland mutter kwin-wayland dbus-daemon dbus-bin jq
+  # the accessibility bus and a screen reader's listener for the popups'
+  # announcements; gdbus
+  at-spi2-core python3-pyatspi libglib2.0-bin
 )
 
 # The Windows build: the mingw-w64 cross compiler (POSIX threads), GoogleTest's
