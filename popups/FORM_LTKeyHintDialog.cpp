@@ -49,7 +49,7 @@ void TformLTKeyHintDialog::ShowHintText(const QString& title, const QString& tex
   } else {
     lb_Text->setAlignment(Qt::AlignCenter);
   }
-  ShowAgain();
+  ShowAgain(title, text);
 }
 
 QString FitTextToWidth(const QLabel& label, const QString& text) {

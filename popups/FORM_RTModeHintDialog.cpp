@@ -54,5 +54,5 @@ void TformRTModeHintDialog::ShowHintText(uint32_t mode, const QString& title, co
 
   lb_Text->setAlignment(lb_Text->width() < textWidth ? Qt::AlignLeft | Qt::AlignVCenter
                                                      : Qt::AlignCenter);
-  ShowAgain();
+  ShowAgain(title, text);
 }

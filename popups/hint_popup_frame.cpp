@@ -13,6 +13,7 @@
 #include "platform/session/x11_compositing.h"
 #include "platform/wayland/layer_popup_surface.h"
 #include "platform/wayland/wayland_session.h"
+#include "popups/popup_announcement.h"
 #include "popups/popup_outline.h"
 #include "popups/popup_placement.h"
 #include "popups/popup_trace.h"
@@ -64,6 +65,7 @@ HintPopupFrame::HintPopupFrame(const HintPopupConstants& constants, std::string 
                  Qt::WindowDoesNotAcceptFocus);
   setAttribute(Qt::WA_ShowWithoutActivating);
   setFocusPolicy(Qt::NoFocus);
+  MarkAsAlert(this);
   WaylandSession* wayland = SharedWaylandSession();
   if (wayland != nullptr && wayland->LayerShell() != nullptr) {
     m_LayerSurface = std::make_unique<LayerPopupSurface>(*wayland, kLayerScope);
@@ -150,12 +152,14 @@ std::string HintPopupFrame::BackgroundPath() const {
   return FindLocalizedFile(m_DataFolder, m_LanguageName, m_Constants.backgroundFileName);
 }
 
-void HintPopupFrame::ShowAgain() {
+void HintPopupFrame::ShowAgain(const QString& title, const QString& text) {
+  SetAlertText(this, title, text);
   // A popup already on screen is placed anew and its countdown restarted in
   // place: unmapping and mapping a window again within a few milliseconds
   // can leave it unmapped under a window manager (seen with openbox).
   if (isVisible()) {
     FormShow();
+    AnnounceAlertAgain(this);
   } else {
     show();
   }

@@ -74,8 +74,9 @@ class HintPopupFrame : public QWidget {
   virtual void AddOwnElements(QtUiWindow& window);
 
   // Shows the popup, or keeps it shown: either way the timer restarts at
-  // the full interval and the popup is placed anew.
-  void ShowAgain();
+  // the full interval and the popup is placed anew. Screen readers announce
+  // `title` and the whole `text`, also where the label shows it shortened.
+  void ShowAgain(const QString& title, const QString& text);
 
   // A layout rectangle at 96 dpi, scaled for the popup's monitor.
   QRect ScaledLayoutRect(int left, int top, int width, int height) const;

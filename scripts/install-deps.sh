@@ -30,8 +30,9 @@ run_packages=(
   wmctrl x11-apps imagemagick
 )
 test_packages=(
-  # packaging: the Debian package's library dependencies, metainfo validation
-  dpkg-dev appstream
+  # packaging: the Debian package's library dependencies, metainfo validation,
+  # the RPM, and the checks distributions run on both (lintian, rpmlint, man)
+  dpkg-dev appstream lintian rpm rpmlint man-db
   # the VM test: a qemu guest with Debian's kernel, a busybox initramfs and
   # its modules (the kernel package itself is fetched by the test)
   qemu-system-x86 busybox-static cpio kmod
@@ -40,6 +41,9 @@ test_packages=(
   # headless Wayland compositors with XWayland, a screenshot tool, a session
   # bus and jq for the Wayland tests
   sway swaybg grim xwayland mutter kwin-wayland dbus-daemon dbus-bin jq
+  # the accessibility bus and a screen reader's listener for the popups'
+  # announcements; gdbus
+  at-spi2-core python3-pyatspi libglib2.0-bin
 )
 
 # The Windows build: the mingw-w64 cross compiler (POSIX threads), GoogleTest's

@@ -41,5 +41,5 @@ void TformLTKeyHintDialog::ShowHintText(const std::u16string& title, const std::
   } else {
     lb_Text.alignment = LabelAlignment::Center;
   }
-  ShowAgain();
+  ShowAgain(title, text);
 }

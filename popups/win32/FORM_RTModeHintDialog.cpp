@@ -39,5 +39,5 @@ void TformRTModeHintDialog::ShowHintText(uint32_t mode, const std::u16string& ti
 
   lb_Text.alignment =
       TextOverflowsLabel(lb_Text, Dpi()) ? LabelAlignment::Left : LabelAlignment::Center;
-  ShowAgain();
+  ShowAgain(title, text);
 }

@@ -6,6 +6,7 @@
 
 #include "platform/session/executable_folder.h"
 #include "platform/utf8_text.h"
+#include "platform/win32/wide_text.h"
 #include "popups/popup_placement.h"
 #include "popups/popup_trace.h"
 #include "skin/Language_elementsproperty.h"
@@ -146,7 +147,7 @@ std::string HintPopupFrame::BackgroundPath() const {
   return FindLocalizedFile(m_DataFolder, m_LanguageName, m_Constants.backgroundFileName);
 }
 
-void HintPopupFrame::ShowAgain() {
+void HintPopupFrame::ShowAgain(std::u16string_view title, std::u16string_view text) {
   KillTimer(m_Window, kHideTimer);
   SetTimer(m_Window, kHideTimer, kHideAfterMs, nullptr);
 
@@ -162,7 +163,16 @@ void HintPopupFrame::ShowAgain() {
                SWP_NOACTIVATE | SWP_SHOWWINDOW);
   Invalidate();
   UpdateWindow(m_Window);
+  AnnounceAlert(title, text);
   TraceShow();
+}
+
+// Screen readers speak an alert's accessible name: for a window, its text,
+// which nothing else of this borderless popup shows.
+void HintPopupFrame::AnnounceAlert(std::u16string_view title, std::u16string_view text) {
+  const std::wstring spoken = WideFromUtf16(title) + L": " + WideFromUtf16(text);
+  SetWindowTextW(m_Window, spoken.c_str());
+  NotifyWinEvent(EVENT_SYSTEM_ALERT, m_Window, OBJID_WINDOW, CHILDID_SELF);
 }
 
 void HintPopupFrame::Invalidate() { InvalidateRect(m_Window, nullptr, FALSE); }

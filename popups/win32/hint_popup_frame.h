@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "skin/ui_description.h"
 #include "skin/win32/win32_ui_toolkit.h"
@@ -69,8 +70,10 @@ class HintPopupFrame {
   virtual void PaintOwnElements(HDC dc);
 
   // Shows the popup, or keeps it shown: either way the timer restarts at the
-  // full interval and the popup is placed anew and raised.
-  void ShowAgain();
+  // full interval and the popup is placed anew and raised. Screen readers
+  // are told `title` and the whole `text`, also where the label shows it
+  // shortened.
+  void ShowAgain(std::u16string_view title, std::u16string_view text);
   Rect ScaledLayoutRect(int left, int top, int width, int height) const;
   void Invalidate();
 
@@ -82,6 +85,7 @@ class HintPopupFrame {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Paint();
+  void AnnounceAlert(std::u16string_view title, std::u16string_view text);
   void BuildShapeOnce();
   void TraceShow() const;
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "popups/popup_trace.h"
@@ -153,6 +154,39 @@ TEST_F(Win32Popups, TheMarkerShowsForTheModesThatRemapWasd) {
     popup.ShowHintText(step.mode, u"RT Mode", u"Rapid Trigger");
     EXPECT_EQ(popup.lb_WASD().visible, step.visible) << "mode " << step.mode;
   }
+}
+
+// What a screen reader is told: every show raises an alert whose accessible
+// name, the window's text, carries the popup's title and whole text.
+std::vector<std::pair<HWND, std::wstring>> g_Alerts;
+
+void CALLBACK RecordAlert(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG, DWORD,
+                          DWORD) {
+  if (event != EVENT_SYSTEM_ALERT || object != OBJID_WINDOW) return;
+  wchar_t text[256] = {};
+  GetWindowTextW(window, text, 256);
+  g_Alerts.emplace_back(window, text);
+}
+
+TEST_F(Win32Popups, EveryShowIsAnAlertForScreenReaders) {
+  g_Alerts.clear();
+  const HWINEVENTHOOK hook =
+      SetWinEventHook(EVENT_SYSTEM_ALERT, EVENT_SYSTEM_ALERT, nullptr, RecordAlert,
+                      GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+  ASSERT_NE(hook, nullptr);
+  TformLTKeyHintDialog popup(kData + "LTKeyHint/");
+  // Shortened on screen, whole for the screen reader.
+  popup.ShowHintText(u"CPI", std::u16string(60, u'W'));
+  Pump();
+  // Shown again while still visible: a new notification all the same.
+  popup.ShowHintText(u"LT Key", u"LT 2");
+  Pump();
+  UnhookWinEvent(hook);
+
+  ASSERT_EQ(g_Alerts.size(), 2u);
+  EXPECT_EQ(g_Alerts[0].first, popup.Handle());
+  EXPECT_EQ(g_Alerts[0].second, L"CPI: " + std::wstring(60, L'W'));
+  EXPECT_EQ(g_Alerts[1].second, L"LT Key: LT 2");
 }
 
 }  // namespace
