@@ -71,6 +71,11 @@ bool MonitorStop::WaitUntilEnded(std::chrono::milliseconds timeout) const {
   return m_EndedChanged.wait_for(lock, timeout, [this] { return m_Ended; });
 }
 
+void MonitorStop::WaitUntilEnded() const {
+  std::unique_lock lock(m_Mutex);
+  m_EndedChanged.wait(lock, [this] { return m_Ended; });
+}
+
 void MonitorStop::MarkEnded() {
   {
     std::lock_guard lock(m_Mutex);
@@ -92,17 +97,21 @@ void MonitorThread::Start() {
   const bool started = StartDetachedThread([this, stop] {
     RaiseCurrentThreadPriority();
     Execute();
-    delete this;
-    stop->MarkEnded();
-    CountThreadOut();
+    End(stop);
   });
   if (!started) {
     // No thread could be made: the monitor ends before it began, freeing
     // itself as a finished one would.
-    delete this;
-    stop->MarkEnded();
-    CountThreadOut();
+    End(stop);
   }
+}
+
+void MonitorThread::End(const std::shared_ptr<MonitorStop>& stop) {
+  const std::function<void()> notice = std::move(m_EndNotice);
+  delete this;
+  if (notice) notice();
+  stop->MarkEnded();
+  CountThreadOut();
 }
 
 void MonitorThread::ReadAndPostReports(HidOpenDevice& device, uint32_t inputReportLength,

@@ -35,6 +35,8 @@ class MonitorStop {
   bool Ended() const;
   // Waits until the body has returned; false on timeout.
   bool WaitUntilEnded(std::chrono::milliseconds timeout) const;
+  // Waits as long as it takes.
+  void WaitUntilEnded() const;
   // Called once by the monitor's thread when its body has returned.
   void MarkEnded();
 
@@ -57,6 +59,11 @@ class MonitorThread {
   // object. At most once.
   void Start();
 
+  // Set before Start: called on the monitor's thread once its body has
+  // returned (the slots it empties are empty by then) and before its end
+  // is marked, so whoever waits for the end also waits for the call.
+  void SetEndNotice(std::function<void()> notice) { m_EndNotice = std::move(notice); }
+
   // Asks the body to end: sets the Terminated flag and wakes a pending read.
   // Only while the monitor is known to be running; otherwise use StopHandle.
   void Terminate() { m_Stop->Terminate(); }
@@ -78,7 +85,11 @@ class MonitorThread {
                           const ReportDecoder& decode);
 
  private:
+  // Frees the object, gives the end notice and marks the end.
+  void End(const std::shared_ptr<MonitorStop>& stop);
+
   std::shared_ptr<MonitorStop> m_Stop;
+  std::function<void()> m_EndNotice;
   bool m_Started = false;
 };
 
