@@ -269,9 +269,16 @@ void DeviceDiscovery::HandleMonitorEnded(bool passAllowed) {
     m_RestorePending = false;
     std::erase_if(m_Watches, [](const Watch& watch) { return watch.stop->Ended(); });
     std::erase_if(m_Stopping, [](const auto& stop) { return stop->Ended(); });
+    // A monitor that returned on its own (its device went or failed) is
+    // not restarted here: one that fails at once would end and be
+    // restarted for ever. Only a pass gives it another.
+    std::erase_if(m_Watches, [this](const Watch& watch) {
+      if (!watch.stop->Returned()) return false;
+      m_Stopping.push_back(watch.stop);  // it may still be posting its notice
+      return true;
+    });
     for (Watch& watch : RetireMonitorsWithoutPermission()) {
-      // A device that is gone has nothing left to show; its own monitor
-      // ends at once.
+      // A device that is gone has nothing left to show.
       if (!HidQueryIdentity(watch.path, nullptr, nullptr, nullptr, nullptr, nullptr)) continue;
       if (watch.kind == MonitorKind::Es2862) {
         StartEs2862Monitor(watch.path);

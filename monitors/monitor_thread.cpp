@@ -61,6 +61,16 @@ void MonitorStop::DetachDevice() {
   m_Device = nullptr;
 }
 
+bool MonitorStop::Returned() const {
+  std::lock_guard lock(m_Mutex);
+  return m_Returned;
+}
+
+void MonitorStop::MarkReturned() {
+  std::lock_guard lock(m_Mutex);
+  m_Returned = true;
+}
+
 bool MonitorStop::Ended() const {
   std::lock_guard lock(m_Mutex);
   return m_Ended;
@@ -109,6 +119,7 @@ void MonitorThread::Start() {
 void MonitorThread::End(const std::shared_ptr<MonitorStop>& stop) {
   const std::function<void()> notice = std::move(m_EndNotice);
   delete this;
+  stop->MarkReturned();
   if (notice) notice();
   stop->MarkEnded();
   CountThreadOut();

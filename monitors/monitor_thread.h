@@ -31,6 +31,11 @@ class MonitorStop {
   void AttachDevice(HidOpenDevice* device);
   void DetachDevice();
 
+  // Whether the monitor's body has returned on its own or after Terminate;
+  // set before the end notice, while Ended may still be false.
+  bool Returned() const;
+  void MarkReturned();
+
   // Whether the monitor's body has returned (its object is freed by then).
   bool Ended() const;
   // Waits until the body has returned; false on timeout.
@@ -44,6 +49,7 @@ class MonitorStop {
   mutable std::mutex m_Mutex;
   mutable std::condition_variable m_EndedChanged;
   bool m_Terminated = false;
+  bool m_Returned = false;
   bool m_Ended = false;
   HidOpenDevice* m_Device = nullptr;
 };

@@ -437,6 +437,26 @@ TEST_F(DeviceDiscoveryTest, ThirtyKeyboardsLeftKeepShowingTheirChanges) {
   EXPECT_EQ(LiveMonitorThreads(), kKeyboards - 1);
 }
 
+// A monitor that fails at once (a vendor collection without input reports)
+// empties the slots at every start; it is not restarted by its own end, and
+// the keyboard beside it is replaced once and keeps showing its changes.
+TEST_F(DeviceDiscoveryTest, AMonitorThatFailsAtOnceIsNotRestartedByItsOwnEnd) {
+  SimDeviceSpec mute = SimKeyboard("mute");
+  SimVendorCollection(mute)->inputReportLength = 0;
+  m_Sim->Plug(SimKeyboard("kb1"));
+  m_Sim->Plug(mute);
+  ASSERT_TRUE(PumpUntil([&] { return m_Window.monitorEnds >= 1; }));  // arrivals run passes
+  // A while of the main window's loop: the ends die out (a restart loop
+  // would count hundreds).
+  const auto until = std::chrono::steady_clock::now() + 300ms;
+  PumpUntil([&] { return std::chrono::steady_clock::now() > until; });
+  EXPECT_LE(m_Window.monitorEnds, 10);
+  EXPECT_TRUE(WaitForLiveMonitorThreadsAtMost(1, 20s));
+  WaitForReaders("kb1", 1);
+  ExpectShown("kb1", LtKeyReport(SimDeviceKind::Keyboard, 5), "LT 5");
+  EXPECT_EQ(FeaturesTo("kb1", 0x09, 0x01), 1u);
+}
+
 // After Close no monitor is replaced any more.
 TEST_F(DeviceDiscoveryTest, NothingIsReplacedAfterClose) {
   m_Sim->Plug(SimKeyboard("kb1"));
