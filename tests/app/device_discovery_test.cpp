@@ -112,7 +112,9 @@ class DeviceDiscoveryTest : public testing::Test {
     ASSERT_GT(m_Sim->SendInputReport(name, report), 0) << name;
     EXPECT_TRUE(PumpUntil([&] { return m_Window.shown.size() > before; }))
         << name << ": " << shown << " was never shown";
-    if (m_Window.shown.size() > before) EXPECT_EQ(m_Window.shown[before], shown) << name;
+    if (m_Window.shown.size() > before) {
+      EXPECT_EQ(m_Window.shown[before], shown) << name;
+    }
   }
 
   std::shared_ptr<SimBackend> m_Sim = std::make_shared<SimBackend>();
