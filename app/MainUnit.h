@@ -94,6 +94,8 @@ class TMainForm : public QWidget, public MonitorSlots, public MessageDispatch {
   bool IsForegroundWindowTopMost() override;
   void HideMainWindow() override;
   void DeviceInterfaceArrived(const std::string& path) override;
+  void DeviceInterfaceRemoved(const std::string& path) override;
+  void DeviceMonitorEnded() override;
 
   // The handler MainWindowProc replaced: Qt's own event handling.
   void DefaultWindowProc(Message& message);

@@ -1,5 +1,6 @@
 // The device steps of the main window: arrival registration at creation,
 // the discovery pass when it is first shown and on every supported arrival,
+// the replacement of monitors that another one's end silenced,
 // and switching the devices back out of notification mode at close.
 #include <QLabel>
 #include <QSocketNotifier>
@@ -30,3 +31,9 @@ void TMainForm::DeviceInterfaceArrived(const std::string& path) {
   }
   lb_Device->setText(QStringLiteral("裝置連線"));
 }
+
+void TMainForm::DeviceInterfaceRemoved(const std::string& path) {
+  m_Discovery->HandleInterfaceRemoval(path);
+}
+
+void TMainForm::DeviceMonitorEnded() { m_Discovery->HandleMonitorEnded(!m_Closed); }

@@ -51,7 +51,18 @@ DeviceDiscovery::~DeviceDiscovery() {
   for (const Watch& watch : m_Watches) {
     watch.stop->Terminate();
   }
-  WaitForLiveMonitorThreadsAtMost(0, std::chrono::seconds(2));
+  for (const std::shared_ptr<MonitorStop>& stop : m_Stopping) {
+    stop->Terminate();
+  }
+  // Without a limit: the monitors hold the slots and the window by
+  // reference. A terminated monitor's read is cancelled, so on a loaded
+  // machine this takes a little longer, never for ever.
+  for (const Watch& watch : m_Watches) {
+    watch.stop->WaitUntilEnded();
+  }
+  for (const std::shared_ptr<MonitorStop>& stop : m_Stopping) {
+    stop->WaitUntilEnded();
+  }
 }
 
 uint16_t DeviceDiscovery::GetModelId(const std::string& path) const { return ReadModelId(path); }
@@ -92,7 +103,9 @@ std::vector<DeviceDiscovery::Watch> DeviceDiscovery::RetireMonitorsWithoutPermis
         continue;
       }
       it->stop->Terminate();
-      it->stop->WaitUntilEnded(kMonitorEndWait);
+      if (!it->stop->WaitUntilEnded(kMonitorEndWait)) {
+        m_Stopping.push_back(it->stop);
+      }
       retired.push_back(std::move(*it));
       it = m_Watches.erase(it);
       again = true;
@@ -101,10 +114,13 @@ std::vector<DeviceDiscovery::Watch> DeviceDiscovery::RetireMonitorsWithoutPermis
   return retired;
 }
 
-bool DeviceDiscovery::IsWatched(const std::string& path) const {
+bool DeviceDiscovery::IsWatched(const std::string& path,
+                                std::initializer_list<MonitorKind> kinds) const {
   const std::string key = LowercasePath(path);
-  return std::any_of(m_Watches.begin(), m_Watches.end(),
-                     [&](const Watch& watch) { return watch.path == key && !watch.stop->Ended(); });
+  return std::any_of(m_Watches.begin(), m_Watches.end(), [&](const Watch& watch) {
+    return watch.key == key && std::find(kinds.begin(), kinds.end(), watch.kind) != kinds.end() &&
+           !watch.stop->Ended();
+  });
 }
 
 void DeviceDiscovery::StartId7mMonitor(const std::string& path, const std::string& deviceKind,
@@ -115,15 +131,23 @@ void DeviceDiscovery::StartId7mMonitor(const std::string& path, const std::strin
   // a monitor thread may empty at any moment.
   monitor->DevicePath = path;
   monitor->DeviceKind = deviceKind;
-  m_Watches.push_back({LowercasePath(path), kind, monitor->StopHandle()});
-  monitor->Start();
+  StartMonitor(monitor, {path, LowercasePath(path), kind, deviceKind, monitor->StopHandle()});
 }
 
 void DeviceDiscovery::StartEs2862Monitor(const std::string& path) {
   auto* monitor = new TiomHidThreadIdEs2862(m_Slots, m_MainWindow);
   m_Slots.Store(monitor);
   monitor->DevicePath = path;
-  m_Watches.push_back({LowercasePath(path), MonitorKind::Es2862, monitor->StopHandle()});
+  StartMonitor(monitor,
+               {path, LowercasePath(path), MonitorKind::Es2862, {}, monitor->StopHandle()});
+}
+
+void DeviceDiscovery::StartMonitor(MonitorThread* monitor, Watch watch) {
+  // The poster outlives the monitor: the destructor waits for its end,
+  // which comes after this notice.
+  MessagePoster& mainWindow = m_MainWindow;
+  monitor->SetEndNotice([&mainWindow] { mainWindow.Post(PostedMessage(UM_MONITOR_ENDED, 0, 0)); });
+  m_Watches.push_back(std::move(watch));
   monitor->Start();
 }
 
@@ -133,9 +157,32 @@ void DeviceDiscovery::Log(const std::string& line) const {
   }
 }
 
+// Set while a pass or a restore runs: neither starts inside the other (a
+// nested event loop could deliver a message meanwhile).
+class DeviceDiscovery::PassGuard {
+ public:
+  explicit PassGuard(bool& inPass) : m_InPass(inPass) { m_InPass = true; }
+  ~PassGuard() { m_InPass = false; }
+  PassGuard(const PassGuard&) = delete;
+  PassGuard& operator=(const PassGuard&) = delete;
+
+ private:
+  bool& m_InPass;
+};
+
 void DeviceDiscovery::DiscoverDevices() {
-  const HidExchangeSession session(m_StopRequested);
+  if (m_InPass) return;
+  {
+    const PassGuard guard(m_InPass);
+    RunPass();
+  }
+  if (m_RestorePending) HandleMonitorEnded(true);
+}
+
+void DeviceDiscovery::RunPass() {
+  const HidExchangeSession session(m_StopRequested, &m_SilentDevices);
   std::erase_if(m_Watches, [](const Watch& watch) { return watch.stop->Ended(); });
+  std::erase_if(m_Stopping, [](const auto& stop) { return stop->Ended(); });
   // Interfaces whose monitor lost its permission: they are in notification
   // mode and recorded already, and only need a monitor again.
   std::vector<Watch> retired = RetireMonitorsWithoutPermission();
@@ -156,7 +203,9 @@ void DeviceDiscovery::DiscoverDevices() {
     if (session.Stopped()) {
       return;
     }
-    if (IsWatched(path)) {
+    // Before the model query: an ID7M monitor of either kind means the
+    // interface answered one already.
+    if (IsWatched(path, {MonitorKind::Keyboard, MonitorKind::Mouse})) {
       continue;
     }
     const uint16_t modelId = GetModelId(path);
@@ -184,7 +233,7 @@ void DeviceDiscovery::DiscoverDevices() {
   }
   HidCollectPathsIn(&candidates, kEs2862VendorIds, nullptr, kEs2862UsagePages, nullptr);
   for (const std::string& path : candidates) {
-    if (IsWatched(path)) {
+    if (IsWatched(path, {MonitorKind::Es2862})) {
       continue;
     }
     StartEs2862Monitor(path);
@@ -198,11 +247,48 @@ void DeviceDiscovery::DiscoverDevices() {
 }
 
 bool DeviceDiscovery::HandleInterfaceArrival(const std::string& path, bool passAllowed) {
-  const HidExchangeSession session(m_StopRequested);
+  const HidExchangeSession session(m_StopRequested, &m_SilentDevices);
   bool identityRead = false;
   const bool rediscover = ArrivalCallsForDiscovery(path, &identityRead);
   if (identityRead && rediscover && passAllowed) DiscoverDevices();
   return identityRead;
+}
+
+void DeviceDiscovery::HandleInterfaceRemoval(const std::string& path) {
+  m_SilentDevices.Forget(path);
+}
+
+void DeviceDiscovery::HandleMonitorEnded(bool passAllowed) {
+  if (!passAllowed) return;
+  if (m_InPass) {
+    m_RestorePending = true;  // the pass under way restores them at its end
+    return;
+  }
+  const PassGuard guard(m_InPass);
+  do {
+    m_RestorePending = false;
+    std::erase_if(m_Watches, [](const Watch& watch) { return watch.stop->Ended(); });
+    std::erase_if(m_Stopping, [](const auto& stop) { return stop->Ended(); });
+    // A monitor that returned on its own (its device went or failed) is
+    // not restarted here: one that fails at once would end and be
+    // restarted for ever. Only a pass gives it another.
+    std::erase_if(m_Watches, [this](const Watch& watch) {
+      if (!watch.stop->Returned()) return false;
+      m_Stopping.push_back(watch.stop);  // it may still be posting its notice
+      return true;
+    });
+    for (Watch& watch : RetireMonitorsWithoutPermission()) {
+      // A device that is gone has nothing left to show.
+      if (!HidQueryIdentity(watch.path, nullptr, nullptr, nullptr, nullptr, nullptr)) continue;
+      if (watch.kind == MonitorKind::Es2862) {
+        StartEs2862Monitor(watch.path);
+        Log("monitor ES2862 " + watch.path + " (again)");
+      } else {
+        StartId7mMonitor(watch.path, watch.deviceKind, watch.kind);
+        Log("monitor " + watch.deviceKind + " " + watch.path + " (again)");
+      }
+    }
+  } while (m_RestorePending);
 }
 
 bool DeviceDiscovery::ArrivalCallsForDiscovery(const std::string& path, bool* identityRead) const {

@@ -18,11 +18,14 @@ void MessageDispatch::HandleDeviceEvent(HintOperation show, const Message& messa
 }
 
 void MessageDispatch::HandleDeviceChange(const Message& message) {
-  if (message.wParam != DBT_DEVICEARRIVAL || message.broadcast == nullptr ||
-      message.broadcast->deviceType != DBT_DEVTYP_DEVICEINTERFACE) {
+  if (message.broadcast == nullptr || message.broadcast->deviceType != DBT_DEVTYP_DEVICEINTERFACE) {
     return;
   }
-  DeviceInterfaceArrived(message.broadcast->name);
+  if (message.wParam == DBT_DEVICEARRIVAL) {
+    DeviceInterfaceArrived(message.broadcast->name);
+  } else if (message.wParam == DBT_DEVICEREMOVECOMPLETE) {
+    DeviceInterfaceRemoved(message.broadcast->name);
+  }
 }
 
 void MessageDispatch::MainWindowProc(Message& message, const WindowProc& oldWindowProc) {
@@ -45,6 +48,9 @@ void MessageDispatch::MainWindowProc(Message& message, const WindowProc& oldWind
       break;
     case WM_DEVICECHANGE:
       HandleDeviceChange(message);
+      break;
+    case UM_MONITOR_ENDED:
+      DeviceMonitorEnded();
       break;
     default:
       break;

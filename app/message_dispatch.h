@@ -43,6 +43,10 @@ class MessageDispatch : public HintOperations {
   virtual void HideMainWindow() = 0;
   // A device interface arrived (WM_DEVICECHANGE, DBT_DEVICEARRIVAL, type 5).
   virtual void DeviceInterfaceArrived(const std::string& path) = 0;
+  // A device interface was removed (DBT_DEVICEREMOVECOMPLETE, type 5).
+  virtual void DeviceInterfaceRemoved(const std::string& path) = 0;
+  // A device monitor ended (UM_MONITOR_ENDED).
+  virtual void DeviceMonitorEnded() = 0;
 
   // The last application-bar notification: written by the handler only,
   // read by IsEventSuppressed only.

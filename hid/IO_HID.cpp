@@ -15,8 +15,9 @@ struct HidExchangeSession::State {
   }
 
   std::function<bool()> stopRequested;
-  bool stopped = false;                 // a requested stop stays requested
-  std::set<std::string> silentDevices;  // DeviceKeyOf the devices given up
+  bool stopped = false;  // a requested stop stays requested
+  HidSilentDevices ownSilentDevices;
+  HidSilentDevices* silentDevices = &ownSilentDevices;
 };
 
 namespace {
@@ -96,11 +97,9 @@ template <typename Transfer>
 bool FeatureExchange(const std::string& path, uint8_t* buffer, size_t capacity, Transfer transfer) {
   const std::shared_ptr<HidBackend> backend = CurrentBackend();
   HidExchangeSession::State* const session = t_session;
-  std::string device;
   if (session != nullptr) {
     if (session->StopRequested()) return false;
-    device = backend->DeviceKeyOf(path);
-    if (session->silentDevices.contains(device)) return false;
+    if (session->silentDevices->Holds(path)) return false;
   }
   std::unique_ptr<HidOpenDevice> open = backend->Open(path);
   if (!open) return false;
@@ -111,7 +110,7 @@ bool FeatureExchange(const std::string& path, uint8_t* buffer, size_t capacity, 
   }
   const HidOpenDevice::FeatureTransfer result = transfer(*open, caps->featureReportByteLength);
   if (result.status == HidOpenDevice::FeatureStatus::TimedOut && session != nullptr) {
-    session->silentDevices.insert(device);
+    session->silentDevices->GiveUp(path);
   }
   return static_cast<bool>(result);
 }
@@ -190,10 +189,24 @@ bool HidReadFeature(const std::string& path, uint8_t* buffer, size_t capacity, s
   });
 }
 
-HidExchangeSession::HidExchangeSession(std::function<bool()> stopRequested) {
+bool HidSilentDevices::Holds(const std::string& path) const {
+  return m_Devices.contains(CurrentBackend()->DeviceKeyOf(path));
+}
+
+void HidSilentDevices::GiveUp(const std::string& path) {
+  m_Devices.insert(CurrentBackend()->DeviceKeyOf(path));
+}
+
+void HidSilentDevices::Forget(const std::string& path) {
+  m_Devices.erase(CurrentBackend()->DeviceKeyOf(path));
+}
+
+HidExchangeSession::HidExchangeSession(std::function<bool()> stopRequested,
+                                       HidSilentDevices* silentDevices) {
   if (t_session != nullptr) return;
   m_Owned = std::make_unique<State>();
   m_Owned->stopRequested = std::move(stopRequested);
+  if (silentDevices != nullptr) m_Owned->silentDevices = silentDevices;
   t_session = m_Owned.get();
 }
 

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -65,18 +66,41 @@ bool HidReadFeature(const std::string& path, uint8_t* buffer);
 bool HidWriteFeature(const std::string& path, uint8_t* buffer, size_t capacity);
 bool HidReadFeature(const std::string& path, uint8_t* buffer, size_t capacity, size_t* received);
 
+// The HID devices that left a feature request unanswered, kept beyond one
+// exchange session: a device that arrives with many collections announces
+// each of them on its own, and each announcement would otherwise cost the
+// kernel's timeout again. A device is known by its connected instance, so
+// plugged in again it is a new device and is asked again. Used on one
+// thread.
+class HidSilentDevices {
+ public:
+  // Whether the HID device of `path` is given up.
+  bool Holds(const std::string& path) const;
+  // Gives up the HID device of `path`, all its interfaces.
+  void GiveUp(const std::string& path);
+  // The device of `path` was removed: forgets it.
+  void Forget(const std::string& path);
+  size_t Count() const { return m_Devices.size(); }
+
+ private:
+  std::set<std::string> m_Devices;  // DeviceKeyOf the devices given up
+};
+
 // Feature traffic of one discovery pass or one close. While a session lives
 // on the calling thread:
 // - a device that left a feature request unanswered (it timed out, which
 //   costs the kernel's timeout) is given up: every later exchange with any
 //   interface of the same HID device fails at once, without traffic; a
-//   refusal is an answer and gives nothing up;
+//   refusal is an answer and gives nothing up. With `silentDevices` the
+//   devices given up are kept there (those it already holds are given up
+//   from the start); without, they are forgotten with the session;
 // - once `stopRequested` answers true (checked before every exchange), every
 //   exchange fails at once, so the caller's loop runs out quickly.
 // A session made while another lives on the thread joins it.
 class HidExchangeSession {
  public:
-  explicit HidExchangeSession(std::function<bool()> stopRequested = {});
+  explicit HidExchangeSession(std::function<bool()> stopRequested = {},
+                              HidSilentDevices* silentDevices = nullptr);
   ~HidExchangeSession();
   HidExchangeSession(const HidExchangeSession&) = delete;
   HidExchangeSession& operator=(const HidExchangeSession&) = delete;

@@ -61,6 +61,16 @@ void MonitorStop::DetachDevice() {
   m_Device = nullptr;
 }
 
+bool MonitorStop::Returned() const {
+  std::lock_guard lock(m_Mutex);
+  return m_Returned;
+}
+
+void MonitorStop::MarkReturned() {
+  std::lock_guard lock(m_Mutex);
+  m_Returned = true;
+}
+
 bool MonitorStop::Ended() const {
   std::lock_guard lock(m_Mutex);
   return m_Ended;
@@ -69,6 +79,11 @@ bool MonitorStop::Ended() const {
 bool MonitorStop::WaitUntilEnded(std::chrono::milliseconds timeout) const {
   std::unique_lock lock(m_Mutex);
   return m_EndedChanged.wait_for(lock, timeout, [this] { return m_Ended; });
+}
+
+void MonitorStop::WaitUntilEnded() const {
+  std::unique_lock lock(m_Mutex);
+  m_EndedChanged.wait(lock, [this] { return m_Ended; });
 }
 
 void MonitorStop::MarkEnded() {
@@ -92,17 +107,22 @@ void MonitorThread::Start() {
   const bool started = StartDetachedThread([this, stop] {
     RaiseCurrentThreadPriority();
     Execute();
-    delete this;
-    stop->MarkEnded();
-    CountThreadOut();
+    End(stop);
   });
   if (!started) {
     // No thread could be made: the monitor ends before it began, freeing
     // itself as a finished one would.
-    delete this;
-    stop->MarkEnded();
-    CountThreadOut();
+    End(stop);
   }
+}
+
+void MonitorThread::End(const std::shared_ptr<MonitorStop>& stop) {
+  const std::function<void()> notice = std::move(m_EndNotice);
+  delete this;
+  stop->MarkReturned();
+  if (notice) notice();
+  stop->MarkEnded();
+  CountThreadOut();
 }
 
 void MonitorThread::ReadAndPostReports(HidOpenDevice& device, uint32_t inputReportLength,

@@ -31,10 +31,17 @@ class MonitorStop {
   void AttachDevice(HidOpenDevice* device);
   void DetachDevice();
 
+  // Whether the monitor's body has returned on its own or after Terminate;
+  // set before the end notice, while Ended may still be false.
+  bool Returned() const;
+  void MarkReturned();
+
   // Whether the monitor's body has returned (its object is freed by then).
   bool Ended() const;
   // Waits until the body has returned; false on timeout.
   bool WaitUntilEnded(std::chrono::milliseconds timeout) const;
+  // Waits as long as it takes.
+  void WaitUntilEnded() const;
   // Called once by the monitor's thread when its body has returned.
   void MarkEnded();
 
@@ -42,6 +49,7 @@ class MonitorStop {
   mutable std::mutex m_Mutex;
   mutable std::condition_variable m_EndedChanged;
   bool m_Terminated = false;
+  bool m_Returned = false;
   bool m_Ended = false;
   HidOpenDevice* m_Device = nullptr;
 };
@@ -56,6 +64,11 @@ class MonitorThread {
   // Runs Execute on a detached thread at raised priority, then deletes the
   // object. At most once.
   void Start();
+
+  // Set before Start: called on the monitor's thread once its body has
+  // returned (the slots it empties are empty by then) and before its end
+  // is marked, so whoever waits for the end also waits for the call.
+  void SetEndNotice(std::function<void()> notice) { m_EndNotice = std::move(notice); }
 
   // Asks the body to end: sets the Terminated flag and wakes a pending read.
   // Only while the monitor is known to be running; otherwise use StopHandle.
@@ -78,7 +91,11 @@ class MonitorThread {
                           const ReportDecoder& decode);
 
  private:
+  // Frees the object, gives the end notice and marks the end.
+  void End(const std::shared_ptr<MonitorStop>& stop);
+
   std::shared_ptr<MonitorStop> m_Stop;
+  std::function<void()> m_EndNotice;
   bool m_Started = false;
 };
 

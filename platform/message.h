@@ -18,6 +18,9 @@ inline constexpr uint32_t UM_LT_KEY = WM_USER + 1;         // 1025
 inline constexpr uint32_t UM_CPI_LEVEL = WM_USER + 2;      // 1026
 inline constexpr uint32_t UM_CPI_LEVEL_ALT = WM_USER + 3;  // 1027
 inline constexpr uint32_t UM_APPBAR = WM_USER + 4;         // 1028
+// A monitor that the discovery pass started has ended; the slots it
+// emptied are empty by then.
+inline constexpr uint32_t UM_MONITOR_ENDED = WM_USER + 8;  // 1032
 
 // The record a WM_DEVICECHANGE message points to.
 struct DeviceBroadcast {

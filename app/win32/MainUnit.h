@@ -120,6 +120,8 @@ class TMainForm : public MonitorSlots, public MessageDispatch {
   bool IsForegroundWindowTopMost() override;
   void HideMainWindow() override;
   void DeviceInterfaceArrived(const std::string& path) override;
+  void DeviceInterfaceRemoved(const std::string& path) override;
+  void DeviceMonitorEnded() override;
 
   // The window's own procedure (the one MainWindowProc replaced) and the
   // entry that turns a window message into the program's record.

@@ -1,5 +1,6 @@
 // The device steps of the main window: arrival registration at creation,
 // the discovery pass when it is first shown and on every supported arrival,
+// the replacement of monitors that another one's end silenced,
 // and switching the devices back out of notification mode at close.
 #include "app/win32/MainUnit.h"
 #include "hid/IO_HID.h"
@@ -23,3 +24,9 @@ void TMainForm::LeaveNotifyModeForRecordedDevices() {
 void TMainForm::DeviceInterfaceArrived(const std::string& path) {
   m_Discovery->HandleInterfaceArrival(path, !m_Closed);
 }
+
+void TMainForm::DeviceInterfaceRemoved(const std::string& path) {
+  m_Discovery->HandleInterfaceRemoval(path);
+}
+
+void TMainForm::DeviceMonitorEnded() { m_Discovery->HandleMonitorEnded(!m_Closed); }

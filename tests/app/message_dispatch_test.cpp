@@ -21,6 +21,10 @@ class RecordingWindow : public MessageDispatch {
   void DeviceInterfaceArrived(const std::string& path) override {
     calls.push_back("arrival " + path);
   }
+  void DeviceInterfaceRemoved(const std::string& path) override {
+    calls.push_back("removal " + path);
+  }
+  void DeviceMonitorEnded() override { calls.push_back("monitor ended"); }
   bool FullScreenApp() const { return m_FullScreenApp; }
 
   std::vector<std::string> calls;
@@ -135,7 +139,7 @@ TEST_F(MessageDispatchTest, EverySizeMessageHidesTheWindow) {
   EXPECT_EQ(m_Actions.calls, (std::vector<std::string>(3, "hide")));
 }
 
-TEST_F(MessageDispatchTest, OnlyInterfaceArrivalsStartDiscovery) {
+TEST_F(MessageDispatchTest, InterfaceArrivalsAndRemovalsReachTheDeviceSteps) {
   auto broadcast = [](uint32_t type, std::string name) {
     return std::make_shared<const DeviceBroadcast>(DeviceBroadcast{type, std::move(name)});
   };
@@ -145,7 +149,14 @@ TEST_F(MessageDispatchTest, OnlyInterfaceArrivalsStartDiscovery) {
        broadcast(DBT_DEVTYP_DEVICEINTERFACE, "/dev/hidraw3"));
   Send(WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0, broadcast(DBT_DEVTYP_HANDLE, "/dev/hidraw3"));
   Send(WM_DEVICECHANGE, 0x0007 /* devnodes changed */, 0, nullptr);
-  EXPECT_EQ(m_Actions.calls, (std::vector<std::string>{"arrival /dev/hidraw3"}));
+  Send(WM_DEVICECHANGE, DBT_DEVICEREMOVECOMPLETE, 0, broadcast(DBT_DEVTYP_HANDLE, "/dev/hidraw3"));
+  EXPECT_EQ(m_Actions.calls,
+            (std::vector<std::string>{"arrival /dev/hidraw3", "removal /dev/hidraw3"}));
+}
+
+TEST_F(MessageDispatchTest, AnEndedMonitorReachesTheDeviceSteps) {
+  Send(UM_MONITOR_ENDED);
+  EXPECT_EQ(m_Actions.calls, (std::vector<std::string>{"monitor ended"}));
 }
 
 }  // namespace
