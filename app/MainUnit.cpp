@@ -129,13 +129,9 @@ void TMainForm::CreateMenu() {
   connect(N1, &QAction::triggered, this, [this] { RunReportingExceptions([&] { N1Click(); }); });
 
   CTrayIcon1 = new QSystemTrayIcon(ImageList1, this);
+  // The menu is the icon's only answer: a click or double-click shows no
+  // window, which would flash on screen and could take the focus from a game.
   CTrayIcon1->setContextMenu(PopupMenu1);
-  connect(CTrayIcon1, &QSystemTrayIcon::activated, this,
-          [this](QSystemTrayIcon::ActivationReason reason) {
-            if (reason == QSystemTrayIcon::DoubleClick) {
-              showNormal();  // restores the application; WM_SIZE hides it again
-            }
-          });
   connect(qApp, &QCoreApplication::aboutToQuit, CTrayIcon1, &QSystemTrayIcon::hide);
   CTrayIcon1->show();
 }

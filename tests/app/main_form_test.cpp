@@ -313,9 +313,37 @@ TEST_F(MainFormTest, ShownWindowIsHiddenAgain) {
   form.showMinimized();
   ProcessEvents();
   EXPECT_FALSE(form.isVisible());
-  form.showNormal();  // what a double-click on the tray icon does
+  form.showNormal();
   ProcessEvents();
   EXPECT_FALSE(form.isVisible());
+}
+
+// Counts the times a widget is shown.
+class ShowCounter : public QObject {
+ public:
+  int shows = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Show) ++shows;
+    return false;
+  }
+};
+
+TEST_F(MainFormTest, ClicksOnTheTrayIconShowNoWindow) {
+  TMainForm& form = Create();
+  form.showMinimized();
+  ProcessEvents();
+  ShowCounter counter;
+  form.installEventFilter(&counter);
+  for (const auto reason :
+       {QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick, QSystemTrayIcon::MiddleClick}) {
+    emit form.CTrayIcon1->activated(reason);
+    ProcessEvents();
+    EXPECT_FALSE(form.isVisible()) << reason;
+  }
+  EXPECT_EQ(counter.shows, 0);
+  form.removeEventFilter(&counter);
 }
 
 TEST_F(MainFormTest, MessagesPostedFromOtherThreadsArriveInOrder) {
