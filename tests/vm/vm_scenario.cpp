@@ -18,6 +18,7 @@
 #include <cctype>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -153,6 +154,32 @@ std::vector<std::string> DeviceMessages(const std::vector<std::string>& lines) {
     if (at != std::string::npos) messages.push_back(line.substr(at + 8));
   }
   return messages;
+}
+
+// Copies the program and the Data folder beside it into `folder`, readable
+// and executable by every user; the copy's path, or "" when it failed.
+std::string CopyProgramForEveryone(const std::string& program, const std::string& folder) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::path source(program);
+  fs::create_directories(folder, error);
+  fs::copy(source, fs::path(folder) / source.filename(), fs::copy_options::overwrite_existing,
+           error);
+  if (error) return {};
+  fs::copy(source.parent_path() / "Data", fs::path(folder) / "Data",
+           fs::copy_options::recursive | fs::copy_options::overwrite_existing, error);
+  if (error) return {};
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    fs::permissions(entry.path(), fs::perms::others_read | fs::perms::group_read,
+                    fs::perm_options::add, error);
+    if (entry.is_directory() || entry.path().filename() == source.filename()) {
+      fs::permissions(entry.path(), fs::perms::others_exec | fs::perms::group_exec,
+                      fs::perm_options::add, error);
+    }
+  }
+  fs::permissions(folder, fs::perms::others_read | fs::perms::others_exec, fs::perm_options::add,
+                  error);
+  return (fs::path(folder) / source.filename()).string();
 }
 
 std::string Join(const std::vector<std::string>& items) {
@@ -408,6 +435,49 @@ int Run(const std::string& programPath) {
        {devices.keyboardLink.get(), devices.mouseLink.get(), devices.es2862Link.get()}) {
     Check(link->ProtocolErrors() == 0, "USB/IP stream without protocol errors");
   }
+
+  // No udev runs here, so every hidraw node is root's alone: an ordinary
+  // user is where a user without the package's udev rule is.
+  Note("starting the program as user 65534, without access to the nodes");
+  // A copy the user can reach, whatever folders the build lies in.
+  const std::string userCopy = CopyProgramForEveryone(programPath, "/run/tmp/corvane");
+  Check(!userCopy.empty(), "the program and its Data copied to /run/tmp/corvane");
+  if (userCopy.empty()) return 1;
+  ProgramUnderTest asUser;
+  if (!asUser.Start(userCopy,
+                    {"QT_QPA_PLATFORM=offscreen", "XDG_RUNTIME_DIR=", "HOME=/run/tmp",
+                     "XDG_CONFIG_HOME=/run/tmp/config"},
+                    &error, 65534)) {
+    Check(false, "program started as a user: " + error);
+    return 1;
+  }
+  const auto named = [&](const std::string& node) {
+    return asUser.WaitForLine(
+        0,
+        [&](const std::string& line) {
+          return Contains(line, "No access to") && Contains(line, "(/dev/" + node + ")");
+        },
+        kStartTimeout);
+  };
+  const auto keyboardNamed = named(keyboardVendor);
+  const auto mouseNamed = named(mouseVendorAgain);
+  const auto es2862Named = named(es2862Node);
+  Check(keyboardNamed && mouseNamed && es2862Named,
+        "standard error names the keyboard, the mouse and the ES2862 mouse it may not open");
+  std::this_thread::sleep_for(kQuietPeriod);
+  {
+    const auto lines = asUser.Lines();
+    Check(CountLines(lines, "No access to") == 3, "each device named once: " + Join(lines));
+    Check(CountLines(lines, "sudo udevadm control --reload && sudo udevadm trigger") == 3,
+          "each line says how to fix it");
+    Check(CountIf(devices.keyboard.FeatureLog(), keyboardLog.size(), IsLeaveFrame) == 0 &&
+              devices.keyboard.FeatureLog().size() == keyboardLog.size(),
+          "the keyboard got no traffic from the program without access");
+  }
+  Check(asUser.SendSignal(SIGTERM), "SIGTERM sent to the program without access");
+  const auto userExit = asUser.WaitForExit(30s);
+  Check(userExit.has_value() && WIFEXITED(*userExit) && WEXITSTATUS(*userExit) == 0,
+        "the program without access exits with 0");
   return g_failures == 0 ? 0 : 1;
 }
 
