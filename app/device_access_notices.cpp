@@ -4,8 +4,8 @@
 #include <iterator>
 #include <utility>
 
-#include "platform/interface_path.h"
 #include "hid/IO_HID.h"
+#include "platform/interface_path.h"
 #include "skin/text_helpers.h"
 
 namespace {

@@ -40,7 +40,8 @@ TEST(DeviceAccessTexts, ComeFromTheLanguageSectionWithBuiltInOnesInTheThreeLangu
     const DeviceAccessTexts texts =
         ReadDeviceAccessTexts(keyboard, c.language, ReaderOf(c.settings ? *c.settings : none));
     EXPECT_EQ(texts.line, c.line);
-    EXPECT_EQ(texts.fix.rfind(c.fixStart, 0), 0u) << std::string(texts.fix.begin(), texts.fix.end());
+    EXPECT_EQ(texts.fix.rfind(c.fixStart, 0), 0u)
+        << std::string(texts.fix.begin(), texts.fix.end());
   }
 }
 
