@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <cstdio>
 #include <filesystem>
 
 #include "app/device_log.h"
@@ -14,6 +15,8 @@
 #include "app/termination_signal.h"
 #include "app/tray_icon_image.h"
 #include "app/tray_menu_rules.h"
+#include "hid/IO_HID.h"
+#include "platform/interface_path.h"
 #include "platform/session/autostart.h"
 #include "platform/session/executable_folder.h"
 #include "skin/Language_subroutines.h"
@@ -63,6 +66,7 @@ TMainForm::TMainForm(QWidget* owner, std::string dataFolder)
 }
 
 TMainForm::~TMainForm() {
+  HidSetAccessDeniedHandler({});
   m_Discovery.reset();
   m_Poster.Detach();
   if (CTrayIcon1 != nullptr) {
@@ -76,6 +80,13 @@ void TMainForm::FormCreate() {
   m_Discovery->SetLog([](const std::string& line) { qCDebug(lcDevice, "%s", line.c_str()); });
   // A pass holds the event loop; a SIGTERM that arrives meanwhile ends it.
   m_Discovery->SetStopRequest([] { return TerminationPending(); });
+  // Any thread that finds a device it may not open tells the window.
+  HidSetAccessDeniedHandler([poster = &m_Poster](const std::string& path) {
+    Message message = PostedMessage(UM_DEVICE_ACCESS_DENIED, 0, 0);
+    message.broadcast =
+        std::make_shared<const DeviceBroadcast>(DeviceBroadcast{DBT_DEVTYP_DEVICEINTERFACE, path});
+    poster->Post(std::move(message));
+  });
 
   m_OldWindowProc = [this](Message& message) { DefaultWindowProc(message); };
   m_WindowProc = [this](Message& message) { MainWindowProc(message); };
@@ -144,6 +155,52 @@ void TMainForm::CaptionMenu() {
   if (hint.size() < kTooltipLimit) {
     CTrayIcon1->setToolTip(hint);
   }
+  CaptionAccessNotices();
+}
+
+void TMainForm::DeviceAccessDenied(const std::string& path) {
+  DeniedDevice device{ReadProductName(path), NodeOfInterfacePath(path)};
+  if (!m_AccessNotices.Add(DeviceKeyOfPath(path), device)) return;
+  // Once per device, in the words of the menu's language.
+  const DeviceAccessTexts texts = ReadDeviceAccessTexts(
+      device, m_Language, [this](std::u16string_view section, std::u16string_view key) {
+        return ReadString(section, key, u"");
+      });
+  std::fprintf(stderr, "CorvaneNotification: %s: %s\n",
+               QString::fromStdU16String(texts.line).toLocal8Bit().constData(),
+               QString::fromStdU16String(texts.fix).toLocal8Bit().constData());
+  std::fflush(stderr);
+  CaptionAccessNotices();
+}
+
+void TMainForm::CaptionAccessNotices() {
+  for (QAction* item : m_AccessNoticeItems) {
+    PopupMenu1->removeAction(item);
+    delete item;
+  }
+  m_AccessNoticeItems.clear();
+  const std::vector<DeniedDevice>& devices = m_AccessNotices.Devices();
+  if (devices.empty()) return;
+  const SettingsReader read = [this](std::u16string_view section, std::u16string_view key) {
+    return ReadString(section, key, u"");
+  };
+  QAction* const top = PopupMenu1->actions().value(0);
+  const auto addLine = [&](const std::u16string& text) {
+    auto* item = new QAction(ToQString(text), PopupMenu1);
+    item->setEnabled(false);
+    PopupMenu1->insertAction(top, item);
+    m_AccessNoticeItems.push_back(item);
+  };
+  DeviceAccessTexts texts;
+  for (const DeniedDevice& device : devices) {
+    texts = ReadDeviceAccessTexts(device, m_Language, read);
+    addLine(texts.line);
+  }
+  addLine(texts.fix);
+  auto* separator = new QAction(PopupMenu1);
+  separator->setSeparator(true);
+  PopupMenu1->insertAction(top, separator);
+  m_AccessNoticeItems.push_back(separator);
 }
 
 std::u16string TMainForm::ReadString(std::u16string_view section, std::u16string_view key,

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/device_access_notices.h"
 #include "app/device_discovery.h"
 #include "app/message_dispatch.h"
 #include "app/notification_texts.h"
@@ -96,6 +97,10 @@ class TMainForm : public QWidget, public MonitorSlots, public MessageDispatch {
   void DeviceInterfaceArrived(const std::string& path) override;
   void DeviceInterfaceRemoved(const std::string& path) override;
   void DeviceMonitorEnded() override;
+  void DeviceAccessDenied(const std::string& path) override;
+  // The menu's lines about devices the user may not open, in the menu's
+  // language, above its items.
+  void CaptionAccessNotices();
 
   // The handler MainWindowProc replaced: Qt's own event handling.
   void DefaultWindowProc(Message& message);
@@ -130,6 +135,8 @@ class TMainForm : public QWidget, public MonitorSlots, public MessageDispatch {
   std::unique_ptr<DeviceDiscovery> m_Discovery;
   QSocketNotifier* m_ArrivalNotifier = nullptr;
   HintPopups m_Popups;
+  DeviceAccessNotices m_AccessNotices;
+  std::vector<QAction*> m_AccessNoticeItems;
   std::function<void(const Message&)> m_Trace;
   QEvent* m_CurrentQtEvent = nullptr;
   bool m_Shown = false;

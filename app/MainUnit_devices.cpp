@@ -7,6 +7,7 @@
 
 #include "app/MainUnit.h"
 #include "hid/IO_HID.h"
+#include "platform/interface_path.h"
 
 void TMainForm::RegisterDeviceArrival() {
   const WaitHandle arrivals = HidRegisterArrival();
@@ -34,6 +35,9 @@ void TMainForm::DeviceInterfaceArrived(const std::string& path) {
 
 void TMainForm::DeviceInterfaceRemoved(const std::string& path) {
   m_Discovery->HandleInterfaceRemoval(path);
+  // A device plugged in again is a new connection: its line goes, and comes
+  // back only if the new one cannot be opened either.
+  if (m_AccessNotices.Remove(DeviceKeyOfPath(path))) CaptionAccessNotices();
 }
 
 void TMainForm::DeviceMonitorEnded() { m_Discovery->HandleMonitorEnded(!m_Closed); }

@@ -52,6 +52,9 @@ void MessageDispatch::MainWindowProc(Message& message, const WindowProc& oldWind
     case UM_MONITOR_ENDED:
       DeviceMonitorEnded();
       break;
+    case UM_DEVICE_ACCESS_DENIED:
+      if (message.broadcast != nullptr) DeviceAccessDenied(message.broadcast->name);
+      break;
     default:
       break;
   }

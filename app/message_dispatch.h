@@ -47,6 +47,10 @@ class MessageDispatch : public HintOperations {
   virtual void DeviceInterfaceRemoved(const std::string& path) = 0;
   // A device monitor ended (UM_MONITOR_ENDED).
   virtual void DeviceMonitorEnded() = 0;
+  // The device at `path` could not be opened for lack of permission
+  // (UM_DEVICE_ACCESS_DENIED). Only where users must be given devices
+  // (Linux's udev rule) is there anything to say.
+  virtual void DeviceAccessDenied(const std::string& /*path*/) {}
 
   // The last application-bar notification: written by the handler only,
   // read by IsEventSuppressed only.

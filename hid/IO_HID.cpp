@@ -91,6 +91,22 @@ int32_t CollectMatching(HidPathList& list, Filter passes) {
 
 thread_local HidExchangeSession::State* t_session = nullptr;
 
+std::mutex g_accessDeniedMutex;
+std::function<void(const std::string&)> g_accessDenied;
+
+// Opens `path`; a refusal for lack of permission is reported to the handler.
+std::unique_ptr<HidOpenDevice> OpenReportingDenial(HidBackend& backend, const std::string& path) {
+  std::unique_ptr<HidOpenDevice> open = backend.Open(path);
+  if (open || !backend.AccessDenied(path)) return open;
+  std::function<void(const std::string&)> handler;
+  {
+    std::lock_guard lock(g_accessDeniedMutex);
+    handler = g_accessDenied;
+  }
+  if (handler) handler(path);
+  return nullptr;
+}
+
 // Opens the path and transfers exactly its feature report length, as the
 // opened node gives it, when that fits `capacity`.
 template <typename Transfer>
@@ -101,7 +117,7 @@ bool FeatureExchange(const std::string& path, uint8_t* buffer, size_t capacity, 
     if (session->StopRequested()) return false;
     if (session->silentDevices->Holds(path)) return false;
   }
-  std::unique_ptr<HidOpenDevice> open = backend->Open(path);
+  std::unique_ptr<HidOpenDevice> open = OpenReportingDenial(*backend, path);
   if (!open) return false;
   const std::optional<HidInterfaceInfo> caps = open->Capabilities();
   if (!caps || caps->featureReportByteLength == 0 || buffer == nullptr ||
@@ -120,6 +136,11 @@ bool FeatureExchange(const std::string& path, uint8_t* buffer, size_t capacity, 
 void HidSetBackend(std::shared_ptr<HidBackend> backend) {
   std::lock_guard lock(g_backendMutex);
   g_backend = std::move(backend);
+}
+
+void HidSetAccessDeniedHandler(std::function<void(const std::string& path)> handler) {
+  std::lock_guard lock(g_accessDeniedMutex);
+  g_accessDenied = std::move(handler);
 }
 
 std::string HidInterfacePathAt(const HidEnumerationSet& set, uint32_t index) {
@@ -237,7 +258,7 @@ bool HidReadIndexedString(const std::string& path, int32_t index, void* pReportB
 }
 
 std::unique_ptr<HidOpenDevice> HidOpenForReports(const std::string& path) {
-  return CurrentBackend()->Open(path);
+  return OpenReportingDenial(*CurrentBackend(), path);
 }
 
 uint32_t HidInputReportLength(const HidOpenDevice& device) {

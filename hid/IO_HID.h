@@ -29,6 +29,12 @@ struct HidEnumerationSet {
 // above this unit reaches devices through the Hid operations below.
 void HidSetBackend(std::shared_ptr<HidBackend> backend);
 
+// Called, from whichever thread opened it, each time a device cannot be
+// opened because the user may not (see HidBackend::AccessDenied), with the
+// path asked for. Must be safe to call from any thread; empty: nobody is
+// told.
+void HidSetAccessDeniedHandler(std::function<void(const std::string& path)> handler);
+
 // --- enumeration and identity ---
 
 // The path at `index` of the set, or "" when there is none.

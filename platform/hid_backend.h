@@ -100,6 +100,12 @@ class HidBackend {
   // failure, also when the node no longer belongs to the HID device the
   // path was found on.
   virtual std::unique_ptr<HidOpenDevice> Open(const std::string& path) = 0;
+  // Whether the interface at `path` is there but this user may not open it
+  // (on Linux: a hidraw node the udev rule has not given to the seat's
+  // user). Asked after Open failed, to tell the user what to do; where the
+  // system itself keeps interfaces to itself (Windows' keyboards and mice),
+  // a refusal is no fault and the answer is false.
+  virtual bool AccessDenied(const std::string& /*path*/) { return false; }
 
   // The same text for every interface path of one connected HID device, and
   // a different one after it is plugged in again.

@@ -598,6 +598,14 @@ std::unique_ptr<HidOpenDevice> HidrawBackend::Open(const std::string& path) {
   return HidrawOpenDevice::Adopt(fd, info, routing);
 }
 
+bool HidrawBackend::AccessDenied(const std::string& path) {
+  const auto resolved = Resolve(path);
+  if (!resolved) return false;
+  const std::string node = m_DevRoot + "/" + resolved->nodeName;
+  // As open() judges it: the effective user, read and write.
+  return ::faccessat(AT_FDCWD, node.c_str(), R_OK | W_OK, AT_EACCESS) != 0 && errno == EACCES;
+}
+
 std::string HidrawBackend::DeviceKeyOf(const std::string& path) const {
   return DeviceKeyOfPath(path);
 }

@@ -83,6 +83,7 @@ class HidrawBackend : public HidBackend {
   std::optional<HidInterfaceInfo> QueryInterface(const std::string& path) override;
   std::optional<std::u16string> ReadIndexedString(const std::string& path, int index) override;
   std::unique_ptr<HidOpenDevice> Open(const std::string& path) override;
+  bool AccessDenied(const std::string& path) override;
   std::string DeviceKeyOf(const std::string& path) const override;
   WaitHandle ChangeHandle() override;
   std::vector<HidDeviceChange> TakeChanges() override;

@@ -21,6 +21,9 @@ inline constexpr uint32_t UM_APPBAR = WM_USER + 4;         // 1028
 // A monitor that the discovery pass started has ended; the slots it
 // emptied are empty by then.
 inline constexpr uint32_t UM_MONITOR_ENDED = WM_USER + 8;  // 1032
+// A supported device is there but the user may not open it; the record's
+// name is the interface path.
+inline constexpr uint32_t UM_DEVICE_ACCESS_DENIED = WM_USER + 9;  // 1033
 
 // The record a WM_DEVICECHANGE message points to.
 struct DeviceBroadcast {

@@ -60,6 +60,10 @@ std::string ReadPlug(Words args, ScenarioCommand& command) {
   if (!kind) return "unknown device kind '" + std::string(args[1]) + "'";
   command.device = args[0];
   command.kind = *kind;
+  if (args.size() == 3) {
+    if (args[2] != "denied") return "unknown plug option '" + std::string(args[2]) + "'";
+    command.accessDenied = true;
+  }
   return {};
 }
 
@@ -114,7 +118,7 @@ std::string ReadWait(Words args, ScenarioCommand& command) {
 std::string ReadNothing(Words, ScenarioCommand&) { return {}; }
 
 constexpr std::array kVerbs = {
-    VerbRule{"plug", Verb::Plug, 2, 2, "usage: plug NAME KIND", ReadPlug},
+    VerbRule{"plug", Verb::Plug, 2, 3, "usage: plug NAME KIND [denied]", ReadPlug},
     VerbRule{"unplug", Verb::Unplug, 1, 1, "usage: unplug NAME", ReadDeviceOnly},
     VerbRule{"lt", Verb::LtKey, 2, 2, "usage: lt NAME VALUE", ReadByteValue},
     VerbRule{"cpi", Verb::Cpi, 2, 2, "usage: cpi NAME VALUE", ReadByteValue},

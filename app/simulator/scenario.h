@@ -1,6 +1,7 @@
 // The simulator's scenario language: one command a line.
 //
-//   plug NAME KIND         KIND: keyboard, mouse, flash-keyboard, es2862, foreign
+//   plug NAME KIND [denied] KIND: keyboard, mouse, flash-keyboard, es2862, foreign;
+//                          denied: the user may not open it (no udev rule)
 //   unplug NAME
 //   lt NAME STATE          the keyboard reports a new LT key state (0-7)
 //   rt NAME MODE [FLAG]    the keyboard reports a new RT mode (0-7), flag 0 or 1
@@ -27,6 +28,7 @@ struct ScenarioCommand {
   Verb verb = Verb::Close;
   std::string device;                            // NAME
   SimDeviceKind kind = SimDeviceKind::Keyboard;  // plug
+  bool accessDenied = false;                     // plug ... denied
   uint32_t value = 0;                            // state, mode, level, milliseconds; fullscreen 1/0
   bool flag = false;                             // rt
   std::vector<uint8_t> bytes;                    // report

@@ -29,12 +29,15 @@ SimDeviceSpec SpecFor(SimDeviceKind kind, const std::string& name) {
 std::string ScenarioRunner::Execute(const ScenarioCommand& command) {
   using Verb = ScenarioCommand::Verb;
   switch (command.verb) {
-    case Verb::Plug:
-      if (m_Backend->Plug(SpecFor(command.kind, command.device)).empty()) {
+    case Verb::Plug: {
+      SimDeviceSpec spec = SpecFor(command.kind, command.device);
+      spec.accessDenied = command.accessDenied;
+      if (m_Backend->Plug(spec).empty()) {
         return "a device named '" + command.device + "' is already plugged in";
       }
       m_Kinds[command.device] = command.kind;
       return {};
+    }
     case Verb::Unplug:
       return m_Backend->Unplug(command.device) ? "" : "no device named '" + command.device + "'";
     case Verb::LtKey:

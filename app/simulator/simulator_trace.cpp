@@ -3,7 +3,7 @@
 std::string MessageTraceLine(const Message& message) {
   std::string line = "message " + std::to_string(message.msg) +
                      " wParam=" + std::to_string(message.wParam) + " lParam=";
-  if (message.msg == WM_DEVICECHANGE && message.broadcast) {
+  if (message.broadcast) {
     line += "[deviceType=" + std::to_string(message.broadcast->deviceType) +
             " name=" + message.broadcast->name + "]";
   } else {

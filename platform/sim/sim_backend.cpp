@@ -457,11 +457,17 @@ std::unique_ptr<HidOpenDevice> SimBackend::Open(const std::string& path) {
   {
     std::lock_guard lock(m_Core->mutex);
     auto [device, collection] = m_Core->FindPath(path);
-    if (!device) return nullptr;
+    if (!device || device->spec.accessDenied) return nullptr;
     handle = std::make_unique<SimOpenDevice>(m_Core, device, collection);
   }
   if (!handle->valid()) return nullptr;  // out of descriptors, as open() would fail
   return handle;
+}
+
+bool SimBackend::AccessDenied(const std::string& path) {
+  std::lock_guard lock(m_Core->mutex);
+  auto [device, collection] = m_Core->FindPath(path);
+  return device != nullptr && device->spec.accessDenied;
 }
 
 std::string SimBackend::DeviceKeyOf(const std::string& path) const { return DeviceKeyOfPath(path); }

@@ -65,6 +65,9 @@ struct SimDeviceSpec {
   // Bytes a feature read gets back, report ID included; 0 for the whole
   // report. A device may send fewer bytes than its report length.
   size_t featureAnswerBytes = 0;
+  // The user may not open the device's node (no udev rule gave it to the
+  // seat): it enumerates and describes itself, but every open is refused.
+  bool accessDenied = false;
 };
 
 // A keyboard of the ID7M family: boot keyboard, consumer control, system

@@ -449,3 +449,72 @@ TEST_F(MainFormDevicesTest, ClosingTwiceSwitchesEachDeviceBackOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+SimDeviceSpec Denied(SimDeviceSpec spec) {
+  spec.accessDenied = true;
+  return spec;
+}
+
+// The menu's lines above its items that no one can choose.
+QStringList NoticeLines(const TMainForm& form) {
+  QStringList lines;
+  for (const QAction* item : form.TrayMenu()->actions()) {
+    if (!item->isEnabled() && !item->isSeparator()) lines << item->text();
+  }
+  return lines;
+}
+
+std::string NodeOf(const SimBackend& sim, const std::string& name) {
+  return sim.PathsOf(name).front().substr(0, sim.PathsOf(name).front().find_first_of("&#"));
+}
+
+}  // namespace
+
+TEST_F(MainFormDevicesTest, DevicesTheUserMayNotOpenAreNamedOnceInTheMenuAndOnStandardError) {
+  WriteSettings("[ChineseS]\nPopMenu1=关闭\n");
+  TMainForm& form = Create();
+  m_Sim->Plug(Denied(SimKeyboard("kb")));  // several collections, each refused
+  m_Sim->Plug(Denied(SimEs2862("es")));    // refused to its monitor's thread
+  m_Sim->Plug(SimMouse("m"));              // opens as it should
+  const QString kb = QString::fromStdString(NodeOf(*m_Sim, "kb"));
+  const QString es = QString::fromStdString(NodeOf(*m_Sim, "es"));
+  testing::internal::CaptureStderr();
+  form.showMinimized();
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (NoticeLines(form).size() < 3 && std::chrono::steady_clock::now() < deadline) {
+    ProcessEvents();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  // Late duplicates from the keyboard's other collections would show here.
+  for (int i = 0; i < 20; ++i) ProcessEvents();
+  const std::string said = testing::internal::GetCapturedStderr();
+
+  const QStringList lines = NoticeLines(form);
+  ASSERT_EQ(lines.size(), 3) << lines.join(" | ").toStdString();
+  EXPECT_TRUE(lines.contains(QString("No access to USB Device (%1)").arg(kb), Qt::CaseInsensitive))
+      << lines.join(" | ").toStdString();
+  EXPECT_TRUE(lines.filter(QString("No access to")).filter(es).size() == 1);
+  EXPECT_TRUE(lines.last().startsWith("Install the udev rule"));
+  EXPECT_EQ(form.TrayMenu()->actions().at(3)->isSeparator(), true);
+  // One line each on standard error, with what to do.
+  const QString text = QString::fromLocal8Bit(said.c_str());
+  EXPECT_EQ(text.count("No access to"), 2) << said;
+  EXPECT_EQ(text.count(kb + ")"), 1) << said;
+  EXPECT_EQ(text.count("sudo udevadm control --reload && sudo udevadm trigger"), 2) << said;
+  EXPECT_FALSE(text.contains(QString::fromStdString(NodeOf(*m_Sim, "m")) + ")")) << said;
+
+  // In the menu's language.
+  form.LanguageClick(form.N4);
+  EXPECT_EQ(NoticeLines(form).filter(QString::fromUtf8("无法访问")).size(), 2);
+
+  // Unplugged, a device's line goes; the last one takes the fix line along.
+  for (const char* name : {"kb", "es"}) {
+    const std::vector<std::string> paths = m_Sim->PathsOf(name);
+    m_Sim->Unplug(name);
+    for (const std::string& path : paths) Deliver(form, DBT_DEVICEREMOVECOMPLETE, path);
+  }
+  EXPECT_TRUE(NoticeLines(form).isEmpty()) << NoticeLines(form).join(" | ").toStdString();
+  EXPECT_FALSE(form.TrayMenu()->actions().first()->isSeparator());
+}

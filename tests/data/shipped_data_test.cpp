@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/device_access_notices.h"
 #include "app/device_discovery.h"
 #include "app/notification_texts.h"
 #include "monitors/monitor_slots.h"
@@ -53,6 +54,9 @@ std::vector<SettingsKey> KeysReadFor(const std::u16string& language) {
   for (const char16_t* menuKey : {u"PopMenu1", u"PopMenu2", u"PopMenu3", u"Hint"}) {
     keys.push_back({language, menuKey});
   }
+  for (const std::u16string_view noticeKey : {kNoAccessKey, kNoAccessFixKey}) {
+    keys.push_back({language, std::u16string(noticeKey)});
+  }
   for (const auto recipeFor : {RTModeHintRecipe, LTKeyHintRecipe, CPIHintRecipe}) {
     for (uint32_t value = 0; value < 16; ++value) {
       const std::optional<HintRecipe> recipe = recipeFor(value);
@@ -69,10 +73,11 @@ TEST(ShippedSettings, EveryKeyTheProgramReadsIsThereInEveryMenuLanguage) {
   const SettingsFile settings(kData + "Settings.ini");
   for (const std::u16string language : {u"English", u"ChineseS", u"ChineseT"}) {
     const std::vector<SettingsKey> keys = KeysReadFor(language);
-    // LT1-LT6, CPI1-CPI6, RT1-RT3 with their titles, the menu and the tooltip.
+    // LT1-LT6, CPI1-CPI6, RT1-RT3 with their titles, the menu, the tooltip
+    // and the two texts about a device the user may not open.
     std::set<std::u16string> distinct;
     for (const SettingsKey& k : keys) distinct.insert(k.section + u"/" + k.key);
-    ASSERT_EQ(distinct.size(), 22u) << Narrow(language);
+    ASSERT_EQ(distinct.size(), 24u) << Narrow(language);
     for (const SettingsKey& k : keys) {
       const std::u16string value = settings.ReadString(k.section, k.key, kMissing);
       EXPECT_NE(value, kMissing) << "[" << Narrow(k.section) << "] " << Narrow(k.key)
@@ -80,6 +85,25 @@ TEST(ShippedSettings, EveryKeyTheProgramReadsIsThereInEveryMenuLanguage) {
       EXPECT_FALSE(value.empty()) << "[" << Narrow(k.section) << "] " << Narrow(k.key)
                                   << " is empty";
     }
+  }
+}
+
+// The shipped texts about a device the user may not open are the built-in
+// ones, so an edited or missing file changes nothing unexpected.
+TEST(ShippedSettings, DeviceAccessTextsAreTheBuiltInOnes) {
+  const SettingsFile settings(kData + "Settings.ini");
+  const SettingsReader shipped = [&settings](std::u16string_view section, std::u16string_view key) {
+    return settings.ReadString(section, key, u"");
+  };
+  const SettingsReader none = [](std::u16string_view, std::u16string_view) {
+    return std::u16string();
+  };
+  const DeniedDevice device{u"USB Device ", "/dev/hidraw3"};
+  for (const std::u16string language : {u"English", u"ChineseS", u"ChineseT"}) {
+    const DeviceAccessTexts fromFile = ReadDeviceAccessTexts(device, language, shipped);
+    const DeviceAccessTexts builtIn = ReadDeviceAccessTexts(device, language, none);
+    EXPECT_EQ(fromFile.line, builtIn.line) << Narrow(language);
+    EXPECT_EQ(fromFile.fix, builtIn.fix) << Narrow(language);
   }
 }
 

@@ -95,6 +95,33 @@ TEST_F(HidOnSim, DeviceThatRefusesMakesTheTransferFail) {
   EXPECT_FALSE(HidReadFeature(path, buffer.data()));
 }
 
+// An open refused for lack of permission is told to the handler, from the
+// feature exchanges of the discovery and the monitors' opens alike; a
+// device that is merely gone or refuses its reports is not.
+TEST_F(HidOnSim, OnlyARefusalForLackOfPermissionIsToldToTheHandler) {
+  SimDeviceSpec denied = SimKeyboard("denied");
+  denied.accessDenied = true;
+  const std::string deniedPath = sim().Plug(denied).at(3);
+  const std::string refusingPath = sim().Plug(SimKeyboard("refusing")).at(3);
+  sim().InjectFault("refusing", SimFault::RefuseFeatures);
+  const std::string gonePath = sim().Plug(SimKeyboard("gone")).at(3);
+  sim().Unplug("gone");
+  std::vector<std::string> told;
+  HidSetAccessDeniedHandler([&told](const std::string& path) { told.push_back(path); });
+
+  for (const std::string& path : {deniedPath, refusingPath, gonePath}) {
+    std::array<uint8_t, kCallerBuffer> buffer = ModelInfoQuery();
+    EXPECT_FALSE(HidWriteFeature(path, buffer.data()));
+    EXPECT_FALSE(HidReadFeature(path, buffer.data()));
+  }
+  EXPECT_EQ(HidOpenForReports(deniedPath), nullptr);
+  EXPECT_EQ(HidOpenForReports(gonePath), nullptr);
+  HidSetAccessDeniedHandler({});
+  EXPECT_EQ(told, std::vector<std::string>(3, deniedPath));
+  // Strings and identity come without opening the device.
+  EXPECT_TRUE(HidQueryIdentity(deniedPath, nullptr, nullptr, nullptr, nullptr, nullptr));
+}
+
 // Every path-based operation on a path that vanished fails and leaves the
 // caller's buffer alone.
 struct VanishedCase {

@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -10,6 +12,7 @@
 
 #include "tests/platform/device_log_fixture.h"
 #include "tests/platform/fake_sysfs.h"
+#include "tests/support/file_overrides.h"
 
 namespace {
 
@@ -361,6 +364,31 @@ TEST_F(HidrawBackendOnFakeSysfs, OpenFailsWhenTheNodeIsMissing) {
   // The kernel's reason is kept, with the node it was given for.
   EXPECT_EQ(log.Take(), std::vector<std::string>{"open " + sysfs.DevRoot() +
                                                  "/hidraw0: No such file or directory"});
+}
+
+// Whether the backend calls a node refused for lack of permission, asked in
+// a child process without root's overrides, as an ordinary user would.
+bool AccessDeniedForAUser(HidrawBackendOnFakeNodes& backend, const std::string& path) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    DropFileOverrides();
+    _exit(backend.AccessDenied(path) ? 1 : 0);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 1;
+}
+
+TEST_F(HidrawBackendOnFakeSysfs, AccessIsDeniedOnlyForANodeTheUserMayNotOpen) {
+  sysfs.AddNode(0, kKeyboard, FakeSysfs::UsbStrings{}, "0003:00001A2B:00003C4D", true);
+  sysfs.AddNode(1, kKeyboard, FakeSysfs::UsbStrings{}, "0003:00001A2B:00003C4E", true);
+  sysfs.AddNode(2, kKeyboard);  // no node at all: gone, not refused
+  ASSERT_EQ(::chmod(sysfs.NodePath(1).c_str(), 0), 0);
+  auto backend = MakeBackend();
+  EXPECT_FALSE(AccessDeniedForAUser(backend, Path(0)));
+  EXPECT_TRUE(AccessDeniedForAUser(backend, Path(1)));
+  EXPECT_FALSE(AccessDeniedForAUser(backend, Path(2)));
+  EXPECT_FALSE(AccessDeniedForAUser(backend, "/dev/hidraw-none#0003:0000:0000.0000"));
 }
 
 int OpenFdCount() {

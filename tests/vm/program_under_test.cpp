@@ -1,6 +1,7 @@
 #include "tests/vm/program_under_test.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,7 +21,7 @@ ProgramUnderTest::~ProgramUnderTest() {
 }
 
 bool ProgramUnderTest::Start(const std::string& path, const std::vector<std::string>& environment,
-                             std::string* error) {
+                             std::string* error, std::optional<uid_t> user) {
   int pipeFds[2];
   if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
     *error = std::string("pipe: ") + std::strerror(errno);
@@ -43,6 +44,11 @@ bool ProgramUnderTest::Start(const std::string& path, const std::vector<std::str
   if (m_Pid == 0) {
     ::dup2(pipeFds[1], STDOUT_FILENO);
     ::dup2(pipeFds[1], STDERR_FILENO);
+    if (user && (::setgroups(0, nullptr) != 0 || ::setgid(*user) != 0 || ::setuid(*user) != 0)) {
+      std::fprintf(stderr, "become user %u: %s\n", static_cast<unsigned>(*user),
+                   std::strerror(errno));
+      ::_exit(126);
+    }
     ::execve(program.c_str(), argv, envp.data());
     std::fprintf(stderr, "exec %s: %s\n", program.c_str(), std::strerror(errno));
     ::_exit(127);

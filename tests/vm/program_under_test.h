@@ -22,9 +22,10 @@ class ProgramUnderTest {
   ProgramUnderTest(const ProgramUnderTest&) = delete;
   ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;
 
-  // Starts `path` with `environment` added to this process's own.
+  // Starts `path` with `environment` added to this process's own; with a
+  // `user`, as that user and group id instead of this process's.
   bool Start(const std::string& path, const std::vector<std::string>& environment,
-             std::string* error);
+             std::string* error, std::optional<uid_t> user = std::nullopt);
 
   // Lines so far.
   std::vector<std::string> Lines() const;

@@ -22,6 +22,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "tests/support/file_overrides.h"
 #include "tests/support/temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -282,18 +283,6 @@ TEST(AutostartFolder, FollowsTheBaseDirectoryRules) {
     EXPECT_EQ(AutostartFolder(), c.folder);
     EXPECT_EQ(AutostartEntryPath("CorvaneNotification"), c.folder + "/CorvaneNotification.desktop");
   }
-}
-
-// Drops the capabilities that let root write where the permission bits or
-// the file's owner say no, for the calling (child) process.
-void DropFileOverrides() {
-  __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-  __user_cap_data_struct data[2]{};
-  if (syscall(SYS_capget, &header, data) != 0) return;
-  for (const int capability : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER}) {
-    data[capability / 32].effective &= ~(1u << (capability % 32));
-  }
-  syscall(SYS_capset, &header, data);
 }
 
 // RemoveAutostartEntry in a child process without root's overrides: the
