@@ -69,7 +69,7 @@ run() {
   fi
   wait "$pid" 2>/dev/null
   # Give what it ended a moment to go.
-  deadline=$((SECONDS + 5))
+  deadline=$((SECONDS + 30))
   while [[ -n $(marked_processes "$name") ]] && ((SECONDS < deadline)); do sleep 0.1; done
   leftover=$(marked_processes "$name")
   if [[ -n $leftover ]]; then
