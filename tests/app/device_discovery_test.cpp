@@ -32,7 +32,7 @@ class DeviceDiscoveryTest : public testing::Test {
   }
   void TearDown() override {
     m_Discovery.reset();  // stops the monitors it started
-    EXPECT_TRUE(WaitForLiveMonitorThreadsAtMost(0, 5s));
+    EXPECT_TRUE(WaitForLiveMonitorThreadsAtMost(0, 30s));
     HidSetBackend(nullptr);
   }
   void WriteModelTable(const std::string& content) { std::ofstream(m_ModelTable) << content; }
@@ -52,7 +52,7 @@ class DeviceDiscoveryTest : public testing::Test {
     });
   }
   void WaitForReaders(const std::string& name, size_t readers) {
-    ASSERT_TRUE(m_Sim->WaitForReaders(name, readers, 5s)) << name;
+    ASSERT_TRUE(m_Sim->WaitForReaders(name, readers, 30s)) << name;
   }
 
   std::shared_ptr<SimBackend> m_Sim = std::make_shared<SimBackend>();
@@ -125,7 +125,7 @@ TEST_F(DeviceDiscoveryTest, ADevicePluggedInAgainIsANewDevice) {
   m_Discovery->DiscoverDevices();
   const std::string before = LowercasePath(VendorPath("kb1"));
   m_Sim->Unplug("kb1");
-  ASSERT_TRUE(WaitForLiveMonitorThreadsAtMost(0, 5s));
+  ASSERT_TRUE(WaitForLiveMonitorThreadsAtMost(0, 30s));
   m_Sim->Plug(SimKeyboard("kb1"));
   m_Discovery->DiscoverDevices();
   const std::string after = LowercasePath(VendorPath("kb1"));
@@ -147,7 +147,7 @@ TEST_F(DeviceDiscoveryTest, MonitorsThatLostTheirPermissionAreReplacedNotDoubled
   WaitForReaders("kb1", 1);
   WaitForReaders("m1", 1);
   m_Sim->Unplug("m1");
-  ASSERT_TRUE(WaitForLiveMonitorThreadsAtMost(1, 5s));
+  ASSERT_TRUE(WaitForLiveMonitorThreadsAtMost(1, 30s));
   ASSERT_EQ(m_Slots.m_KeyboardMonitor.load(), nullptr);
 
   m_Sim->Plug(SimForeign("other"));
