@@ -130,18 +130,12 @@ for label in x11 wayland e2e; do
   fi
 done
 
-# A fresh wine prefix in the build tree, made once per run, with a wine
-# server that stays for the whole run; it fails when wine cannot start, so
-# the stage never passes without having run anything. A server that ends
-# while the next test connects drops that test ("recvmsg: Connection reset
-# by peer"). The server that wine started for the check lingers a few
-# seconds, and while it runs "wineserver -p" refuses to start another: it
-# must have ended first.
+# A fresh wine prefix in the build tree, made once per run; it fails when
+# wine cannot start, so the stage never passes without having run anything.
 make_wine_prefix() {  # directory
   rm -rf "$1"
   WINEPREFIX=$1 wineboot -i >/dev/null 2>&1 && WINEPREFIX=$1 wineserver -w &&
-    [[ -f $1/system.reg ]] && WINEPREFIX=$1 wine cmd /c exit 0 >/dev/null 2>&1 &&
-    WINEPREFIX=$1 wineserver -w && WINEPREFIX=$1 wineserver -p
+    [[ -f $1/system.reg ]] && WINEPREFIX=$1 wine cmd /c exit 0 >/dev/null 2>&1
 }
 
 if wants windows; then
@@ -152,6 +146,9 @@ if wants windows; then
     step "the Windows packages" cmake --build "$windows_build" --target corvane_windows_packages &&
     WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= \
       step "a wine prefix" make_wine_prefix "$windows_build/wine"; then
+    # One wine server for the whole run: a server that ends while the next
+    # test connects drops that test ("recvmsg: Connection reset by peer").
+    WINEPREFIX=$windows_build/wine wineserver -p
     # The whole-program tests (label e2e) bring their own prefix and X sessions.
     WINEPREFIX=$windows_build/wine WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= \
       run_ctest --test-dir "$windows_build" -LE '^death$'
@@ -161,6 +158,7 @@ if wants windows; then
     # the others, one at a time, with a prefix and a server of their own.
     if WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= \
       step "a wine prefix for the death tests" make_wine_prefix "$windows_build/wine-death"; then
+      WINEPREFIX=$windows_build/wine-death wineserver -p
       WINEPREFIX=$windows_build/wine-death WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= \
         run_ctest --test-dir "$windows_build" -L '^death$' -j1
       WINEPREFIX=$windows_build/wine-death wineserver -k 2>/dev/null || true

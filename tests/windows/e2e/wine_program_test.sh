@@ -319,13 +319,13 @@ longest_shown() {  # name
 # the bound that holds however long the show takes to trace); the trace is
 # the one the scenario gives on any system at this screen size.
 case_popups() {
-  local simulator=$1
+  local simulator=$1 attempt
   popups_trace_run "$simulator"
   # A popup shows for 2 s after its last event, too short for a busy
   # machine to look at it: in this scenario each event comes eight times a
   # second apart. A run that still missed a popup tells nothing about its
   # picture and runs again; after three such runs the case is skipped.
-  for _ in 1 2 3; do
+  for attempt in 1 2 3; do
     popups_picture_run "$simulator" && return 0
     echo "a popup hid before it could be seen on screen (a busy machine); again"
   done
