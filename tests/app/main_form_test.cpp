@@ -373,7 +373,7 @@ class MainFormDevicesTest : public MainFormTest {
   }
   void TearDown() override {
     MainFormTest::TearDown();  // the window stops the monitors it started
-    EXPECT_TRUE(WaitForLiveMonitorThreadsAtMost(0, std::chrono::seconds(5)));
+    EXPECT_TRUE(WaitForLiveMonitorThreadsAtMost(0, std::chrono::seconds(30)));
     HidSetBackend(nullptr);
   }
   void Deliver(TMainForm& form, uint64_t event, const std::string& path) {
@@ -433,7 +433,7 @@ TEST_F(MainFormDevicesTest, ArrivalsSetTheLabelAndRunAPassOnlyForSupportedDevice
     EXPECT_EQ(form.ModeDevices().size(), c.enterCommands);
     m_Form.reset();
     m_Sim->Unplug("x");
-    ASSERT_TRUE(WaitForLiveMonitorThreadsAtMost(0, std::chrono::seconds(5)));
+    ASSERT_TRUE(WaitForLiveMonitorThreadsAtMost(0, std::chrono::seconds(30)));
   }
 }
 

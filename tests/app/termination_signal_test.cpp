@@ -13,7 +13,7 @@
 
 namespace {
 
-void ProcessEventsUntil(const std::function<bool()>& done, int milliseconds = 3000) {
+void ProcessEventsUntil(const std::function<bool()>& done, int milliseconds = 30000) {
   QElapsedTimer timer;
   timer.start();
   while (!done() && timer.elapsed() < milliseconds) {

@@ -81,8 +81,11 @@ mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 unset DBUS_SESSION_BUS_ADDRESS LC_ALL LC_MESSAGES
 QT_QPA_PLATFORM=xcb "$root/usr/bin/corvane-notification" &
 program_pid=$!
+# The program's visible windows other than its tray icon: its menu, once open.
+other_windows() { xdotool search --onlyvisible --pid "$program_pid" 2>/dev/null | grep -vx "$icon"; }
 icon=
-for _ in $(seq 150); do
+deadline=$((SECONDS + 30))
+while ((SECONDS < deadline)); do
   icon=$(xdotool search --onlyvisible --pid "$program_pid" 2>/dev/null | head -1) || true
   [[ -n "$icon" ]] && break
   sleep 0.1
@@ -92,9 +95,12 @@ done
 # Close from the tray menu: the last item.
 eval "$(xdotool getwindowgeometry --shell "$icon")"
 xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 3
-sleep 0.7
+deadline=$((SECONDS + 30))
+until other_windows >/dev/null || ((SECONDS >= deadline)); do sleep 0.1; done
+sleep 0.3
 xdotool key Up Return
-for _ in $(seq 100); do
+deadline=$((SECONDS + 30))
+while ((SECONDS < deadline)); do
   kill -0 "$program_pid" 2>/dev/null || break
   sleep 0.1
 done

@@ -50,7 +50,7 @@ class TrayMenuTest : public WholeProgramTest {
     m_Session.Tool({"xdotool", "mousemove", std::to_string(m_Cursor.first),
                     std::to_string(m_Cursor.second), "click", "3"});
     std::vector<xcb_window_t> menus;
-    WaitUntil([&] { return !(menus = OpenMenus(*m_Program)).empty(); }, 5s);
+    WaitUntil([&] { return !(menus = OpenMenus(*m_Program)).empty(); }, 30s);
     // Let the menu finish painting before anyone looks at it.
     std::this_thread::sleep_for(300ms);
     return menus.empty() ? 0 : menus.front();
@@ -70,7 +70,7 @@ class TrayMenuTest : public WholeProgramTest {
     auto reference = m_Session.Launch({Executable("corvane-e2e-menu-reference"), captions.language,
                                        captions.startAtLogin, captions.close},
                                       options);
-    if (!reference->WaitForLine([](const std::string& l) { return l == "shown"; }, 10s)) {
+    if (!reference->WaitForLine([](const std::string& l) { return l == "shown"; }, 30s)) {
       return std::nullopt;
     }
     const auto menus = OpenMenus(*reference);
@@ -139,7 +139,7 @@ TEST_F(TrayMenuTest, ChoosingSimplifiedChineseRecaptionsTheMenu) {
   ASSERT_NE(OpenTrayMenu(), 0u);
   // Language ▸ the second item, 简体中文.
   Keys({"Down", "Right", "Down", "Return"});
-  ASSERT_TRUE(WaitUntil([&] { return OpenMenus(*m_Program).empty(); }, 5s));
+  ASSERT_TRUE(WaitUntil([&] { return OpenMenus(*m_Program).empty(); }, 30s));
   const xcb_window_t menu = OpenTrayMenu();
   ASSERT_NE(menu, 0u);
   ExpectMenuShows(menu, kChineseS);
@@ -156,7 +156,7 @@ TEST_F(TrayMenuTest, StartAtLoginWritesAndRemovesTheAutostartEntry) {
   StartAndFindIcon();
   ASSERT_NE(OpenTrayMenu(), 0u);
   Keys({"Down", "Down", "Return"});
-  ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(AutostartEntry()); }, 5s))
+  ASSERT_TRUE(WaitUntil([&] { return std::filesystem::exists(AutostartEntry()); }, 30s))
       << AutostartEntry() << " was not written";
   std::ifstream entry(AutostartEntry());
   std::stringstream content;
@@ -169,7 +169,7 @@ TEST_F(TrayMenuTest, StartAtLoginWritesAndRemovesTheAutostartEntry) {
 
   ASSERT_NE(OpenTrayMenu(), 0u);
   Keys({"Down", "Down", "Return"});
-  EXPECT_TRUE(WaitUntil([&] { return !std::filesystem::exists(AutostartEntry()); }, 5s))
+  EXPECT_TRUE(WaitUntil([&] { return !std::filesystem::exists(AutostartEntry()); }, 30s))
       << "the second click left " << AutostartEntry();
 }
 
@@ -177,10 +177,10 @@ TEST_F(TrayMenuTest, CloseEndsTheProgramWithCodeZeroAndRemovesTheIcon) {
   StartAndFindIcon();
   ASSERT_NE(OpenTrayMenu(), 0u);
   Keys({"Up", "Return"});  // the last item
-  const auto code = m_Program->WaitForExit(10s);
+  const auto code = m_Program->WaitForExit(30s);
   ASSERT_TRUE(code.has_value()) << "the program still runs after Close";
   EXPECT_EQ(*code, 0);
-  EXPECT_TRUE(WaitUntil([&] { return TrayIconOf(*m_Program) == 0; }, 5s));
+  EXPECT_TRUE(WaitUntil([&] { return TrayIconOf(*m_Program) == 0; }, 30s));
   EXPECT_TRUE(Probe().WindowsOfPid(static_cast<uint32_t>(m_Program->Pid())).empty());
 }
 

@@ -43,7 +43,7 @@ std::string PrivateXSession::Start(int width, int height, bool trayHost) {
         const auto area = m_Probe->WorkArea();
         return TrayHost() != 0 && area && area->height == height - kTrayHeight;
       },
-      15s);
+      30s);
   return ready ? "" : "the tray host did not dock on " + m_Display;
 }
 
@@ -83,10 +83,10 @@ int PrivateXSession::Tool(std::vector<std::string> argv, std::string* output) {
   options.environment["DISPLAY"] = m_Display;
   options.captureStdout = output != nullptr;
   ChildProcess tool(std::move(argv), options);
-  const auto code = tool.WaitForExit(10s);
+  const auto code = tool.WaitForExit(30s);
   if (tool.Running()) {
     tool.KillGroup(SIGKILL);
-    tool.WaitForExit(5s);
+    tool.WaitForExit(30s);
   }
   if (output != nullptr) {
     std::string text;

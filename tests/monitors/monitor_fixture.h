@@ -19,7 +19,7 @@
 #include "platform/sim/sim_backend.h"
 #include "tests/support/recording_poster.h"
 
-inline constexpr std::chrono::milliseconds kDeadline{10000};
+inline constexpr std::chrono::milliseconds kDeadline{30000};
 
 class MonitorTest : public ::testing::Test {
  protected:

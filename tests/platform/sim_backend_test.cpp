@@ -21,7 +21,7 @@ using Status = HidOpenDevice::ReadStatus;
 
 namespace {
 
-constexpr std::chrono::seconds kPatience{10};
+constexpr std::chrono::seconds kPatience{30};
 
 // A read on another thread, started and known to be blocked.
 std::future<ReadResult> BlockedRead(SimBackend& sim, const std::string& name,

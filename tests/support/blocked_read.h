@@ -42,5 +42,5 @@ inline bool StillWaiting(const std::future<ReadResult>& read) {
 
 // Whether the read ends within a deadline that only a hang can miss.
 inline bool EndsInTime(const std::future<ReadResult>& read) {
-  return read.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+  return read.wait_for(std::chrono::seconds(30)) == std::future_status::ready;
 }

@@ -14,7 +14,7 @@
 
 class RecordingPoster : public MessagePoster {
  public:
-  static constexpr std::chrono::milliseconds kPatience{10000};
+  static constexpr std::chrono::milliseconds kPatience{30000};
 
   void Post(Message message) override {
     if (m_OnPost) m_OnPost(message);

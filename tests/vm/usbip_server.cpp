@@ -208,7 +208,7 @@ std::unique_ptr<UsbipConnection> VhciController::Attach(EmulatedHidDevice& devic
   const std::string request = std::to_string(port) + " " + std::to_string(sockets[1]) + " " +
                               std::to_string(devid) + " " + std::to_string(kFullSpeed);
   // A port that was just detached stays busy until vhci-hcd has let go.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   int lastErrno = 0;
   bool attached = false;
   while (!(attached = WriteControl("attach", request, &lastErrno)) && lastErrno == EBUSY &&

@@ -229,7 +229,7 @@ TEST_F(UsbipServerTest, InputReportsCompleteWaitingTransfersInOrder) {
   m_Host->Submit(10, usbip::kDirIn, 2, 64);
   m_Host->Submit(11, usbip::kDirIn, 2, 64);
   // The serving thread takes the submits in its own time.
-  for (int i = 0; i < 200 && m_Connection->PendingTransfers(2) < 2; ++i) ::usleep(5000);
+  for (int i = 0; i < 6000 && m_Connection->PendingTransfers(2) < 2; ++i) ::usleep(5000);
   ASSERT_EQ(m_Connection->PendingTransfers(2), 2u);
   EXPECT_TRUE(m_Host->Quiet());
 
@@ -276,7 +276,7 @@ TEST_F(UsbipServerTest, UnlinkCancelsAWaitingTransferAndTheNextReportGoesElsewhe
 TEST_F(UsbipServerTest, ABrokenStreamEndsTheConnection) {
   // A transfer length no HID device of these would ask for.
   m_Host->Submit(40, usbip::kDirOut, 0, 0x7FFFFFFF);
-  for (int i = 0; i < 200 && !m_Connection->PeerGone(); ++i) ::usleep(5000);
+  for (int i = 0; i < 6000 && !m_Connection->PeerGone(); ++i) ::usleep(5000);
   EXPECT_TRUE(m_Connection->PeerGone());
   EXPECT_EQ(m_Connection->ProtocolErrors(), 1u);
   EXPECT_FALSE(m_Connection->SendInputReport(2, FamilyReport({})));

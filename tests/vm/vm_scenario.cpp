@@ -43,7 +43,7 @@ constexpr int kEs2862Port = 2;
 // Qt under software emulation, with its libraries read over 9p, takes a
 // while to come up; everything after that is quick.
 constexpr auto kStartTimeout = 90s;
-constexpr auto kEventTimeout = 15s;
+constexpr auto kEventTimeout = 30s;
 // How long to watch for something that must not happen.
 constexpr auto kQuietPeriod = 1500ms;
 
@@ -298,9 +298,9 @@ int Run(const std::string& programPath) {
   const auto es2862Up =
       program.WaitForLine(0, LineWith("monitor ES2862 " + es2862Path), kStartTimeout);
   const auto keyboardUp = program.WaitForLine(
-      0, LineWith("monitor Keyboard " + keyboardPath + " (notification mode on)"), 1s);
+      0, LineWith("monitor Keyboard " + keyboardPath + " (notification mode on)"), kEventTimeout);
   const auto mouseUp = program.WaitForLine(
-      0, LineWith("monitor Mouse " + mousePath + " (notification mode on)"), 1s);
+      0, LineWith("monitor Mouse " + mousePath + " (notification mode on)"), kEventTimeout);
   Check(keyboardUp.has_value(), "discovery: keyboard monitor on " + keyboardPath);
   Check(mouseUp.has_value(), "discovery: mouse monitor on " + mousePath);
   Check(es2862Up.has_value(), "discovery: ES2862 monitor on " + es2862Path);

@@ -33,7 +33,7 @@ WL_ENV=(QT_QPA_PLATFORM=offscreen)
 wl_start sh -c "exec '$WL_TMP/kwin_wayland' --virtual --xwayland --width 1920 --height 1080 --scale $scale 2> '$kwin_log'"
 kwin_pid=$WL_LAST_PID
 wl_compositor_socket KWin
-wl_wait_for "KWin's XWayland" 20 wl_xwayland_display "$kwin_pid"
+wl_wait_for "KWin's XWayland" 30 wl_xwayland_display "$kwin_pid"
 WL_ENV=(WAYLAND_DISPLAY="$WL_SOCKET" DISPLAY="$(wl_xwayland_display "$kwin_pid")")
 
 # kwin_run JS: runs a KWin script; its print() lines go to KWin's log.
@@ -62,14 +62,14 @@ set_full_screen() {
 }
 
 wl_start env QT_QPA_PLATFORM=wayland "$test_window" corvane-wl-game
-wl_wait_for "the Wayland test window's focus" 15 is_active corvane-wl-game
+wl_wait_for "the Wayland test window's focus" 30 is_active corvane-wl-game
 # The desktop's tray host does not run here: a watcher of the test's own.
 program_start_tray_watcher "$tray_watcher"
 
 program_start "$build"
 program_expect_popup 0
 popup_listed() { kwin_windows | grep -q '^corvane-simulator|'; }
-wl_wait_for "the popup's surface" 10 popup_listed
+wl_wait_for "the popup's surface" 30 popup_listed
 windows=$(kwin_windows)
 grep -q '^corvane-simulator||false|false|1672|943|247|136$' <<<"$windows" ||
   wl_fail "the popup is not an unfocused 247x136 surface at (1672,943): $windows"
@@ -86,7 +86,7 @@ program_wait_full_screen 0
 program_expect_popup 2
 
 wl_start env QT_QPA_PLATFORM=xcb "$test_window" corvane-x11-game
-wl_wait_for "the X11 test window's focus" 15 is_active corvane-x11-game
+wl_wait_for "the X11 test window's focus" 30 is_active corvane-x11-game
 set_full_screen corvane-x11-game true
 program_wait_full_screen 1
 program_expect_no_popup 3

@@ -22,18 +22,18 @@ wl_session_begin
 wl_start mutter --headless --wayland --virtual-monitor 1920x1080
 mutter_pid=$WL_LAST_PID
 wl_compositor_socket mutter
-wl_wait_for "mutter's XWayland" 15 wl_xwayland_display "$mutter_pid"
+wl_wait_for "mutter's XWayland" 30 wl_xwayland_display "$mutter_pid"
 # The authority file mutter wrote for its XWayland.
-wl_wait_for "XWayland's authority file" 15 compgen -G "$WL_RUNTIME/.mutter-Xwaylandauth.*"
+wl_wait_for "XWayland's authority file" 30 compgen -G "$WL_RUNTIME/.mutter-Xwaylandauth.*"
 WL_ENV=(WAYLAND_DISPLAY="$WL_SOCKET" DISPLAY="$(wl_xwayland_display "$mutter_pid")"
         XAUTHORITY="$(compgen -G "$WL_RUNTIME/.mutter-Xwaylandauth.*")")
-wl_wait_for "XWayland's answer" 15 wl_as_user xdpyinfo
+wl_wait_for "XWayland's answer" 30 wl_as_user xdpyinfo
 
 active_name() { wl_as_user xdotool getactivewindow getwindowname 2>/dev/null; }
 is_active() { [[ "$(active_name)" == "$1" ]]; }
 
 wl_start env QT_QPA_PLATFORM=xcb "$test_window" corvane-x11-game
-wl_wait_for "the X11 test window's focus" 15 is_active corvane-x11-game
+wl_wait_for "the X11 test window's focus" 30 is_active corvane-x11-game
 # The desktop's tray host does not run here: a watcher of the test's own.
 program_start_tray_watcher "$tray_watcher"
 
@@ -47,7 +47,7 @@ find_popup() {
   popup=$(wl_as_user xdotool search --onlyvisible --classname corvane-simulator 2>/dev/null | sed -n 1p || true)
   [[ -n "$popup" ]]
 }
-wl_wait_for "the popup's visible window" 10 find_popup
+wl_wait_for "the popup's visible window" 30 find_popup
 geometry=$(wl_as_user xwininfo -id "$popup")
 x=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$geometry")
 y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$geometry")

@@ -15,7 +15,7 @@ program_start() {
   WL_LOGS+=("$PROGRAM_TRACE" "$WL_TMP/program.err")
   exec 3> "$WL_TMP/scenario"
   program_send "plug keyboard1 keyboard"
-  wl_wait_for "the keyboard's notification mode" 15 grep -q '^feature keyboard1' "$PROGRAM_TRACE"
+  wl_wait_for "the keyboard's notification mode" 30 grep -q '^feature keyboard1' "$PROGRAM_TRACE"
 }
 
 program_send() { echo "$1" >&3; }
@@ -30,7 +30,7 @@ program_notify() {
   local handled
   handled=$(program_count "^message 1025 wParam=$1 ")
   program_send "lt keyboard1 $1"
-  wl_wait_for "the LT-key event" 10 program_has_more "^message 1025 wParam=$1 " "$handled"
+  wl_wait_for "the LT-key event" 30 program_has_more "^message 1025 wParam=$1 " "$handled"
   sleep 0.3
 }
 
@@ -54,7 +54,7 @@ program_last_full_screen_is() {
   grep '^message 1028 ' "$PROGRAM_TRACE" | tail -n 1 | grep -q "wParam=2 lParam=$1\$"
 }
 program_wait_full_screen() {
-  wl_wait_for "the full-screen report lParam=$1" 10 program_last_full_screen_is "$1"
+  wl_wait_for "the full-screen report lParam=$1" 30 program_last_full_screen_is "$1"
 }
 
 # program_check_tray: the session's watcher lists the program's item, whose
@@ -67,7 +67,7 @@ program_check_tray() {
       string:org.kde.StatusNotifierWatcher string:RegisteredStatusNotifierItems | sed -n 's/^ *string "\(.*\)"$/\1/p'
   }
   has_registered_items() { [[ -n "$(registered_items)" ]]; }
-  wl_wait_for "the tray item's registration" 10 has_registered_items
+  wl_wait_for "the tray item's registration" 30 has_registered_items
   local item item_service item_path menu_path chinese
   item=$(registered_items | sed -n 1p)
   item_service=${item%%/*}
@@ -90,7 +90,7 @@ program_check_tray() {
   bus_call --dest="$item_service" "$menu_path" com.canonical.dbusmenu.Event \
     int32:"$chinese" string:clicked variant:int32:0 uint32:0 >/dev/null
   menu_has() { grep -q "string \"$1\"" <<<"$(menu_layout)"; }
-  wl_wait_for "the Simplified Chinese captions" 5 menu_has 关闭
+  wl_wait_for "the Simplified Chinese captions" 30 menu_has 关闭
   expect_captions 关闭 开机启动 语言
 }
 
@@ -98,6 +98,6 @@ program_check_tray() {
 # desktop's tray host does not run.
 program_start_tray_watcher() {
   wl_start "$1"
-  wl_wait_for "the tray watcher" 10 wl_as_user dbus-send --session --print-reply --dest=org.freedesktop.DBus \
+  wl_wait_for "the tray watcher" 30 wl_as_user dbus-send --session --print-reply --dest=org.freedesktop.DBus \
     /org/freedesktop/DBus org.freedesktop.DBus.GetNameOwner string:org.kde.StatusNotifierWatcher
 }

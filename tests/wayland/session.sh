@@ -47,7 +47,7 @@ wl_session_begin() {
   fi
   WL_BUS=unix:path=$WL_RUNTIME/bus
   wl_start dbus-daemon --session --nofork --address="$WL_BUS"
-  wl_wait_for "the D-Bus session bus" 10 test -S "$WL_RUNTIME/bus"
+  wl_wait_for "the D-Bus session bus" 30 test -S "$WL_RUNTIME/bus"
 }
 
 # wl_user_command CMD...: sets WL_COMMAND to CMD run as the session's user
@@ -107,7 +107,7 @@ wl_expect_pixel() {
 # wl_compositor_socket WHAT: waits for the compositor's socket in the
 # runtime folder and sets WL_SOCKET to its name.
 wl_compositor_socket() {
-  wl_wait_for "$1's socket" 20 compgen -G "$WL_RUNTIME/wayland-*.lock"
+  wl_wait_for "$1's socket" 30 compgen -G "$WL_RUNTIME/wayland-*.lock"
   WL_SOCKET=$(basename "$(compgen -G "$WL_RUNTIME/wayland-*.lock")" .lock)
 }
 
@@ -133,10 +133,10 @@ CONFIG
   WL_ENV=(WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1)
   wl_start sway -c "$WL_TMP/sway.config"
   wl_compositor_socket sway
-  wl_wait_for "sway's IPC socket" 15 compgen -G "$WL_RUNTIME/sway-ipc.*.sock"
+  wl_wait_for "sway's IPC socket" 30 compgen -G "$WL_RUNTIME/sway-ipc.*.sock"
   WL_ENV=(WAYLAND_DISPLAY="$WL_SOCKET" SWAYSOCK="$(compgen -G "$WL_RUNTIME/sway-ipc.*.sock")")
   # XWayland's display, as sway hands it to what it starts.
   wl_as_user swaymsg exec "printenv DISPLAY > $WL_TMP/display" >/dev/null
-  wl_wait_for "XWayland's display name" 10 test -s "$WL_TMP/display"
+  wl_wait_for "XWayland's display name" 30 test -s "$WL_TMP/display"
   WL_ENV+=(DISPLAY="$(cat "$WL_TMP/display")")
 }

@@ -28,7 +28,7 @@ is_focused() { [[ "$(focused_name)" == "$1" ]]; }
 
 # A Wayland-native window has the focus when the program starts.
 wl_start env QT_QPA_PLATFORM=wayland "$test_window" corvane-wl-game
-wl_wait_for "the Wayland test window's focus" 15 is_focused corvane-wl-game
+wl_wait_for "the Wayland test window's focus" 30 is_focused corvane-wl-game
 
 # No platform named (unless the fourth argument names one): the program
 # picks one by itself.
@@ -63,7 +63,7 @@ shot=$WL_TMP/popup.png
 popup_on_screen() {
   wl_as_user grim "$shot" && [[ "$(wl_pixel "$shot" "$middle_x" "$middle_y")" != "$behind" ]]
 }
-wl_wait_for "the popup on screen" 10 popup_on_screen
+wl_wait_for "the popup on screen" 30 popup_on_screen
 [[ -z "${CORVANE_KEEP_SCREENSHOT:-}" ]] || cp "$shot" "$CORVANE_KEEP_SCREENSHOT"
 wl_expect_pixel "$shot" "$middle_x" "$middle_y" "!$behind" "the popup's middle"
 wl_expect_pixel "$shot" "$left" "$top" "$behind" "the popup's cut-away top-left corner"
@@ -91,7 +91,7 @@ program_expect_popup 2
 
 # The same for an X11 window under XWayland.
 wl_start env QT_QPA_PLATFORM=xcb "$test_window" corvane-x11-game
-wl_wait_for "the X11 test window's focus" 15 is_focused corvane-x11-game
+wl_wait_for "the X11 test window's focus" 30 is_focused corvane-x11-game
 swaymsg '[title="corvane-x11-game"] fullscreen enable' >/dev/null
 program_wait_full_screen 1
 program_expect_no_popup 3

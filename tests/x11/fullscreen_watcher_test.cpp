@@ -17,7 +17,7 @@ namespace {
 
 // Spins the event loop until `done` holds or the deadline passes.
 template <typename Predicate>
-bool SpinUntil(Predicate done, int milliseconds = 15000) {
+bool SpinUntil(Predicate done, int milliseconds = 30000) {
   QElapsedTimer timer;
   timer.start();
   while (!done()) {
@@ -54,7 +54,7 @@ class FullScreenWatcherTest : public testing::Test {
         },
         15000))
         << "the window manager never managed the test window";
-    ASSERT_TRUE(SpinUntil([&] { return m_Watcher->X11State()->ActiveWindow() != 0; }, 15000))
+    ASSERT_TRUE(SpinUntil([&] { return m_Watcher->X11State()->ActiveWindow() != 0; }, 30000))
         << "no active window";
   }
 

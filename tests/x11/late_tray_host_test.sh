@@ -26,7 +26,8 @@ kill -0 "$pid" || { echo "the program ended without a tray host" >&2; exit 1; }
 
 start_tray_host || exit 1
 # The icon is a window of the program embedded in trayer's panel.
-for _ in $(seq 50); do
+deadline=$((SECONDS + 30))
+while ((SECONDS < deadline)); do
   if xwininfo -root -tree | awk '/"panel": \("panel" "trayer"\)/ {inpanel=1; next}
                                  inpanel && /CorvaneNotification/ {found=1}
                                  END {exit !found}'; then
