@@ -138,6 +138,18 @@ make_wine_prefix() {  # directory
     [[ -f $1/system.reg ]] && WINEPREFIX=$1 wine cmd /c exit 0 >/dev/null 2>&1
 }
 
+# One wine server for the prefix until it is killed: a server that ends
+# while the next test connects drops that test ("recvmsg: Connection reset
+# by peer"). The server the prefix check started must end first, or the
+# persistent one cannot start. One process is run at once, so that wine's
+# own background processes (services, explorer) start with no test's output
+# open: they live as long as the server, and a test runner waits for every
+# process that holds its pipe.
+start_wine_server() {  # prefix
+  WINEPREFIX=$1 wineserver -w && WINEPREFIX=$1 wineserver -p &&
+    WINEPREFIX=$1 wine cmd /c exit 0 </dev/null >/dev/null 2>&1
+}
+
 if wants windows; then
   echo "== the Windows build under wine" >&2
   windows_build=$root/build-windows
@@ -146,9 +158,8 @@ if wants windows; then
     step "the Windows packages" cmake --build "$windows_build" --target corvane_windows_packages &&
     WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= \
       step "a wine prefix" make_wine_prefix "$windows_build/wine"; then
-    # One wine server for the whole run: a server that ends while the next
-    # test connects drops that test ("recvmsg: Connection reset by peer").
-    WINEPREFIX=$windows_build/wine wineserver -p
+    WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= \
+      step "the wine server" start_wine_server "$windows_build/wine"
     # The whole-program tests (label e2e) bring their own prefix and X sessions.
     WINEPREFIX=$windows_build/wine WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= \
       run_ctest --test-dir "$windows_build" -LE '^death$'
@@ -158,7 +169,8 @@ if wants windows; then
     # the others, one at a time, with a prefix and a server of their own.
     if WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= \
       step "a wine prefix for the death tests" make_wine_prefix "$windows_build/wine-death"; then
-      WINEPREFIX=$windows_build/wine-death wineserver -p
+      WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= \
+        step "the death tests' wine server" start_wine_server "$windows_build/wine-death"
       WINEPREFIX=$windows_build/wine-death WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= \
         run_ctest --test-dir "$windows_build" -L '^death$' -j1
       WINEPREFIX=$windows_build/wine-death wineserver -k 2>/dev/null || true
