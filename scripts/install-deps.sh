@@ -38,6 +38,8 @@ test_packages=(
   qemu-system-x86 busybox-static cpio kmod
   # the ThreadSanitizer build and the fuzz targets; the code style check
   clang libclang-rt-14-dev clang-format
+  # the test script's five builds share what they compiled before
+  ccache
   # headless Wayland compositors with XWayland, a screenshot tool, a session
   # bus and jq for the Wayland tests
   sway swaybg grim xwayland mutter kwin-wayland dbus-daemon dbus-bin jq

@@ -85,12 +85,21 @@ run_ctest() {
   fi
 }
 
+# The five builds (regular, Windows, two sanitizers, fuzz) compile the same
+# files again at every run; ccache gives back what an earlier run compiled
+# alike, wherever the checkout lies.
+launcher=()
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR=$root
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+
 configure_and_build() {  # build-dir, cmake-args... [-- targets...]
   local build=$1 args=() targets=()
   shift
   while (($# > 0)) && [[ $1 != -- ]]; do args+=("$1"); shift; done
   (($# > 0)) && shift && targets=(--target "$@")
-  cmake -S "$root" -B "$build" -G Ninja "${args[@]}" >/dev/null &&
+  cmake -S "$root" -B "$build" -G Ninja "${launcher[@]}" "${args[@]}" >/dev/null &&
     cmake --build "$build" -j"$jobs" "${targets[@]}"
 }
 
