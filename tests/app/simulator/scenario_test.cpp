@@ -35,6 +35,8 @@ TEST(ScenarioTest, ParsesEveryCommand) {
             (std::vector<uint8_t>{0x07, 0x2A, 0xFF}));
   EXPECT_TRUE(ParseScenarioLine("rt kb1 2 1").command->flag);
   EXPECT_EQ(ParseScenarioLine("plug x flash-keyboard").command->kind, SimDeviceKind::FlashKeyboard);
+  EXPECT_FALSE(ParseScenarioLine("plug x mouse").command->accessDenied);
+  EXPECT_TRUE(ParseScenarioLine("plug x mouse denied").command->accessDenied);
 }
 
 TEST(ScenarioTest, BlankAndCommentLinesAreSkippedSilently) {
@@ -63,8 +65,9 @@ TEST(ScenarioTest, EachRefusalSaysWhatWasWrong) {
     const char* reason;
   } cases[] = {
       {"jump kb1", "unknown command 'jump'"},
-      {"plug kb1", "usage: plug NAME KIND"},
+      {"plug kb1", "usage: plug NAME KIND [denied]"},
       {"plug kb1 toaster", "unknown device kind 'toaster'"},
+      {"plug kb1 keyboard maybe", "unknown plug option 'maybe'"},
       {"unplug", "usage: unplug NAME"},
       {"lt kb1", "usage: lt NAME VALUE"},
       {"cpi m1 1 2", "usage: cpi NAME VALUE"},
