@@ -17,7 +17,7 @@
 // - first show after start-up: a new program (a new dunst) per sample, its
 //   first popup, a second after it started;
 // - shown after it had hidden: one program, each sample after the popup hid
-//   (ours by its 2 s timer, dunst's closed through the bus);
+//   (ours by its 2 s timer, dunst's when its notification expired after 2 s);
 // - shown again while visible: the text changes while the popup is on screen
 //   (dunst: the notification replaced by id).
 // For ours, in brackets, the moment the program's trace line of the show
@@ -235,9 +235,10 @@ class Dunst {
     return {};
   }
 
+  // Each sample after the previous popup expired, as a user sees it.
   std::optional<double> ShownAfterHidden(Samples& samples) {
     const auto shown = Show(m_Looks[0], 0, samples);
-    if (!shown || !CloseAndWaitUntilHidden(shown->second)) return std::nullopt;
+    if (!shown || !WaitUntil([&] { return !PopupArea(); }, 5000ms)) return std::nullopt;
     return shown->first;
   }
 

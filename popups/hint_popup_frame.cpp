@@ -36,7 +36,8 @@ constexpr const char* kTitleFace = "Tahoma";
 // The layer surfaces' name for compositor rules.
 constexpr const char* kLayerScope = "corvane-notification";
 
-bool OnX11() { return qApp->nativeInterface<QNativeInterface::QX11Application>() != nullptr; }
+// The X11 platform itself: the offscreen one may offer an X11 interface too.
+bool OnX11() { return QGuiApplication::platformName() == QLatin1String("xcb"); }
 
 bool X11WindowsAreBlended() {
   auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
@@ -86,6 +87,10 @@ HintPopupFrame::HintPopupFrame(const HintPopupConstants& constants, std::string 
     // give it the focus or keep it below others; it is placed by the
     // program and raised at every show.
     setWindowFlag(Qt::BypassWindowManagerHint);
+    // No window manager reads the stacking state of such a window, and the
+    // toolkit answers every change of it with a round trip to the server at
+    // each show.
+    setWindowFlag(Qt::WindowStaysOnTopHint, false);
     if (X11WindowsAreBlended()) {
       // Before the native window exists: the alpha channel is chosen with it.
       m_Translucent = true;
@@ -176,7 +181,12 @@ void HintPopupFrame::PrepareFirstShow() {
     // The window's shared-memory picture and the frame it sits in are
     // otherwise asked of the X server, with round trips, at the first paint.
     if (QBackingStore* store = backingStore()) store->resize(size());
-    if (QWindow* window = windowHandle()) window->frameMargins();
+    if (QWindow* window = windowHandle()) {
+      // The toolkit gives a new window its widget's place at the first show
+      // and then asks for the window's frame; both are done now.
+      if (window->geometry() != geometry()) window->setGeometry(geometry());
+      window->frameMargins();
+    }
   }
   QImage scratch(size(), QImage::Format_ARGB32_Premultiplied);
   render(&scratch, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
