@@ -5,6 +5,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tests/e2e/child_process.h"
 #include "tests/e2e/x_session.h"
@@ -21,6 +22,11 @@ class BenchDesktop {
     options.pipeStdin = true;
     options.captureStdout = true;
     return m_Session.Launch({std::string(CORVANE_BINARY_DIR) + "/bin/corvane-simulator"}, options);
+  }
+
+  // Any other program of the session (a peer to compare with).
+  std::unique_ptr<ChildProcess> Launch(std::vector<std::string> argv, ChildOptions options = {}) {
+    return m_Session.Launch(std::move(argv), std::move(options));
   }
 
   // The program's icon window, embedded in the tray host; 0 while there is none.

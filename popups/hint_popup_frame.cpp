@@ -1,13 +1,16 @@
 #include "popups/hint_popup_frame.h"
 
+#include <QBackingStore>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHideEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPalette>
 #include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
+#include <QWindow>
 
 #include "platform/session/executable_folder.h"
 #include "platform/session/x11_compositing.h"
@@ -33,10 +36,18 @@ constexpr const char* kTitleFace = "Tahoma";
 // The layer surfaces' name for compositor rules.
 constexpr const char* kLayerScope = "corvane-notification";
 
+// The X11 platform itself: the offscreen one may offer an X11 interface too.
+bool OnX11() { return QGuiApplication::platformName() == QLatin1String("xcb"); }
+
 bool X11WindowsAreBlended() {
   auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
   return x11 != nullptr && X11CompositingManagerRuns(x11->connection(), 0);
 }
+
+// The characters of the popups' Latin texts, drawn once at start-up so the
+// first show finds the labels' font loaded and its glyphs cached.
+constexpr const char* kWarmUpText =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZ abcdefghijklmnopqrstuvwxyz 0123456789 .-";
 
 void SetUpLabel(QLabel* label, const QRect& bounds) {
   label->setGeometry(bounds);
@@ -70,10 +81,21 @@ HintPopupFrame::HintPopupFrame(const HintPopupConstants& constants, std::string 
   if (wayland != nullptr && wayland->LayerShell() != nullptr) {
     m_LayerSurface = std::make_unique<LayerPopupSurface>(*wayland, kLayerScope);
     setAttribute(Qt::WA_DontShowOnScreen);
-  } else if (X11WindowsAreBlended()) {
-    // Before the native window exists: the alpha channel is chosen with it.
-    m_Translucent = true;
-    setAttribute(Qt::WA_TranslucentBackground);
+  } else if (OnX11()) {
+    // Override-redirect: the X server maps the window at once, with no round
+    // trip through the window manager, and no window manager can move it,
+    // give it the focus or keep it below others; it is placed by the
+    // program and raised at every show.
+    setWindowFlag(Qt::BypassWindowManagerHint);
+    // No window manager reads the stacking state of such a window, and the
+    // toolkit answers every change of it with a round trip to the server at
+    // each show.
+    setWindowFlag(Qt::WindowStaysOnTopHint, false);
+    if (X11WindowsAreBlended()) {
+      // Before the native window exists: the alpha channel is chosen with it.
+      m_Translucent = true;
+      setAttribute(Qt::WA_TranslucentBackground);
+    }
   }
 
   QPalette colours = palette();
@@ -144,6 +166,33 @@ void HintPopupFrame::FormCreate() {
   window.AddObject(QStringLiteral("TTimer"), tm_FireKetHint);
   TlanguageElementsProperty record;
   ApplyUiDescription(record, window, uiPath, m_LanguageId, u"", u"");
+  PrepareFirstShow();
+}
+
+// What a first show would do besides mapping the window is done at
+// start-up, so the first popup comes up as fast as the next ones: the place,
+// the shape and outline from the picture, the X11 window with its backing
+// store, and the labels' font with its glyphs.
+void HintPopupFrame::PrepareFirstShow() {
+  PlaceAtWorkAreaCorner();
+  BuildShapeOnce();
+  if (!m_LayerSurface && OnX11()) {
+    winId();
+    // The window's shared-memory picture and the frame it sits in are
+    // otherwise asked of the X server, with round trips, at the first paint.
+    if (QBackingStore* store = backingStore()) store->resize(size());
+    if (QWindow* window = windowHandle()) {
+      // The toolkit gives a new window its widget's place at the first show
+      // and then asks for the window's frame; both are done now.
+      if (window->geometry() != geometry()) window->setGeometry(geometry());
+      window->frameMargins();
+    }
+  }
+  QImage scratch(size(), QImage::Format_ARGB32_Premultiplied);
+  render(&scratch, QPoint(), QRegion(), QWidget::DrawWindowBackground | QWidget::DrawChildren);
+  QPainter painter(&scratch);
+  painter.setFont(m_TitleLabel->font());
+  painter.drawText(scratch.rect(), QString::fromLatin1(kWarmUpText));
 }
 
 void HintPopupFrame::AddOwnElements(QtUiWindow&) {}
@@ -188,6 +237,13 @@ void HintPopupFrame::FormShow() {
   tm_FireKetHint->setInterval(kHideAfterMs);
   tm_FireKetHint->start();
 
+  PlaceAtWorkAreaCorner();
+  BuildShapeOnce();
+  if (m_LayerSurface) PresentOnLayer();
+  TraceShow();
+}
+
+void HintPopupFrame::PlaceAtWorkAreaCorner() {
   const float factor = GetWindowScaleFactor(this);
   if (const QScreen* primary = QGuiApplication::primaryScreen()) {
     const QRect available = primary->availableGeometry();
@@ -195,9 +251,6 @@ void HintPopupFrame::FormShow() {
     const PopupPosition at = BottomRightPopupPosition(work, width(), height(), factor);
     move(at.left, at.top);
   }
-  BuildShapeOnce();
-  if (m_LayerSurface) PresentOnLayer();
-  TraceShow();
 }
 
 void HintPopupFrame::PresentOnLayer() {
@@ -214,9 +267,9 @@ void HintPopupFrame::PresentOnLayer() {
                        static_cast<int32_t>(pixels.bytesPerLine()), margin);
 }
 
-// The shape follows the picture at the density of the monitor the first
-// show placed the popup on; it is never rebuilt, not even when the popup is
-// hidden and shown again later.
+// The shape follows the picture at the density of the monitor the popup
+// was created for (and placed on at start-up); it is never rebuilt, not even
+// when the popup is hidden and shown again later.
 void HintPopupFrame::BuildShapeOnce() {
   if (!m_ShapePending) return;
   m_ShapePending = false;

@@ -1,5 +1,7 @@
 // The frame shared by the notification popups: a borderless window that
-// stays on top, has no taskbar entry and never takes the focus, skinned from
+// stays on top, has no taskbar entry and never takes the focus (on X11 an
+// override-redirect window, which the X server maps without the window
+// manager), skinned from
 // its own data folder, cut to the outline of its background picture, placed
 // at the bottom-right corner of the primary work area and hidden 2000 ms
 // after it was last shown.
@@ -90,6 +92,8 @@ class HintPopupFrame : public QWidget {
 
  private:
   void FormShow();
+  void PrepareFirstShow();
+  void PlaceAtWorkAreaCorner();
   void BuildShapeOnce();
   void tm_FireKetHintTimer();
   void TraceShow() const;
@@ -103,8 +107,7 @@ class HintPopupFrame : public QWidget {
   uint16_t m_LanguageId = 0;
   std::string m_DataFolder;
   std::unique_ptr<UiDescription> m_UiFile;
-  // X11 never activates a window that does not take the focus, so the shape
-  // is built right after the first show has placed the popup.
+  // Built once, at start-up.
   bool m_ShapePending = true;
   // Where the compositor offers layer surfaces the popup is shown as one,
   // through the program's own Wayland connection: the widget itself never

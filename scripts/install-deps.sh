@@ -46,6 +46,9 @@ test_packages=(
   # the accessibility bus and a screen reader's listener for the popups'
   # announcements; gdbus
   at-spi2-core python3-pyatspi libglib2.0-bin
+  # the popup benchmark's peers: notification daemons on X11 and on sway,
+  # and notify-send
+  dunst mako-notifier libnotify-bin
 )
 
 # The Windows build: the mingw-w64 cross compiler (POSIX threads), GoogleTest's

@@ -162,13 +162,14 @@ class PopupTest : public WholeProgramTest {
     return false;
   }
 
-  // The program's window at `rect`, on screen.
-  bool WindowShownAt(const ScreenRect& rect) {
+  // The program's window at `rect`, on screen; 0 when there is none.
+  xcb_window_t WindowAt(const ScreenRect& rect) {
     for (const xcb_window_t w : Probe().WindowsOfPid(static_cast<uint32_t>(m_Simulator->Pid()))) {
-      if (Probe().IsViewable(w) && Probe().RootGeometry(w) == rect) return true;
+      if (Probe().IsViewable(w) && Probe().RootGeometry(w) == rect) return w;
     }
-    return false;
+    return 0;
   }
+  bool WindowShownAt(const ScreenRect& rect) { return WindowAt(rect) != 0; }
 
   std::map<std::string, std::optional<std::string>> m_ProgramEnvironment;
   std::unique_ptr<ChildProcess> m_Window;
@@ -223,6 +224,9 @@ TEST_F(PopupTest, EachDeviceEventShowsItsPopupAtTheWorkAreaCornerWithoutTakingTh
     EXPECT_EQ(shown.height, 136);
 
     const ScreenRect rect{shown.x, shown.y, shown.width, shown.height};
+    // Mapped by the X server at once, placed by the program: the window
+    // manager never sees it.
+    EXPECT_TRUE(Probe().IsOverrideRedirect(WindowAt(rect)));
     // The corners lie outside the background's outline: the desktop shows
     // through. The middle is the popup's own.
     for (const auto& [cx, cy] : {std::pair{0, 0},
@@ -383,6 +387,57 @@ TEST_F(PopupTest, ThePopupShownLastIsOnTop) {
       << "the screen does not show the LT-key popup that was shown last";
   EXPECT_GT(PixelsThatDiffer(latest->screen, rtOnTop->screen) * 20, apart * 19)
       << "the RT-mode popup still covers the LT-key popup shown after it";
+}
+
+// No window manager keeps an override-redirect popup on top: the user's
+// window raised over it covers it until the next show, which raises the
+// popup again, whether it was still visible or had hidden; the user's window
+// keeps the focus throughout.
+TEST_F(PopupTest, EveryShowRaisesThePopupAboveAWindowRaisedAfterIt) {
+  Plug("kb", "keyboard");
+  PopupShowLine alone;
+  const auto reference = ShowAndGrab("lt kb 2", &alone);
+  ASSERT_TRUE(reference) << "the popup did not show";
+  const ScreenRect rect{alone.x, alone.y, alone.width, alone.height};
+  // The popup's middle: its corners show what lies below.
+  const ScreenRect middle{rect.x + rect.width / 4, rect.y + rect.height / 4, rect.width / 2,
+                          rect.height / 2};
+  const auto popupMiddle = Probe().Grab(middle);
+  ASSERT_TRUE(popupMiddle);
+
+  const std::string xlogo = std::to_string(WindowOfXlogo());
+  ASSERT_EQ(m_Session.Tool({"xdotool", "windowsize", "--sync", xlogo, "300", "200"}), 0);
+  ASSERT_EQ(m_Session.Tool({"xdotool", "windowmove", "--sync", xlogo, std::to_string(rect.x - 20),
+                            std::to_string(rect.y - 20)}),
+            0);
+  for (const char* when : {"while visible", "after it hid"}) {
+    SCOPED_TRACE(when);
+    if (std::string(when) == "after it hid") {
+      ASSERT_TRUE(WaitUntil([&] { return !WindowShownAt(rect); }, 5s)) << "the popup did not hide";
+    }
+    m_Session.Tool({"xdotool", "windowactivate", "--sync", xlogo});
+    m_Session.Tool({"xdotool", "windowraise", xlogo});
+    // The user's window now covers the popup's middle, or the place where it
+    // shows next.
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+          const auto now = Probe().Grab(middle);
+          return now && PixelsThatDiffer(*now, *popupMiddle) * 2 > now->pixels.size();
+        },
+        5s))
+        << "the user's window does not cover the popup's place";
+
+    PopupShowLine shown;
+    ASSERT_TRUE(ShowAndGrab("lt kb 2", &shown)) << "the popup did not show";
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+          const auto now = Probe().Grab(middle);
+          return now && PixelsThatDiffer(*now, *popupMiddle) == 0;
+        },
+        5s))
+        << "the popup stays under the window raised after it";
+    EXPECT_EQ(Probe().ActiveWindow(), m_Active) << "the popup took the focus";
+  }
 }
 
 // On X11 the primary monitor need not start at the screen's origin: here it

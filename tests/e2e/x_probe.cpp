@@ -159,6 +159,12 @@ bool XProbe::IsViewable(xcb_window_t window) {
   return reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
 }
 
+bool XProbe::IsOverrideRedirect(xcb_window_t window) {
+  auto reply = Own(xcb_get_window_attributes_reply(
+      m_Connection, xcb_get_window_attributes(m_Connection, window), nullptr));
+  return reply && reply->override_redirect != 0;
+}
+
 bool XProbe::IsDescendantOf(xcb_window_t window, xcb_window_t ancestor) {
   while (window != 0 && window != m_Root) {
     auto reply =

@@ -47,6 +47,8 @@ class XProbe {
   std::vector<xcb_window_t> WindowsNamed(const std::string& name);
 
   bool IsViewable(xcb_window_t window);
+  // Mapped by the X server without the window manager.
+  bool IsOverrideRedirect(xcb_window_t window);
   bool IsDescendantOf(xcb_window_t window, xcb_window_t ancestor);
   std::optional<ScreenRect> RootGeometry(xcb_window_t window);
   std::string Name(xcb_window_t window);
