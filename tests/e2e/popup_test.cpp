@@ -395,9 +395,9 @@ TEST_F(PopupTest, ThePopupShownLastIsOnTop) {
 // keeps the focus throughout.
 TEST_F(PopupTest, EveryShowRaisesThePopupAboveAWindowRaisedAfterIt) {
   Plug("kb", "keyboard");
-  PopupShowLine alone;
-  const auto reference = ShowAndGrab("lt kb 2", &alone);
+  const auto reference = ShowAndGrab("lt kb 2");
   ASSERT_TRUE(reference) << "the popup did not show";
+  const PopupShowLine& alone = reference->shown;
   const ScreenRect rect{alone.x, alone.y, alone.width, alone.height};
   // The popup's middle: its corners show what lies below.
   const ScreenRect middle{rect.x + rect.width / 4, rect.y + rect.height / 4, rect.width / 2,
@@ -413,7 +413,7 @@ TEST_F(PopupTest, EveryShowRaisesThePopupAboveAWindowRaisedAfterIt) {
   for (const char* when : {"while visible", "after it hid"}) {
     SCOPED_TRACE(when);
     if (std::string(when) == "after it hid") {
-      ASSERT_TRUE(WaitUntil([&] { return !WindowShownAt(rect); }, 5s)) << "the popup did not hide";
+      ASSERT_TRUE(WaitUntil([&] { return !WindowShownAt(rect); }, 30s)) << "the popup did not hide";
     }
     m_Session.Tool({"xdotool", "windowactivate", "--sync", xlogo});
     m_Session.Tool({"xdotool", "windowraise", xlogo});
@@ -424,17 +424,16 @@ TEST_F(PopupTest, EveryShowRaisesThePopupAboveAWindowRaisedAfterIt) {
           const auto now = Probe().Grab(middle);
           return now && PixelsThatDiffer(*now, *popupMiddle) * 2 > now->pixels.size();
         },
-        5s))
+        30s))
         << "the user's window does not cover the popup's place";
 
-    PopupShowLine shown;
-    ASSERT_TRUE(ShowAndGrab("lt kb 2", &shown)) << "the popup did not show";
+    ASSERT_TRUE(ShowAndGrab("lt kb 2")) << "the popup did not show";
     EXPECT_TRUE(WaitUntil(
         [&] {
           const auto now = Probe().Grab(middle);
           return now && PixelsThatDiffer(*now, *popupMiddle) == 0;
         },
-        5s))
+        30s))
         << "the popup stays under the window raised after it";
     EXPECT_EQ(Probe().ActiveWindow(), m_Active) << "the popup took the focus";
   }
