@@ -17,5 +17,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-find_program(CORVANE_WINE NAMES wine wine64)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CORVANE_WINE})
+# Under wine, through a launcher that tries a start again when wine started
+# nothing at all.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-launch.sh)
