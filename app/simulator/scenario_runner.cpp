@@ -7,7 +7,9 @@
 #include <mutex>
 #include <thread>
 
+#include "app/simulator/scenario_handover.h"
 #include "app/simulator/simulator_trace.h"
+#include "platform/detached_thread.h"
 #include "platform/utf8_text.h"
 
 SimDeviceSpec SpecFor(SimDeviceKind kind, const std::string& name) {
@@ -141,4 +143,17 @@ void TraceFeatureReportsSent(SimBackend& backend) {
       WriteTraceLine("feature " + record.device + " " + HexBytes(record.bytes, 16));
     }
   });
+}
+
+void StartReadingScenario(std::shared_ptr<ScenarioHandover> handover, ScenarioRunner* runner,
+                          std::string path) {
+  const bool reading =
+      StartDetachedThread([handover = std::move(handover), runner, path = std::move(path)] {
+        ReadScenarioFrom(path, [&](const ScenarioCommand& command) -> std::optional<std::string> {
+          std::string error;
+          if (!handover->Run([&] { error = runner->Execute(command); })) return std::nullopt;
+          return error;
+        });
+      });
+  if (!reading) std::fprintf(stderr, "error: cannot start the thread that reads the scenario\n");
 }

@@ -56,6 +56,15 @@ void ReadScenario(std::istream& input, const UiThreadRunner& onUiThread);
 // The scenario at `path`, or standard input for an empty path.
 void ReadScenarioFrom(const std::string& path, const UiThreadRunner& onUiThread);
 
+class ScenarioHandover;
+// Reads the scenario at `path` (standard input when empty) on a thread of
+// its own, running each command on the user-interface thread through
+// `handover`. The thread holds nothing but the handover it co-owns and the
+// runner, which must stay until the handover is closed. Says so on standard
+// error when no thread can be made.
+void StartReadingScenario(std::shared_ptr<ScenarioHandover> handover, ScenarioRunner* runner,
+                          std::string path);
+
 // The simulator's trace: one line on standard output per call, from any
 // thread.
 void WriteTraceLine(const std::string& line);

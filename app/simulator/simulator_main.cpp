@@ -57,20 +57,8 @@ int main(int argc, char** argv) {
     handover = ScenarioHandover::Create([&form](std::function<void()> call) {
       QMetaObject::invokeMethod(&form, std::move(call), Qt::QueuedConnection);
     });
-    // The thread holds nothing of main's but the handover it co-owns: it may
-    // still be reading after the window, and main, are gone.
-    const bool reading =
-        StartDetachedThread([handover = handover, runner = runner.get(), scenarioPath] {
-          ReadScenarioFrom(scenarioPath,
-                           [&](const ScenarioCommand& command) -> std::optional<std::string> {
-                             std::string error;
-                             if (!handover->Run([&] { error = runner->Execute(command); })) {
-                               return std::nullopt;
-                             }
-                             return error;
-                           });
-        });
-    if (!reading) std::fprintf(stderr, "error: cannot start the thread that reads the scenario\n");
+    // The thread may still be reading after the window, and main, are gone.
+    StartReadingScenario(handover, runner.get(), scenarioPath);
   };
   setup.ending = [&handover] {
     if (handover) handover->Close();
