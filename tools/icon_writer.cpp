@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app/tray_icon_image.h"
+#include "app/qt/tray_icon_image.h"
 
 int main(int argc, char** argv) {
   std::vector<int> sizes;

@@ -1,4 +1,4 @@
-#include "app/MainUnit.h"
+#include "app/qt/MainUnit.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -9,11 +9,11 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "app/device_log.h"
 #include "app/exception_report.h"
-#include "app/fullscreen_watcher.h"
-#include "app/termination_signal.h"
-#include "app/tray_icon_image.h"
+#include "app/qt/device_log.h"
+#include "app/qt/fullscreen_watcher.h"
+#include "app/qt/termination_signal.h"
+#include "app/qt/tray_icon_image.h"
 #include "app/tray_menu_rules.h"
 #include "hid/IO_HID.h"
 #include "platform/interface_path.h"

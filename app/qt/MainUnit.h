@@ -15,7 +15,7 @@
 #include "app/device_discovery.h"
 #include "app/message_dispatch.h"
 #include "app/notification_texts.h"
-#include "app/posted_message.h"
+#include "app/qt/posted_message.h"
 #include "monitors/monitor_slots.h"
 #include "skin/settings_file.h"
 

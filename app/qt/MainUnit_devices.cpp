@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QSocketNotifier>
 
-#include "app/MainUnit.h"
+#include "app/qt/MainUnit.h"
 #include "hid/IO_HID.h"
 #include "platform/interface_path.h"
 

@@ -1,4 +1,4 @@
-#include "app/corvane_application.h"
+#include "app/qt/corvane_application.h"
 
 #include "app/exception_report.h"
 

@@ -1,4 +1,4 @@
-#include "app/device_log.h"
+#include "app/qt/device_log.h"
 
 #include <string>
 

@@ -1,11 +1,11 @@
-#include "app/fullscreen_watcher.h"
+#include "app/qt/fullscreen_watcher.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 
-#include "platform/wayland/toplevel_watch.h"
-#include "platform/wayland/wayland_session.h"
-#include "popups/wayland_connection.h"
+#include "platform/linux/wayland/toplevel_watch.h"
+#include "platform/linux/wayland/wayland_connection.h"
+#include "platform/linux/wayland/wayland_session.h"
 
 namespace {
 constexpr int kSettleMilliseconds = 40;

@@ -12,8 +12,8 @@
 #include <QTimer>
 #include <memory>
 
+#include "platform/linux/session/x11_window_state.h"
 #include "platform/message.h"
-#include "platform/session/x11_window_state.h"
 
 class ToplevelWatch;
 

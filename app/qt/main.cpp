@@ -2,7 +2,7 @@
 #include <memory>
 
 #include "app/program.h"
-#include "platform/hidraw_backend.h"
+#include "platform/linux/hidraw_backend.h"
 
 int main(int argc, char** argv) {
   ProgramSetup setup;

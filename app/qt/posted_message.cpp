@@ -1,4 +1,4 @@
-#include "app/posted_message.h"
+#include "app/qt/posted_message.h"
 
 #include <QCoreApplication>
 

@@ -6,19 +6,19 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/MainUnit.h"
-#include "app/corvane_application.h"
-#include "app/device_log.h"
 #include "app/exception_report.h"
-#include "app/termination_signal.h"
+#include "app/qt/MainUnit.h"
+#include "app/qt/corvane_application.h"
+#include "app/qt/device_log.h"
+#include "app/qt/termination_signal.h"
 #include "hid/IO_HID.h"
-#include "platform/session/display_connection.h"
+#include "platform/linux/session/display_connection.h"
+#include "platform/linux/wayland/platform_choice.h"
 #include "platform/session/single_instance.h"
 #include "platform/session/system_locale.h"
-#include "platform/wayland/platform_choice.h"
-#include "popups/FORM_LTKeyHintDialog.h"
-#include "popups/FORM_RTModeHintDialog.h"
-#include "popups/popup_fonts.h"
+#include "popups/qt/FORM_LTKeyHintDialog.h"
+#include "popups/qt/FORM_RTModeHintDialog.h"
+#include "popups/qt/popup_fonts.h"
 #include "skin/Language_subroutines.h"
 #include "skin/qt/qt_display.h"
 

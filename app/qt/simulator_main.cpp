@@ -10,8 +10,8 @@
 #include <optional>
 #include <string>
 
-#include "app/MainUnit.h"
 #include "app/program.h"
+#include "app/qt/MainUnit.h"
 #include "app/simulator/scenario_handover.h"
 #include "app/simulator/scenario_runner.h"
 #include "app/simulator/simulator_trace.h"

@@ -1,4 +1,4 @@
-#include "app/termination_signal.h"
+#include "app/qt/termination_signal.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -1,4 +1,4 @@
-#include "app/tray_icon_image.h"
+#include "app/qt/tray_icon_image.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,4 +1,4 @@
-#include "platform/hidraw_backend.h"
+#include "platform/linux/hidraw_backend.h"
 
 #include <dirent.h>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "popups/FORM_LTKeyHintDialog.h"
+#include "popups/qt/FORM_LTKeyHintDialog.h"
 
 #include <QFont>
 #include <QFontMetrics>
@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "popups/fit_text.h"
-#include "popups/popup_log.h"
+#include "popups/qt/popup_log.h"
 #include "popups/text_size_setting.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <QString>
 #include <string>
 
-#include "popups/hint_popup_frame.h"
+#include "popups/qt/hint_popup_frame.h"
 
 class QLabel;
 

@@ -1,11 +1,11 @@
-#include "popups/FORM_RTModeHintDialog.h"
+#include "popups/qt/FORM_RTModeHintDialog.h"
 
 #include <QFont>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPalette>
 
-#include "popups/popup_log.h"
+#include "popups/qt/popup_log.h"
 #include "skin/qt/qt_ui_toolkit.h"
 
 namespace {

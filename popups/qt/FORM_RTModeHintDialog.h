@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "popups/hint_popup_frame.h"
+#include "popups/qt/hint_popup_frame.h"
 
 class QLabel;
 

@@ -1,4 +1,4 @@
-#include "popups/hint_popup_frame.h"
+#include "popups/qt/hint_popup_frame.h"
 
 #include <QBackingStore>
 #include <QFileInfo>
@@ -12,15 +12,15 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "platform/linux/session/x11_compositing.h"
+#include "platform/linux/wayland/layer_popup_surface.h"
+#include "platform/linux/wayland/wayland_connection.h"
+#include "platform/linux/wayland/wayland_session.h"
 #include "platform/session/executable_folder.h"
-#include "platform/session/x11_compositing.h"
-#include "platform/wayland/layer_popup_surface.h"
-#include "platform/wayland/wayland_session.h"
-#include "popups/popup_announcement.h"
-#include "popups/popup_outline.h"
 #include "popups/popup_placement.h"
 #include "popups/popup_trace.h"
-#include "popups/wayland_connection.h"
+#include "popups/qt/popup_announcement.h"
+#include "popups/qt/popup_outline.h"
 #include "skin/Language_elementsproperty.h"
 #include "skin/Language_subroutines.h"
 #include "skin/Ui_releaseelements.h"

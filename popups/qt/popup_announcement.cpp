@@ -1,4 +1,4 @@
-#include "popups/popup_announcement.h"
+#include "popups/qt/popup_announcement.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

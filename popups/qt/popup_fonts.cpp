@@ -1,4 +1,4 @@
-#include "popups/popup_fonts.h"
+#include "popups/qt/popup_fonts.h"
 
 #include <QFileInfo>
 #include <QFontDatabase>

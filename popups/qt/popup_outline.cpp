@@ -1,4 +1,4 @@
-#include "popups/popup_outline.h"
+#include "popups/qt/popup_outline.h"
 
 #include <QPainter>
 #include <algorithm>

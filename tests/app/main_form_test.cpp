@@ -14,7 +14,7 @@
 #include <functional>
 #include <thread>
 
-#include "app/MainUnit.h"
+#include "app/qt/MainUnit.h"
 #include "hid/IO_HID.h"
 #include "monitors/monitor_thread.h"
 #include "platform/sim/sim_backend.h"

@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <string>
 
-#include "popups/FORM_LTKeyHintDialog.h"
+#include "popups/qt/FORM_LTKeyHintDialog.h"
 #include "tests/popups/popup_fixture.h"
 
 namespace {

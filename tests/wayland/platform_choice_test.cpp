@@ -1,10 +1,10 @@
-#include "platform/wayland/platform_choice.h"
+#include "platform/linux/wayland/platform_choice.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "platform/wayland/wayland_session.h"
+#include "platform/linux/wayland/wayland_session.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/wayland/toplevel_watch.h"
+#include "platform/linux/wayland/toplevel_watch.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The full-screen watcher and the X11 window state against a real X server
 // with a window manager: run inside run-in-x-session.sh.
-#include "app/fullscreen_watcher.h"
+#include "app/qt/fullscreen_watcher.h"
 
 #include <gtest/gtest.h>
 

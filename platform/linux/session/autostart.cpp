@@ -1,5 +1,3 @@
-#include "platform/session/autostart.h"
-
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -12,6 +10,8 @@
 #include <sstream>
 #include <stdexcept>
 #include <vector>
+
+#include "platform/linux/session/xdg_autostart.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/session/display_connection.h"
+#include "platform/linux/session/display_connection.h"
 
 #include <cstdlib>
 #include <string_view>

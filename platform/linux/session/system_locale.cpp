@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/linux/session/posix_locale.h"
+
 namespace {
 
 constexpr uint16_t kEnglishUs = 1033;

@@ -1,4 +1,4 @@
-#include "platform/session/x11_compositing.h"
+#include "platform/linux/session/x11_compositing.h"
 
 #include <cstdlib>
 #include <string>

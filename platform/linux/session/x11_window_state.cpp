@@ -1,4 +1,4 @@
-#include "platform/session/x11_window_state.h"
+#include "platform/linux/session/x11_window_state.h"
 
 #include <cstdlib>
 #include <cstring>

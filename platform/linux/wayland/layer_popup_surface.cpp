@@ -1,11 +1,11 @@
-#include "platform/wayland/layer_popup_surface.h"
+#include "platform/linux/wayland/layer_popup_surface.h"
 
 #include <wayland-client.h>
 
 #include <cmath>
 
 #include "layer-shell-client.h"
-#include "platform/wayland/wayland_session.h"
+#include "platform/linux/wayland/wayland_session.h"
 #include "viewporter-client.h"
 
 namespace {

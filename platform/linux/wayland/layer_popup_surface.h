@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/wayland/shm_buffer.h"
+#include "platform/linux/wayland/shm_buffer.h"
 
 class WaylandSession;
 struct wl_surface;

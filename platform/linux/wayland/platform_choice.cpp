@@ -1,11 +1,11 @@
-#include "platform/wayland/platform_choice.h"
+#include "platform/linux/wayland/platform_choice.h"
 
 #include <xcb/xcb.h>
 
 #include <cmath>
 #include <cstdlib>
 
-#include "platform/wayland/wayland_session.h"
+#include "platform/linux/wayland/wayland_session.h"
 
 namespace {
 

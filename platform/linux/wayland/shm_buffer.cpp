@@ -1,4 +1,4 @@
-#include "platform/wayland/shm_buffer.h"
+#include "platform/linux/wayland/shm_buffer.h"
 
 #include <sys/mman.h>
 #include <unistd.h>

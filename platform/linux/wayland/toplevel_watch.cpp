@@ -1,4 +1,4 @@
-#include "platform/wayland/toplevel_watch.h"
+#include "platform/linux/wayland/toplevel_watch.h"
 
 #include <wayland-client.h>
 
@@ -7,7 +7,7 @@
 
 #include "foreign-toplevel-client.h"
 #include "plasma-window-management-client.h"
-#include "platform/wayland/wayland_session.h"
+#include "platform/linux/wayland/wayland_session.h"
 
 ToplevelState ForeignToplevelState(const uint32_t* values, size_t count) {
   ToplevelState state;

@@ -1,11 +1,11 @@
-#include "popups/wayland_connection.h"
+#include "platform/linux/wayland/wayland_connection.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QSocketNotifier>
 #include <memory>
 
-#include "platform/wayland/wayland_session.h"
+#include "platform/linux/wayland/wayland_session.h"
 
 namespace {
 
