@@ -196,7 +196,8 @@ if wants asan; then
   echo "== AddressSanitizer + UndefinedBehaviorSanitizer" >&2
   if step "the AddressSanitizer build" configure_and_build "$root/build-asan" \
     -DCMAKE_BUILD_TYPE=Debug -DCORVANE_BUILD_BENCH=OFF -DCORVANE_SANITIZE=address,undefined \
-    -DCORVANE_TEST_ROOMS="skin;platform;hid;protocol;monitors;popups;app;data;packaging"; then
+    -DCORVANE_TEST_ROOMS="skin;platform;hid;protocol;monitors;popups;app;data;packaging" \
+    -DCORVANE_TEST_ENVIRONMENTS=""; then
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
       LSAN_OPTIONS=suppressions="$root/tests/lsan.supp":print_suppressions=0 \
       UBSAN_OPTIONS=print_stacktrace=1 \
@@ -208,7 +209,7 @@ if wants tsan; then
   echo "== ThreadSanitizer: monitors, slots and simulated devices" >&2
   if step "the ThreadSanitizer build" configure_and_build "$root/build-tsan" \
     -DCMAKE_BUILD_TYPE=Debug -DCORVANE_BUILD_BENCH=OFF -DCORVANE_SANITIZE=thread \
-    -DCORVANE_TEST_ROOMS="platform;monitors;app" \
+    -DCORVANE_TEST_ROOMS="platform;monitors;app" -DCORVANE_TEST_ENVIRONMENTS="" \
     -- corvane_monitors_tests corvane_platform_sim_tests corvane_discovery_tests; then
     TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
       run_ctest --test-dir "$root/build-tsan" -L threads

@@ -99,6 +99,7 @@ class SimBackend : public HidBackend {
   size_t OpenHandleCount() const;
 
   // HidBackend
+  // Paths in node number order, as hidraw lists them.
   std::vector<std::string> EnumeratePaths() override;
   std::optional<HidInterfaceInfo> QueryInterface(const std::string& path) override;
   std::optional<std::u16string> ReadIndexedString(const std::string& path, int index) override;

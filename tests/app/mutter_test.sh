@@ -15,8 +15,8 @@ test_window=$2
 tray_watcher=$3
 platform=${4:-}
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/session.sh"
-source "$here/program_driver.sh"
+source "$here/../support/wayland/session.sh"
+source "$here/../support/wayland/program_driver.sh"
 
 wl_session_begin
 wl_start mutter --headless --wayland --virtual-monitor 1920x1080

@@ -4,7 +4,7 @@
 # its exit code. A session or a wine that cannot start is a failure, never
 # a silent pass.
 #
-#   tests/windows/run-under-wine.sh PROGRAM.exe [ARGUMENTS...]
+#   tests/support/run-under-wine.sh PROGRAM.exe [ARGUMENTS...]
 #
 # CORVANE_WINEPREFIX names the prefix (default: wine-x beside the program's
 # build tree); it is made on first use.

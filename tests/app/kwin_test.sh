@@ -14,8 +14,8 @@ test_window=$2
 tray_watcher=$3
 scale=${4:-1}
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/session.sh"
-source "$here/program_driver.sh"
+source "$here/../support/wayland/session.sh"
+source "$here/../support/wayland/program_driver.sh"
 
 wl_session_begin
 # The packaged binary carries a file capability that an unprivileged

@@ -15,8 +15,8 @@ test_window=$2
 scale=${3:-1}
 platform=${4:-}
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/session.sh"
-source "$here/program_driver.sh"
+source "$here/../support/wayland/session.sh"
+source "$here/../support/wayland/program_driver.sh"
 
 wl_session_begin
 desktop=336699
