@@ -6,28 +6,19 @@
 #include <QLabel>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <array>
 #include <cstdio>
-#include <filesystem>
 
-#include "app/exception_report.h"
 #include "app/qt/device_log.h"
+#include "app/exception_report.h"
 #include "app/qt/fullscreen_watcher.h"
 #include "app/qt/termination_signal.h"
 #include "app/qt/tray_icon_image.h"
-#include "app/tray_menu_rules.h"
 #include "hid/IO_HID.h"
 #include "platform/interface_path.h"
-#include "platform/session/autostart.h"
 #include "platform/session/executable_folder.h"
-#include "skin/Language_subroutines.h"
 
 namespace {
-
-constexpr std::u16string_view kMissing = u"@@";
-constexpr std::string_view kAutostartName = "CorvaneNotification";
-// The tray refuses tooltips of this length and more; the icon then keeps
-// the tooltip it has.
-constexpr qsizetype kTooltipLimit = 64;
 
 QString ToQString(const std::u16string& text) { return QString::fromStdU16String(text); }
 
@@ -38,11 +29,6 @@ QLabel* MakeDiagnosticLabel(QWidget* parent, const QString& caption, int top) {
   font.setPixelSize(32);
   label->setFont(font);
   return label;
-}
-
-bool FileExists(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::is_regular_file(path, error);  // links followed
 }
 
 }  // namespace
@@ -61,7 +47,6 @@ TMainForm::TMainForm(QWidget* owner, std::string dataFolder)
   Label2 = MakeDiagnosticLabel(this, QStringLiteral("Active"), 104);
   Label3 = MakeDiagnosticLabel(this, QStringLiteral("ThisWindow"), 152);
   Label4 = MakeDiagnosticLabel(this, QStringLiteral("Top"), 200);
-  // m_Language starts empty, m_SettingsIni as none, m_FullScreenApp false.
   FormCreate();
 }
 
@@ -96,19 +81,8 @@ void TMainForm::FormCreate() {
   // the shell refuses the registration.
   m_FullScreenWatcher = FullScreenWatcher::Create(m_Poster);
 
-  const std::string settingsPath = m_DataFolder + "Settings.ini";
-  if (FileExists(settingsPath)) {
-    m_SettingsIni.emplace(settingsPath);
-  }
-
-  m_Language = GetLanguageName(u"");
-
   CreateMenu();
-  // A language the menu does not list shows as English.
-  const int tag = MenuTagOfLanguage(m_Language);
-  LanguageItem(tag)->setChecked(true);
-  m_Language = LanguageOfMenuTag(tag);
-  CaptionMenu();
+  m_Rules.FormCreate();
 
   RegisterDeviceArrival();
 }
@@ -134,7 +108,7 @@ void TMainForm::CreateMenu() {
   N2->setCheckable(true);
   connect(N2, &QAction::triggered, this, [this] {
     // Qt has already toggled the mark; it follows the entry, not the click.
-    N2->setChecked(m_AutostartChecked);
+    N2->setChecked(m_Rules.IsAutostartChecked());
     RunReportingExceptions([&] { N2Click(); });
   });
   connect(N1, &QAction::triggered, this, [this] { RunReportingExceptions([&] { N1Click(); }); });
@@ -147,15 +121,22 @@ void TMainForm::CreateMenu() {
   CTrayIcon1->show();
 }
 
-void TMainForm::CaptionMenu() {
-  N1->setText(ToQString(ReadString(m_Language, u"PopMenu1", kMissing)));
-  N2->setText(ToQString(ReadString(m_Language, u"PopMenu2", kMissing)));
-  N3->setTitle(ToQString(ReadString(m_Language, u"PopMenu3", kMissing)));
-  const QString hint = ToQString(ReadString(m_Language, u"Hint", u""));
-  if (hint.size() < kTooltipLimit) {
-    CTrayIcon1->setToolTip(hint);
-  }
-  CaptionAccessNotices();
+QAction* TMainForm::MenuItem(MainMenuItem item) const {
+  // In the order of MainMenuItem.
+  const std::array<QAction*, kMainMenuItemCount> items = {N1, N2, N3->menuAction(), N4, N5, N6};
+  return items.at(static_cast<size_t>(item));
+}
+
+void TMainForm::SetMenuCaption(MainMenuItem item, const std::u16string& caption) {
+  MenuItem(item)->setText(ToQString(caption));
+}
+
+void TMainForm::SetMenuItemChecked(MainMenuItem item, bool checked) {
+  MenuItem(item)->setChecked(checked);
+}
+
+void TMainForm::SetTrayTooltip(const std::u16string& tooltip) {
+  CTrayIcon1->setToolTip(ToQString(tooltip));
 }
 
 void TMainForm::DeviceAccessDenied(const std::string& path) {
@@ -163,8 +144,8 @@ void TMainForm::DeviceAccessDenied(const std::string& path) {
   if (!m_AccessNotices.Add(DeviceKeyOfPath(path), device)) return;
   // Once per device, in the words of the menu's language.
   const DeviceAccessTexts texts = ReadDeviceAccessTexts(
-      device, m_Language, [this](std::u16string_view section, std::u16string_view key) {
-        return ReadString(section, key, u"");
+      device, m_Rules.Language(), [this](std::u16string_view section, std::u16string_view key) {
+        return m_Rules.ReadString(section, key, u"");
       });
   std::fprintf(stderr, "CorvaneNotification: %s: %s\n",
                QString::fromStdU16String(texts.line).toLocal8Bit().constData(),
@@ -182,7 +163,7 @@ void TMainForm::CaptionAccessNotices() {
   const std::vector<DeniedDevice>& devices = m_AccessNotices.Devices();
   if (devices.empty()) return;
   const SettingsReader read = [this](std::u16string_view section, std::u16string_view key) {
-    return ReadString(section, key, u"");
+    return m_Rules.ReadString(section, key, u"");
   };
   QAction* const top = PopupMenu1->actions().value(0);
   const auto addLine = [&](const std::u16string& text) {
@@ -193,7 +174,7 @@ void TMainForm::CaptionAccessNotices() {
   };
   DeviceAccessTexts texts;
   for (const DeniedDevice& device : devices) {
-    texts = ReadDeviceAccessTexts(device, m_Language, read);
+    texts = ReadDeviceAccessTexts(device, m_Rules.Language(), read);
     addLine(texts.line);
   }
   addLine(texts.fix);
@@ -203,30 +184,8 @@ void TMainForm::CaptionAccessNotices() {
   m_AccessNoticeItems.push_back(separator);
 }
 
-std::u16string TMainForm::ReadString(std::u16string_view section, std::u16string_view key,
-                                     std::u16string_view defaultValue) const {
-  if (!m_SettingsIni) {
-    return std::u16string(defaultValue);
-  }
-  return m_SettingsIni->ReadString(section, key, defaultValue);
-}
-
-void TMainForm::FormShow() {
-  DiscoverDevices();
-  m_AutostartChecked = IsAutoStartSet(kAutostartName);
-  N2->setChecked(m_AutostartChecked);
-}
-
-void TMainForm::FormClose() {
-  LeaveNotifyModeForRecordedDevices();
-  m_Discovery->ReleaseLists();
-}
-
 void TMainForm::closeEvent(QCloseEvent* event) {
-  if (!m_Closed) {
-    m_Closed = true;
-    FormClose();
-  }
+  m_Rules.FormClose();
   event->accept();
   // Closing the main window ends the message loop, as the popups and the
   // tray stay behind as windows of their own.
@@ -237,30 +196,10 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 void TMainForm::N1Click() { close(); }
 
-void TMainForm::N2Click() {
-  m_AutostartChecked = ToggleAutostart(kAutostartName, ExecutablePath());  // throws on failure
-  N2->setChecked(m_AutostartChecked);
-}
-
-QAction* TMainForm::LanguageItem(int tag) const {
-  switch (tag) {
-    case 1:
-      return N4;
-    case 2:
-      return N5;
-    default:
-      return N6;
-  }
-}
+void TMainForm::N2Click() { m_Rules.N2Click(); }
 
 void TMainForm::LanguageClick(QAction* sender) {
-  for (QAction* item : {N4, N5, N6}) {
-    item->setChecked(false);
-  }
-  const int tag = sender != nullptr ? sender->data().toInt() : -1;
-  LanguageItem(tag)->setChecked(true);
-  m_Language = LanguageOfMenuTag(tag);
-  CaptionMenu();
+  m_Rules.LanguageClick(sender != nullptr ? sender->data().toInt() : -1);
 }
 
 // --- messages ---
@@ -275,9 +214,8 @@ bool TMainForm::event(QEvent* event) {
   if (!sizeEvent || !m_WindowProc) {
     return QWidget::event(event);
   }
-  if (event->type() == QEvent::Show && !m_Shown) {
-    m_Shown = true;
-    FormShow();
+  if (event->type() == QEvent::Show) {
+    m_Rules.FormShow();  // the first show only
   }
   // Qt's resize, minimize and show events reach the handler as WM_SIZE.
   Message message{WM_SIZE, 0, 0, 0, nullptr};
@@ -327,27 +265,13 @@ bool TMainForm::IsForegroundWindowTopMost() {
   return m_FullScreenWatcher->ForegroundIsTopMost();
 }
 
-// --- notification texts ---
+// --- the popups ---
 
-void TMainForm::ShowRTModeHint(uint32_t rtMode) { ShowHint(RTModeHintRecipe(rtMode)); }
-void TMainForm::ShowLTKeyHint(uint32_t ltKeyState) { ShowHint(LTKeyHintRecipe(ltKeyState)); }
-void TMainForm::ShowCPIHint(uint32_t cpiLevel) { ShowHint(CPIHintRecipe(cpiLevel)); }
+void TMainForm::ShowLTKeyPopup(const std::u16string& title, const std::u16string& text) {
+  if (m_Popups.ltKey) m_Popups.ltKey(ToQString(title), ToQString(text));
+}
 
-void TMainForm::ShowHint(const std::optional<HintRecipe>& recipe) {
-  if (!recipe) {
-    return;
-  }
-  const HintTexts texts = ReadHintTexts(
-      *recipe, m_Language, [this](std::u16string_view section, std::u16string_view key) {
-        return ReadString(section, key, kMissing);
-      });
-  const QString title = ToQString(texts.title);
-  const QString text = ToQString(texts.text);
-  if (recipe->popup == HintPopup::LTKey) {
-    if (m_Popups.ltKey) {
-      m_Popups.ltKey(title, text);
-    }
-  } else if (m_Popups.rtMode) {
-    m_Popups.rtMode(recipe->rtMode, title, text);
-  }
+void TMainForm::ShowRTModePopup(uint32_t rtMode, const std::u16string& title,
+                                const std::u16string& text) {
+  if (m_Popups.rtMode) m_Popups.rtMode(rtMode, ToQString(title), ToQString(text));
 }

@@ -13,11 +13,11 @@
 
 #include "app/device_access_notices.h"
 #include "app/device_discovery.h"
+#include "app/main_form_rules.h"
 #include "app/message_dispatch.h"
 #include "app/notification_texts.h"
 #include "app/qt/posted_message.h"
 #include "monitors/monitor_slots.h"
-#include "skin/settings_file.h"
 
 class QAction;
 class QLabel;
@@ -32,7 +32,10 @@ struct HintPopups {
   std::function<void(uint32_t mode, const QString& title, const QString& text)> rtMode;
 };
 
-class TMainForm : public QWidget, public MonitorSlots, public MessageDispatch {
+class TMainForm : public QWidget,
+                  public MonitorSlots,
+                  public MessageDispatch,
+                  private MainFormView {
  public:
   // `dataFolder` (ending with '/') defaults to the Data folder beside the
   // executable.
@@ -48,12 +51,8 @@ class TMainForm : public QWidget, public MonitorSlots, public MessageDispatch {
   // Every message that MainWindowProc handled, for the simulator's trace.
   void SetMessageTrace(std::function<void(const Message&)> trace) { m_Trace = std::move(trace); }
 
-  // The settings lookup on m_SettingsIni; the default when there is none.
-  std::u16string ReadString(std::u16string_view section, std::u16string_view key,
-                            std::u16string_view defaultValue) const;
-
-  const std::u16string& Language() const { return m_Language; }
-  bool IsAutostartChecked() const { return m_AutostartChecked; }
+  // The settings lookup, the menu's language and marks.
+  const MainFormRules& Rules() const { return m_Rules; }
   const std::vector<std::string>& ModeDevices() const { return m_Discovery->ModeDevices(); }
   const std::vector<std::string>& Es2862Devices() const { return m_Discovery->Es2862Devices(); }
   QMenu* TrayMenu() const { return PopupMenu1; }
@@ -68,9 +67,9 @@ class TMainForm : public QWidget, public MonitorSlots, public MessageDispatch {
 
   // The notification operations: the texts for a device event's value,
   // handed to the popup that shows them.
-  void ShowRTModeHint(uint32_t rtMode) override;
-  void ShowLTKeyHint(uint32_t ltKeyState) override;
-  void ShowCPIHint(uint32_t cpiLevel) override;
+  void ShowRTModeHint(uint32_t rtMode) override { m_Rules.ShowRTModeHint(rtMode); }
+  void ShowLTKeyHint(uint32_t ltKeyState) override { m_Rules.ShowLTKeyHint(ltKeyState); }
+  void ShowCPIHint(uint32_t cpiLevel) override { m_Rules.ShowCPIHint(cpiLevel); }
 
  protected:
   bool event(QEvent* event) override;
@@ -78,18 +77,24 @@ class TMainForm : public QWidget, public MonitorSlots, public MessageDispatch {
 
  private:
   void FormCreate();
-  void FormShow();
-  void FormClose();
   void CreateMenu();
-  void CaptionMenu();
-  void ShowHint(const std::optional<HintRecipe>& recipe);
-  // The language submenu's item with `tag` (English for any other tag).
-  QAction* LanguageItem(int tag) const;
+  // The menu's item for what it does.
+  QAction* MenuItem(MainMenuItem item) const;
+
+  // What the main window's rules ask of the window.
+  void SetMenuCaption(MainMenuItem item, const std::u16string& caption) override;
+  void SetMenuItemChecked(MainMenuItem item, bool checked) override;
+  void SetTrayTooltip(const std::u16string& tooltip) override;
+  void MenuCaptioned() override { CaptionAccessNotices(); }
+  void ShowLTKeyPopup(const std::u16string& title, const std::u16string& text) override;
+  void ShowRTModePopup(uint32_t rtMode, const std::u16string& title,
+                       const std::u16string& text) override;
 
   // The device steps of the window's life (MainUnit_devices.cpp).
   void RegisterDeviceArrival();
-  void DiscoverDevices();
-  void LeaveNotifyModeForRecordedDevices();
+  void DiscoverDevices() override;
+  void LeaveNotifyModeForRecordedDevices() override;
+  void ReleaseDeviceLists() override;
 
   // What the message handler asks of the window.
   bool IsForegroundWindowTopMost() override;
@@ -125,8 +130,8 @@ class TMainForm : public QWidget, public MonitorSlots, public MessageDispatch {
   std::string m_DataFolder;
   WindowProc m_WindowProc;
   WindowProc m_OldWindowProc;
-  std::optional<SettingsFile> m_SettingsIni;
-  std::u16string m_Language;
+  // The settings, the language, the autostart mark, the show and close steps.
+  MainFormRules m_Rules{*this, m_DataFolder};
 
   QueuePoster m_Poster{this};
   std::unique_ptr<FullScreenWatcher> m_FullScreenWatcher;
@@ -139,7 +144,4 @@ class TMainForm : public QWidget, public MonitorSlots, public MessageDispatch {
   std::vector<QAction*> m_AccessNoticeItems;
   std::function<void(const Message&)> m_Trace;
   QEvent* m_CurrentQtEvent = nullptr;
-  bool m_Shown = false;
-  bool m_Closed = false;
-  bool m_AutostartChecked = false;
 };

@@ -26,8 +26,10 @@ void TMainForm::LeaveNotifyModeForRecordedDevices() {
   m_Discovery->LeaveNotifyModeForRecordedDevices();
 }
 
+void TMainForm::ReleaseDeviceLists() { m_Discovery->ReleaseLists(); }
+
 void TMainForm::DeviceInterfaceArrived(const std::string& path) {
-  if (!m_Discovery->HandleInterfaceArrival(path, !m_Closed)) {
+  if (!m_Discovery->HandleInterfaceArrival(path, !m_Rules.IsClosed())) {
     return;  // a device that cannot be opened or queried changes nothing
   }
   lb_Device->setText(QStringLiteral("裝置連線"));
@@ -40,4 +42,4 @@ void TMainForm::DeviceInterfaceRemoved(const std::string& path) {
   if (m_AccessNotices.Remove(DeviceKeyOfPath(path))) CaptionAccessNotices();
 }
 
-void TMainForm::DeviceMonitorEnded() { m_Discovery->HandleMonitorEnded(!m_Closed); }
+void TMainForm::DeviceMonitorEnded() { m_Discovery->HandleMonitorEnded(!m_Rules.IsClosed()); }

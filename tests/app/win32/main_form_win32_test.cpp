@@ -112,7 +112,8 @@ TEST_F(Win32MainForm, PostedDeviceEventsReachThePopupWithTheirTexts) {
   ASSERT_EQ(m_Shown.size(), 2u);
   EXPECT_EQ(m_Shown[0].popup, "LTKey");
   EXPECT_EQ(m_Shown[0].title, u"LT Key");
-  EXPECT_EQ(m_Shown[0].text, m_Form->ReadString(u"Default", LTKeyHintRecipe(3)->textKey, u"@@"));
+  EXPECT_EQ(m_Shown[0].text,
+            m_Form->Rules().ReadString(u"Default", LTKeyHintRecipe(3)->textKey, u"@@"));
   EXPECT_NE(m_Shown[0].text, u"@@");
   EXPECT_EQ(m_Shown[1].popup, "RTMode");
   EXPECT_EQ(m_Shown[1].mode, RTModeHintRecipe(1)->rtMode);
@@ -177,10 +178,11 @@ TEST_F(Win32MainForm, LanguageItemsRecaptionTheMenu) {
       {TMainForm::N4, u"ChineseS"}, {TMainForm::N5, u"ChineseT"}, {TMainForm::N6, u"English"}};
   for (const auto& step : steps) {
     Command(step.item);
-    EXPECT_EQ(m_Form->Language(), step.language);
+    EXPECT_EQ(m_Form->Rules().Language(), step.language);
     EXPECT_EQ(m_Form->MenuCaption(TMainForm::N1),
-              m_Form->ReadString(step.language, u"PopMenu1", u"@@"));
-    EXPECT_EQ(m_Form->MenuCaption(0), m_Form->ReadString(step.language, u"PopMenu3", u"@@"));
+              m_Form->Rules().ReadString(step.language, u"PopMenu1", u"@@"));
+    EXPECT_EQ(m_Form->MenuCaption(0),
+              m_Form->Rules().ReadString(step.language, u"PopMenu3", u"@@"));
     for (const UINT item : {TMainForm::N4, TMainForm::N5, TMainForm::N6}) {
       EXPECT_EQ(m_Form->IsMenuItemChecked(item), item == step.item);
     }
@@ -204,7 +206,7 @@ TEST_F(Win32MainForm, CloseSwitchesTheDevicesBackOnceAndEndsTheLoop) {
   const size_t before = m_Sim->FeatureLog("kb").size();
   Command(TMainForm::N1);
   EXPECT_TRUE(Pump());
-  EXPECT_TRUE(m_Form->IsClosed());
+  EXPECT_TRUE(m_Form->Rules().IsClosed());
   const size_t afterClose = m_Sim->FeatureLog("kb").size();
   EXPECT_GT(afterClose, before);
   SendMessageW(m_Form->Handle(), WM_CLOSE, 0, 0);
@@ -230,7 +232,7 @@ TEST_F(Win32MainForm, ACloseSentToTheWindowOfItsClassSwitchesTheDevicesBackAndEn
   for (int round = 0; round < 3000 && !quit; ++round) quit = Pump(1);
   closer.join();
   EXPECT_TRUE(quit);
-  EXPECT_TRUE(m_Form->IsClosed());
+  EXPECT_TRUE(m_Form->Rules().IsClosed());
   EXPECT_GT(m_Sim->FeatureLog("kb").size(), before);
 }
 
