@@ -9,8 +9,8 @@
 #include <array>
 #include <cstdio>
 
-#include "app/qt/device_log.h"
 #include "app/exception_report.h"
+#include "app/qt/device_log.h"
 #include "app/qt/fullscreen_watcher.h"
 #include "app/qt/termination_signal.h"
 #include "app/qt/tray_icon_image.h"
