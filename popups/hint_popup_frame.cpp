@@ -31,7 +31,6 @@
 #include "skin/qt/qt_display.h"
 #include "skin/qt/qt_ui_toolkit.h"
 #include "skin/qt/qt_window_shape.h"
-#include "skin/text_helpers.h"
 
 namespace {
 

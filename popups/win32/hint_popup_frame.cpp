@@ -16,7 +16,6 @@
 #include "skin/Language_subroutines.h"
 #include "skin/Ui_releaseelements.h"
 #include "skin/Utils_logpixels.h"
-#include "skin/text_helpers.h"
 #include "skin/win32/win32_display.h"
 #include "skin/win32/win32_window_shape.h"
 
