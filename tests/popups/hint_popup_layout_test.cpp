@@ -7,9 +7,11 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "skin/Language_subroutines.h"
 #include "skin/ui_description.h"
 
 namespace {
@@ -51,6 +53,16 @@ TEST(HintPopupLayout, DataFolderIsTheGivenOneElseDataBesideTheExecutable) {
   EXPECT_EQ(HintPopupDataFolder(kRTModeHintConstants, "C:/Programs/Corvane/", ""),
             "C:/Programs/Corvane/Data/RTModeHint/");
   EXPECT_EQ(HintPopupDataFolder(kLTKeyHintConstants, "/opt/corvane/", "/tmp/test/"), "/tmp/test/");
+}
+
+TEST(HintPopupLayout, ResourcesAreThoseOfLanguage1033WhateverTheSystemsLanguage) {
+  for (const uint16_t system : {uint16_t{1033}, uint16_t{2052}, uint16_t{1028}, uint16_t{0}}) {
+    SetSystemLanguageIdSource([system] { return system; });
+    const HintPopupLanguage language = PopupResourceLanguage();
+    EXPECT_EQ(language.id, 1033) << system;
+    EXPECT_EQ(language.name, u"1033") << system;
+  }
+  SetSystemLanguageIdSource({});
 }
 
 TEST(HintPopupLayout, MarkerShowsForModesFourAndFiveHidesForOneToThree) {
@@ -125,6 +137,7 @@ struct ShowCase {
   std::u16string shown;
   double pointSize;
   PopupTextAlignment alignment;
+  friend void PrintTo(const ShowCase& c, std::ostream* os) { *os << c.name; }
 };
 
 // What the label shows after one show of a text measured at 14 points,
