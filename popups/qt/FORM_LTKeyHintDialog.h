@@ -18,9 +18,6 @@ class TformLTKeyHintDialog : public HintPopupFrame {
 
   void ShowHintText(const QString& title, const QString& text);
 
-  // A too-wide text's size.
-  static constexpr int kShortenedPointSize = 40;
-
   QLabel* const lb_LTKey;
 
  private:

@@ -2,6 +2,8 @@
 
 #include <QBackingStore>
 #include <QFileInfo>
+#include <QFont>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHideEvent>
 #include <QLabel>
@@ -20,6 +22,7 @@
 #include "popups/popup_placement.h"
 #include "popups/popup_trace.h"
 #include "popups/qt/popup_announcement.h"
+#include "popups/qt/popup_log.h"
 #include "popups/qt/popup_outline.h"
 #include "skin/Language_elementsproperty.h"
 #include "skin/Language_subroutines.h"
@@ -28,11 +31,9 @@
 #include "skin/qt/qt_display.h"
 #include "skin/qt/qt_ui_toolkit.h"
 #include "skin/qt/qt_window_shape.h"
-#include "skin/text_helpers.h"
 
 namespace {
 
-constexpr const char* kTitleFace = "Tahoma";
 // The layer surfaces' name for compositor rules.
 constexpr const char* kLayerScope = "corvane-notification";
 
@@ -49,8 +50,20 @@ bool X11WindowsAreBlended() {
 constexpr const char* kWarmUpText =
     "ABCDEFGHIJKLMNOPQRSTUVWXYZ abcdefghijklmnopqrstuvwxyz 0123456789 .-";
 
-void SetUpLabel(QLabel* label, const QRect& bounds) {
-  label->setGeometry(bounds);
+QString ToQString(std::u16string_view text) {
+  return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QRect ToQRect(const Rect& rect) {
+  return QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
+}
+
+Rect FromQRect(const QRect& rect) {
+  return Rect{rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()};
+}
+
+void SetUpLabel(QLabel* label, const Rect& bounds) {
+  label->setGeometry(ToQRect(bounds));
   // Notification texts come from a settings file: never read them as markup.
   label->setTextFormat(Qt::PlainText);
   label->setAlignment(Qt::AlignCenter);
@@ -59,17 +72,45 @@ void SetUpLabel(QLabel* label, const QRect& bounds) {
   label->setContentsMargins(0, 0, 0, 0);
   label->setMargin(0);
   label->setIndent(0);
-  QFont font(QString::fromLatin1(kTitleFace));
-  font.setPointSizeF(HintPopupFrame::kLabelPointSize);
+  QFont font(ToQString(hint_popup_layout::kLabelFace));
+  font.setPointSizeF(hint_popup_layout::kLabelPointSize);
   font.setBold(true);
   label->setFont(font);
 }
+
+// A text label as the show rules see it.
+class QtHintTextLabel final : public HintTextLabel {
+ public:
+  explicit QtHintTextLabel(QLabel& label) : m_Label(label) {}
+
+  int32_t Width() const override { return m_Label.width(); }
+  int32_t TextWidth(std::u16string_view text) const override {
+    return m_Label.fontMetrics().horizontalAdvance(ToQString(text));
+  }
+  TextWidthMeasure RegularWeightMeasure() const override { return ::RegularWeightMeasure(m_Label); }
+  void SetText(std::u16string text) override { m_Label.setText(QString::fromStdU16String(text)); }
+  void SetPointSize(double points) override {
+    QFont font = m_Label.font();
+    font.setPointSizeF(points);
+    m_Label.setFont(font);
+  }
+  void SetAlignment(PopupTextAlignment alignment) override {
+    m_Label.setAlignment(alignment == PopupTextAlignment::Left ? Qt::AlignLeft | Qt::AlignVCenter
+                                                               : Qt::AlignCenter);
+  }
+  void WriteDiagnostic(const char* name, int32_t value) const override {
+    qCDebug(lcPopup, "%s=%i", name, static_cast<int>(value));
+  }
+
+ private:
+  QLabel& m_Label;
+};
 
 }  // namespace
 
 HintPopupFrame::HintPopupFrame(const HintPopupConstants& constants, std::string dataFolder)
     : QWidget(nullptr), m_Constants(constants) {
-  setObjectName(QString::fromLatin1(m_Constants.formName));
+  setObjectName(QString::fromUtf16(m_Constants.formName));
   // No taskbar entry, no frame, above other windows, and never the focus:
   // a notification must not take the keyboard from a game.
   setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
@@ -103,8 +144,8 @@ HintPopupFrame::HintPopupFrame(const HintPopupConstants& constants, std::string 
   setPalette(colours);
   setAutoFillBackground(true);
 
-  m_LayoutFactor = GetWindowScaleFactor(this);
-  const QRect client = ScaledLayoutRect(0, 0, kLayoutWidth, kLayoutHeight);
+  m_Geometry = ScaledHintPopupGeometry(GetWindowScaleFactor(this));
+  const QRect client = ToQRect(m_Geometry.client);
   setFixedSize(client.size());
 
   im_BackgroundImage = new ImageElement(this);
@@ -113,50 +154,43 @@ HintPopupFrame::HintPopupFrame(const HintPopupConstants& constants, std::string 
   im_BackgroundImage->SetAutoSize(true);
 
   m_TitleLabel = new QLabel(this);
-  m_TitleLabel->setObjectName(QString::fromLatin1(m_Constants.titleLabelName));
-  SetUpLabel(m_TitleLabel, ScaledLayoutRect(0, 74, 247, 32));
+  m_TitleLabel->setObjectName(QString::fromUtf16(m_Constants.titleLabelName));
+  SetUpLabel(m_TitleLabel, m_Geometry.titleLabel);
 
   lb_Text = new QLabel(this);
   lb_Text->setObjectName(QStringLiteral("lb_Text"));
-  SetUpLabel(lb_Text, ScaledLayoutRect(0, 104, 247, 32));
+  SetUpLabel(lb_Text, m_Geometry.textLabel);
+  m_TextLabelView = std::make_unique<QtHintTextLabel>(*lb_Text);
 
   tm_FireKetHint = new QTimer(this);
   tm_FireKetHint->setObjectName(QStringLiteral("tm_FireKetHint"));
-  tm_FireKetHint->setInterval(kHideAfterMs);
+  tm_FireKetHint->setInterval(hint_popup_layout::kHideAfterMs);
   tm_FireKetHint->setTimerType(Qt::PreciseTimer);
   connect(tm_FireKetHint, &QTimer::timeout, this, [this] { tm_FireKetHintTimer(); });
 
-  m_DataFolder = dataFolder.empty()
-                     ? ExecutableFolder() + "Data/" + m_Constants.dataFolderName + "/"
-                     : std::move(dataFolder);
+  m_DataFolder = HintPopupDataFolder(m_Constants, ExecutableFolder(), std::move(dataFolder));
 }
 
 HintPopupFrame::~HintPopupFrame() { ReleaseUiDescription(m_UiFile); }
 
-QRect HintPopupFrame::ScaledLayoutRect(int left, int top, int width, int height) const {
-  const Rect scaled =
-      ScaleRectByFactor(Rect{left, top, left + width, top + height}, m_LayoutFactor);
-  return QRect(scaled.left, scaled.top, scaled.right - scaled.left, scaled.bottom - scaled.top);
-}
-
 void HintPopupFrame::FormCreate() {
-  // The popups' resources are those of language id 1033 whatever language
-  // the menu shows: the id's decimal text is the language folder's name, and
-  // FindLocalizedFile falls back to "English" where no "1033" folder exists.
-  m_LanguageId = GetLanguageId(u"");
-  m_LanguageName = GetLanguageName(UInt16ToText(m_LanguageId));
+  const HintPopupLanguage language = PopupResourceLanguage();
+  m_LanguageId = language.id;
+  m_LanguageName = language.name;
 
   const std::string uiPath = m_DataFolder + "UI.txt";
   if (QFileInfo(QString::fromStdString(uiPath)).isFile())
     m_UiFile = UiDescription::LoadFile(uiPath);
 
   const std::string background = BackgroundPath();
+  std::optional<Rect> loaded;
   if (!background.empty()) {
     im_BackgroundImage->move(0, 0);
-    if (LoadScaledImage(*im_BackgroundImage, QString::fromStdString(background), this)) {
-      setFixedSize(im_BackgroundImage->size());
-    }
+    if (LoadScaledImage(*im_BackgroundImage, QString::fromStdString(background), this))
+      loaded = FromQRect(im_BackgroundImage->geometry());
   }
+  const PopupSize size = SkinnedPopupSize(m_Geometry.client, loaded);
+  setFixedSize(size.width, size.height);
 
   QtUiWindow window(this);
   window.AddWidget(QStringLiteral("TImage"), im_BackgroundImage);
@@ -234,7 +268,7 @@ void HintPopupFrame::hideEvent(QHideEvent* event) {
 
 void HintPopupFrame::FormShow() {
   tm_FireKetHint->stop();
-  tm_FireKetHint->setInterval(kHideAfterMs);
+  tm_FireKetHint->setInterval(hint_popup_layout::kHideAfterMs);
   tm_FireKetHint->start();
 
   PlaceAtWorkAreaCorner();
@@ -315,4 +349,13 @@ void HintPopupFrame::TraceShow() const {
                          : PopupTextAlignment::Center;
   record.pointSize = lb_Text->font().pointSize();
   WritePopupTrace(FormatPopupShowLine(record));
+}
+
+TextWidthMeasure RegularWeightMeasure(const QLabel& label) {
+  QFont measuring(label.font().family());
+  measuring.setPointSizeF(label.font().pointSizeF());
+  const QFontMetrics metrics(measuring);
+  return [metrics](std::u16string_view part) {
+    return static_cast<int32_t>(metrics.horizontalAdvance(ToQString(part)));
+  };
 }

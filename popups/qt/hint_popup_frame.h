@@ -6,12 +6,12 @@
 // at the bottom-right corner of the primary work area and hidden 2000 ms
 // after it was last shown.
 //
-// Layout values are designed at 96 pixels per inch. The popup grows with the
-// density of its monitor as a whole: the layout's rectangles are scaled by
-// the monitor's factor at creation (as the UI description's rectangles and
-// the background picture are), and label fonts are sized in points, which
-// the toolkit turns into pixels at the monitor's density. A popup thus looks
-// the same at 144 or 192 dpi as at 96, only larger.
+// The layout and the text rules are in popups/hint_popup_layout.h. The popup
+// grows with the density of its monitor as a whole: the layout's rectangles
+// are scaled by the monitor's factor at creation (as the UI description's
+// rectangles and the background picture are), and label fonts are sized in
+// points, which the toolkit turns into pixels at the monitor's density. A
+// popup thus looks the same at 144 or 192 dpi as at 96, only larger.
 #pragma once
 
 #include <QImage>
@@ -19,6 +19,7 @@
 #include <memory>
 #include <string>
 
+#include "popups/hint_popup_layout.h"
 #include "skin/ui_description.h"
 
 class ImageElement;
@@ -27,26 +28,11 @@ class QLabel;
 class QTimer;
 class QtUiWindow;
 
-// What tells the two popups apart.
-struct HintPopupConstants {
-  const char* formName;            // the layout name UI descriptions use
-  const char* titleLabelName;      // "lb_LTKey", "lb_RTMode"
-  const char* dataFolderName;      // the popup's folder inside Data/
-  const char* backgroundFileName;  // asked for as .bmp, found as .png first
-  const char* traceName;           // the popup's name in trace lines
-};
-
 class HintPopupFrame : public QWidget {
  public:
   ~HintPopupFrame() override;
   HintPopupFrame(const HintPopupFrame&) = delete;
   HintPopupFrame& operator=(const HintPopupFrame&) = delete;
-
-  static constexpr int kLayoutWidth = 247;
-  static constexpr int kLayoutHeight = 136;
-  static constexpr int kHideAfterMs = 2000;
-  // The labels' 19-pixel character height at 96 dpi, in points.
-  static constexpr double kLabelPointSize = 19.0 * 72.0 / 96.0;
 
   QLabel* TitleLabel() const { return m_TitleLabel; }
   QLabel* TextLabel() const { return lb_Text; }
@@ -80,8 +66,10 @@ class HintPopupFrame : public QWidget {
   // `title` and the whole `text`, also where the label shows it shortened.
   void ShowAgain(const QString& title, const QString& text);
 
-  // A layout rectangle at 96 dpi, scaled for the popup's monitor.
-  QRect ScaledLayoutRect(int left, int top, int width, int height) const;
+  // The layout's rectangles, scaled for the popup's monitor at creation.
+  const HintPopupGeometry& Geometry() const { return m_Geometry; }
+  // lb_Text for the show rules of popups/hint_popup_layout.h.
+  HintTextLabel& TextLabelView() { return *m_TextLabelView; }
 
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
@@ -102,7 +90,8 @@ class HintPopupFrame : public QWidget {
 
   const HintPopupConstants m_Constants;
   QLabel* m_TitleLabel = nullptr;
-  float m_LayoutFactor = 1.0f;
+  HintPopupGeometry m_Geometry;
+  std::unique_ptr<HintTextLabel> m_TextLabelView;
   std::u16string m_LanguageName;
   uint16_t m_LanguageId = 0;
   std::string m_DataFolder;
@@ -119,3 +108,7 @@ class HintPopupFrame : public QWidget {
   bool m_Translucent = false;
   QImage m_OutlineAlpha;
 };
+
+// Widths in a regular-weight font of the label's face and point size,
+// measured without drawing on the label.
+TextWidthMeasure RegularWeightMeasure(const QLabel& label);

@@ -107,7 +107,7 @@ TEST_F(Win32Popups, TooWideTextIsShortenedAtFortyPointsAndLeftAligned) {
   EXPECT_EQ(shown.substr(shown.size() - 3), u"...");
   EXPECT_LT(shown.size(), 60u);
   EXPECT_EQ(popup.TextLabel().alignment, LabelAlignment::Left);
-  EXPECT_EQ(popup.TextLabel().pointSize, TformLTKeyHintDialog::kShortenedPointSize);
+  EXPECT_EQ(popup.TextLabel().pointSize, hint_popup_layout::kShortenedPointSize);
 
   // The next short text takes the description's size again, centred.
   popup.ShowHintText(u"CPI", u"800");
