@@ -17,6 +17,7 @@
 #include "app/tray_menu_rules.h"
 #include "hid/IO_HID.h"
 #include "platform/interface_path.h"
+#include "platform/program_name.h"
 #include "platform/session/autostart.h"
 #include "platform/session/executable_folder.h"
 #include "skin/Language_subroutines.h"
@@ -24,7 +25,7 @@
 namespace {
 
 constexpr std::u16string_view kMissing = u"@@";
-constexpr std::string_view kAutostartName = "CorvaneNotification";
+constexpr std::string_view kAutostartName = kProgramName;
 // The tray refuses tooltips of this length and more; the icon then keeps
 // the tooltip it has.
 constexpr qsizetype kTooltipLimit = 64;
@@ -166,7 +167,7 @@ void TMainForm::DeviceAccessDenied(const std::string& path) {
       device, m_Language, [this](std::u16string_view section, std::u16string_view key) {
         return ReadString(section, key, u"");
       });
-  std::fprintf(stderr, "CorvaneNotification: %s: %s\n",
+  std::fprintf(stderr, "%s: %s: %s\n", kProgramName,
                QString::fromStdU16String(texts.line).toLocal8Bit().constData(),
                QString::fromStdU16String(texts.fix).toLocal8Bit().constData());
   std::fflush(stderr);

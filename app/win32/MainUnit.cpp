@@ -6,6 +6,7 @@
 
 #include "app/exception_report.h"
 #include "app/tray_menu_rules.h"
+#include "platform/program_name.h"
 #include "platform/session/autostart.h"
 #include "platform/session/executable_folder.h"
 #include "platform/utf8_text.h"
@@ -16,10 +17,10 @@
 namespace {
 
 constexpr std::u16string_view kMissing = u"@@";
-constexpr std::string_view kAutostartName = "CorvaneNotification";
+constexpr std::string_view kAutostartName = kProgramName;
 // The installer and uninstaller find a running program by this class and
 // end it with WM_CLOSE, the tray menu's Close (packaging/windows).
-constexpr wchar_t kWindowClass[] = L"CorvaneNotificationMainForm";
+constexpr auto kWindowClass = ProgramNameWide("MainForm");
 constexpr int kIconResource = 1;
 // The tray refuses tooltips of this length and more; the icon then keeps
 // the tooltip it has.
@@ -36,7 +37,7 @@ void RegisterFormClass() {
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = DefWindowProcW;
     windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = kWindowClass;
+    windowClass.lpszClassName = kWindowClass.text;
     return RegisterClassExW(&windowClass) != 0;
   }();
   (void)registered;
@@ -59,7 +60,7 @@ TMainForm* FormOf(HWND window) {
 TMainForm::TMainForm(std::string dataFolder)
     : m_DataFolder(dataFolder.empty() ? ExecutableFolder() + "Data/" : std::move(dataFolder)) {
   RegisterFormClass();
-  m_Window = CreateWindowExW(0, kWindowClass, L"MainForm", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+  m_Window = CreateWindowExW(0, kWindowClass.text, L"MainForm", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                              CW_USEDEFAULT, 495, 247, nullptr, nullptr, GetModuleHandleW(nullptr),
                              nullptr);
   if (m_Window == nullptr) throw std::runtime_error("the main window cannot be created");

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/program_name.h"
 #include "platform/session/executable_folder.h"
 #include "platform/utf8_text.h"
 #include "platform/win32/wide_text.h"
@@ -19,7 +20,7 @@
 
 namespace {
 
-constexpr wchar_t kWindowClass[] = L"CorvaneNotificationPopup";
+constexpr auto kWindowClass = ProgramNameWide("Popup");
 constexpr UINT_PTR kHideTimer = 1;
 
 void RegisterPopupClass() {
@@ -29,7 +30,7 @@ void RegisterPopupClass() {
     windowClass.lpfnWndProc = DefWindowProcW;  // replaced per window at creation
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kWindowClass;
+    windowClass.lpszClassName = kWindowClass.text;
     return RegisterClassExW(&windowClass) != 0;
   }();
   (void)registered;
@@ -69,7 +70,7 @@ HintPopupFrame::HintPopupFrame(const HintPopupConstants& constants, std::string 
   RegisterPopupClass();
   // No taskbar entry, no frame, above other windows, and never activated:
   // a notification must not take the keyboard from a game.
-  m_Window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kWindowClass,
+  m_Window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kWindowClass.text,
                              reinterpret_cast<const wchar_t*>(constants.formName), WS_POPUP, 0, 0,
                              kLayoutWidth, kLayoutHeight, nullptr, nullptr,
                              GetModuleHandleW(nullptr), nullptr);
