@@ -13,12 +13,13 @@
 #include <string_view>
 
 #include "app/notification_texts.h"
+#include "platform/program_name.h"
 #include "skin/settings_file.h"
 
 // What a lookup without a value shows: a caption or text the settings lack.
 inline constexpr std::u16string_view kMissingText = u"@@";
 // The autostart entry's name (the Run value's on Windows).
-inline constexpr std::string_view kAutostartName = "CorvaneNotification";
+inline constexpr std::string_view kAutostartName = kProgramName;
 // The tray refuses tooltips of this many UTF-16 units and more; the icon
 // then keeps the tooltip it has.
 inline constexpr size_t kTooltipLimit = 64;

@@ -16,6 +16,7 @@
 #include "app/qt/tray_icon_image.h"
 #include "hid/IO_HID.h"
 #include "platform/interface_path.h"
+#include "platform/program_name.h"
 #include "platform/session/executable_folder.h"
 
 namespace {
@@ -147,7 +148,7 @@ void TMainForm::DeviceAccessDenied(const std::string& path) {
       device, m_Rules.Language(), [this](std::u16string_view section, std::u16string_view key) {
         return m_Rules.ReadString(section, key, u"");
       });
-  std::fprintf(stderr, "CorvaneNotification: %s: %s\n",
+  std::fprintf(stderr, "%s: %s: %s\n", kProgramName,
                QString::fromStdU16String(texts.line).toLocal8Bit().constData(),
                QString::fromStdU16String(texts.fix).toLocal8Bit().constData());
   std::fflush(stderr);

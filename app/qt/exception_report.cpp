@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "platform/program_name.h"
+
 void ShowExceptionReport(const std::exception_ptr& error) {
   QString text;
   try {
@@ -14,10 +16,10 @@ void ShowExceptionReport(const std::exception_ptr& error) {
   } catch (...) {
     // Any other thrown object is reported as an exception with no message.
   }
-  std::fprintf(stderr, "CorvaneNotification: %s\n", qUtf8Printable(text));
+  std::fprintf(stderr, "%s: %s\n", kProgramName, qUtf8Printable(text));
   if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr &&
       QGuiApplication::platformName() != QLatin1String("offscreen")) {
-    QMessageBox::critical(nullptr, QStringLiteral("CorvaneNotification"), text);
+    QMessageBox::critical(nullptr, QString::fromLatin1(kProgramName), text);
   }
 }
 

@@ -5,15 +5,16 @@
 #include <QTimer>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include "app/exception_report.h"
 #include "app/qt/MainUnit.h"
 #include "app/qt/corvane_application.h"
 #include "app/qt/device_log.h"
+#include "app/qt/display_platform.h"
 #include "app/qt/termination_signal.h"
 #include "hid/IO_HID.h"
-#include "platform/linux/session/display_connection.h"
-#include "platform/linux/wayland/platform_choice.h"
+#include "platform/program_name.h"
 #include "platform/session/single_instance.h"
 #include "platform/session/system_locale.h"
 #include "popups/qt/FORM_LTKeyHintDialog.h"
@@ -22,42 +23,17 @@
 #include "skin/Language_subroutines.h"
 #include "skin/qt/qt_display.h"
 
-int RunProgram(int argc, char** argv, const ProgramSetup& setup) {
-  SingleInstanceLock instance("CorvaneNotification");
-  switch (instance.Acquire()) {
-    case SingleInstanceLock::Result::HeldByAnother:
-      return 0;  // another instance runs: leave it alone, show nothing
-    case SingleInstanceLock::Result::NotPrivate:
-      // Whoever owns that name could keep every start from running.
-      std::fprintf(stderr,
-                   "CorvaneNotification: not started: the lock file %s %s; remove it, or set "
-                   "XDG_RUNTIME_DIR to the user's runtime folder\n",
-                   instance.Path().c_str(), instance.Problem().c_str());
-      return 1;
-    case SingleInstanceLock::Result::Acquired:
-    case SingleInstanceLock::Result::Unavailable:
-      break;
+namespace {
+
+void SetEnvironment(const std::vector<EnvironmentSetting>& settings) {
+  for (const EnvironmentSetting& setting : settings) {
+    if (setting.userValueStands && !qEnvironmentVariableIsEmpty(setting.name.c_str())) continue;
+    qputenv(setting.name.c_str(), QByteArray::fromStdString(setting.value));
   }
-  // In a Wayland session the program chooses its window system itself.
-  const SessionDisplays displays = ReadSessionDisplays();
-  if (const std::string platform = ChooseQtPlatform(displays); !platform.empty()) {
-    qputenv("QT_QPA_PLATFORM", platform.c_str());
-  }
-  // The popups' density is the output's scale times 96; XWayland (read
-  // through QT_FONT_DPI) and Qt's Wayland platform (QT_WAYLAND_FORCE_DPI)
-  // would report 96 at any scale.
-  if (const int32_t dpi = WaylandSessionDpi(displays); dpi > 0) {
-    const QByteArray value = QByteArray::number(dpi);
-    if (qEnvironmentVariableIsEmpty("QT_FONT_DPI")) qputenv("QT_FONT_DPI", value);
-    if (qEnvironmentVariableIsEmpty("QT_WAYLAND_FORCE_DPI")) qputenv("QT_WAYLAND_FORCE_DPI", value);
-  }
-  // Without a display Qt would abort the process.
-  if (const std::string missing = MissingDisplay(
-          argc, argv, {.x11 = displays.x11Reachable, .wayland = displays.waylandReachable});
-      !missing.empty()) {
-    std::fprintf(stderr, "CorvaneNotification: not started: %s\n", missing.c_str());
-    return 1;
-  }
+}
+
+// The start-up once the window system is chosen, the same on every one.
+int StartProgram(int argc, char** argv, const ProgramSetup& setup) {
   // The program scales its windows itself by the monitor's dpi / 96; Qt's
   // own scaling would apply the factor a second time.
   qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
@@ -94,8 +70,9 @@ int RunProgram(int argc, char** argv, const ProgramSetup& setup) {
     // shows the icon by itself once a host starts.
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
       std::fprintf(stderr,
-                   "CorvaneNotification: no system tray is available yet; the icon appears in "
-                   "the tray when one starts\n");
+                   "%s: no system tray is available yet; the icon appears in the tray when one "
+                   "starts\n",
+                   kProgramName);
     }
     // The popups scale their skins by their monitor's density and use the
     // Tahoma face where one is available.
@@ -121,4 +98,32 @@ int RunProgram(int argc, char** argv, const ProgramSetup& setup) {
     ShowExceptionReport(std::current_exception());
   }
   return 0;
+}
+
+}  // namespace
+
+int RunProgram(int argc, char** argv, const ProgramSetup& setup) {
+  SingleInstanceLock instance(kProgramName);
+  switch (instance.Acquire()) {
+    case SingleInstanceLock::Result::HeldByAnother:
+      return 0;  // another instance runs: leave it alone, show nothing
+    case SingleInstanceLock::Result::NotPrivate:
+      // Whoever owns that name could keep every start from running.
+      std::fprintf(stderr,
+                   "%s: not started: the lock file %s %s; remove it, or set XDG_RUNTIME_DIR to "
+                   "the user's runtime folder\n",
+                   kProgramName, instance.Path().c_str(), instance.Problem().c_str());
+      return 1;
+    case SingleInstanceLock::Result::Acquired:
+    case SingleInstanceLock::Result::Unavailable:
+      break;
+  }
+  // In a Wayland session the program chooses its window system itself.
+  const DisplayPlatform platform = ChooseDisplayPlatform(ReadStartingSession(argc, argv));
+  if (!platform.missingDisplay.empty()) {
+    std::fprintf(stderr, "%s: not started: %s\n", kProgramName, platform.missingDisplay.c_str());
+    return 1;
+  }
+  SetEnvironment(platform.environment);
+  return StartProgram(argc, argv, setup);
 }

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "app/exception_report.h"
+#include "platform/program_name.h"
 #include "platform/session/executable_folder.h"
 #include "platform/win32/device_notifications.h"
 #include "platform/win32/wide_text.h"
@@ -15,7 +16,7 @@ namespace {
 
 // The installer and uninstaller find a running program by this class and
 // end it with WM_CLOSE, the tray menu's Close (packaging/windows).
-constexpr wchar_t kWindowClass[] = L"CorvaneNotificationMainForm";
+constexpr auto kWindowClass = ProgramNameWide("MainForm");
 constexpr int kIconResource = 1;
 
 // Copies a tooltip the tray takes into the icon's record.
@@ -30,7 +31,7 @@ void RegisterFormClass() {
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = DefWindowProcW;
     windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = kWindowClass;
+    windowClass.lpszClassName = kWindowClass.text;
     return RegisterClassExW(&windowClass) != 0;
   }();
   (void)registered;
@@ -53,7 +54,7 @@ TMainForm* FormOf(HWND window) {
 TMainForm::TMainForm(std::string dataFolder)
     : m_DataFolder(dataFolder.empty() ? ExecutableFolder() + "Data/" : std::move(dataFolder)) {
   RegisterFormClass();
-  m_Window = CreateWindowExW(0, kWindowClass, L"MainForm", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+  m_Window = CreateWindowExW(0, kWindowClass.text, L"MainForm", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                              CW_USEDEFAULT, 495, 247, nullptr, nullptr, GetModuleHandleW(nullptr),
                              nullptr);
   if (m_Window == nullptr) throw std::runtime_error("the main window cannot be created");

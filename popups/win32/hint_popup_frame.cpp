@@ -7,6 +7,7 @@
 #include <optional>
 #include <type_traits>
 
+#include "platform/program_name.h"
 #include "platform/session/executable_folder.h"
 #include "platform/utf8_text.h"
 #include "platform/win32/wide_text.h"
@@ -21,7 +22,7 @@
 
 namespace {
 
-constexpr wchar_t kWindowClass[] = L"CorvaneNotificationPopup";
+constexpr auto kWindowClass = ProgramNameWide("Popup");
 constexpr UINT_PTR kHideTimer = 1;
 
 void RegisterPopupClass() {
@@ -31,7 +32,7 @@ void RegisterPopupClass() {
     windowClass.lpfnWndProc = DefWindowProcW;  // replaced per window at creation
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kWindowClass;
+    windowClass.lpszClassName = kWindowClass.text;
     return RegisterClassExW(&windowClass) != 0;
   }();
   (void)registered;
@@ -94,7 +95,7 @@ HintPopupFrame::HintPopupFrame(const HintPopupConstants& constants, std::string 
   RegisterPopupClass();
   // No taskbar entry, no frame, above other windows, and never activated:
   // a notification must not take the keyboard from a game.
-  m_Window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kWindowClass,
+  m_Window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kWindowClass.text,
                              reinterpret_cast<const wchar_t*>(constants.formName), WS_POPUP, 0, 0,
                              hint_popup_layout::kWidth, hint_popup_layout::kHeight, nullptr,
                              nullptr, GetModuleHandleW(nullptr), nullptr);

@@ -1,20 +1,14 @@
 #include "platform/linux/session/display_connection.h"
 
-#include <cstdlib>
+#include <algorithm>
 #include <string_view>
 #include <vector>
 
 namespace {
 
-std::string Environment(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr ? value : "";
-}
-
 // The plugin names of QT_QPA_PLATFORM ("wayland;xcb", "xcb:option"), or
 // both window systems when it is unset: Qt picks between them by session.
-std::vector<std::string> RequestedPlatforms() {
-  const std::string requested = Environment("QT_QPA_PLATFORM");
+std::vector<std::string> RequestedPlatforms(const std::string& requested) {
   if (requested.empty()) {
     return {"wayland", "xcb"};
   }
@@ -29,6 +23,31 @@ std::vector<std::string> RequestedPlatforms() {
   return names;
 }
 
+}  // namespace
+
+std::string MissingDisplay(const DisplayRequest& request) {
+  if (request.commandLineChooses) {
+    return {};
+  }
+  const ReachableDisplays& reachable = request.reachable;
+  for (const std::string& platform : RequestedPlatforms(request.qtPlatform)) {
+    if (platform == "xcb") {
+      if (reachable.x11) return {};
+    } else if (platform.rfind("wayland", 0) == 0) {
+      if (reachable.wayland) return {};
+    } else if (!platform.empty()) {
+      return {};  // offscreen, minimal, eglfs …: Qt needs no display server for them
+    }
+  }
+  const std::string& display = request.display;
+  const std::string& wayland = request.waylandDisplay;
+  return "no display: cannot connect to an X server (DISPLAY " +
+         (display.empty() ? std::string("is not set") : "=" + display) +
+         ") nor to a Wayland compositor (WAYLAND_DISPLAY " +
+         (wayland.empty() ? std::string("is not set") : "=" + wayland) +
+         "); start the program in a desktop session";
+}
+
 bool CommandLineChoosesDisplay(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i];
@@ -38,28 +57,4 @@ bool CommandLineChoosesDisplay(int argc, char** argv) {
     }
   }
   return false;
-}
-
-}  // namespace
-
-std::string MissingDisplay(int argc, char** argv, const ReachableDisplays& reachable) {
-  if (CommandLineChoosesDisplay(argc, argv)) {
-    return {};
-  }
-  for (const std::string& platform : RequestedPlatforms()) {
-    if (platform == "xcb") {
-      if (reachable.x11) return {};
-    } else if (platform.rfind("wayland", 0) == 0) {
-      if (reachable.wayland) return {};
-    } else if (!platform.empty()) {
-      return {};  // offscreen, minimal, eglfs …: Qt needs no display server for them
-    }
-  }
-  const std::string display = Environment("DISPLAY");
-  const std::string wayland = Environment("WAYLAND_DISPLAY");
-  return "no display: cannot connect to an X server (DISPLAY " +
-         (display.empty() ? std::string("is not set") : "=" + display) +
-         ") nor to a Wayland compositor (WAYLAND_DISPLAY " +
-         (wayland.empty() ? std::string("is not set") : "=" + wayland) +
-         "); start the program in a desktop session";
 }

@@ -1,4 +1,4 @@
-#include "tests/e2e/x_session.h"
+#include "tests/support/x_session.h"
 
 #include <csignal>
 #include <filesystem>

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/child_process.h"
-#include "tests/e2e/x_probe.h"
+#include "tests/support/child_process.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/x_probe.h"
 
 class PrivateXSession {
  public:

@@ -1,4 +1,4 @@
-#include "tests/e2e/popup_trace_line.h"
+#include "tests/support/popup_trace_line.h"
 
 #include <regex>
 

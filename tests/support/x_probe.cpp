@@ -1,4 +1,4 @@
-#include "tests/e2e/x_probe.h"
+#include "tests/support/x_probe.h"
 
 #include <cstdio>
 #include <cstdlib>
