@@ -13,6 +13,8 @@
 #include <QShowEvent>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
+#include <vector>
 
 #include "platform/linux/session/x11_compositing.h"
 #include "platform/linux/wayland/layer_popup_surface.h"
@@ -52,6 +54,13 @@ constexpr const char* kWarmUpText =
 
 QString ToQString(std::u16string_view text) {
   return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Every popup frame of the program, so a popup being shown can find the
+// others on screen (there are two; they live on the user-interface thread).
+std::vector<HintPopupFrame*>& AllPopupFrames() {
+  static std::vector<HintPopupFrame*> frames;
+  return frames;
 }
 
 QRect ToQRect(const Rect& rect) {
@@ -169,9 +178,13 @@ HintPopupFrame::HintPopupFrame(const HintPopupConstants& constants, std::string 
   connect(tm_FireKetHint, &QTimer::timeout, this, [this] { tm_FireKetHintTimer(); });
 
   m_DataFolder = HintPopupDataFolder(m_Constants, ExecutableFolder(), std::move(dataFolder));
+  AllPopupFrames().push_back(this);
 }
 
-HintPopupFrame::~HintPopupFrame() { ReleaseUiDescription(m_UiFile); }
+HintPopupFrame::~HintPopupFrame() {
+  std::erase(AllPopupFrames(), this);
+  ReleaseUiDescription(m_UiFile);
+}
 
 void HintPopupFrame::FormCreate() {
   const HintPopupLanguage language = PopupResourceLanguage();
@@ -246,10 +259,41 @@ void HintPopupFrame::ShowAgain(const QString& title, const QString& text) {
   } else {
     show();
   }
-  // Both popups share one corner: the newest notification must not stay
-  // hidden under the other popup, whether this one was visible already or
-  // the window system mapped it below its sibling.
-  raise();
+  ComeAboveOtherPopups();
+}
+
+// Both popups share one corner: the newest notification must not stay
+// hidden under the other popup, whether this one was visible already or the
+// window system mapped it below its sibling.
+void HintPopupFrame::ComeAboveOtherPopups() {
+  if (!m_LayerSurface) {
+    raise();
+    return;
+  }
+  // Compositors keep a reused layer surface where it was and stack new ones
+  // each in an order of its own (sway puts the newest below, KWin above), so
+  // a raise does nothing. A popup that this one covers wholly is taken off
+  // the screen instead, which shows what the user would see anyway; one
+  // that shows around it makes this one map again, which brings it on top
+  // where the compositor stacks the newest above.
+  bool remap = false;
+  for (HintPopupFrame* other : AllPopupFrames()) {
+    if (other == this || !other->isVisible() || !other->m_LayerSurface ||
+        !other->m_LayerSurface->IsShown())
+      continue;
+    if (geometry().contains(other->geometry()))
+      other->WithdrawFromLayer();
+    else
+      remap = true;
+  }
+  if (remap) {
+    m_LayerSurface->Hide();
+    PresentOnLayer();
+  }
+}
+
+void HintPopupFrame::WithdrawFromLayer() {
+  if (m_LayerSurface) m_LayerSurface->Hide();
 }
 
 void HintPopupFrame::showEvent(QShowEvent* event) {

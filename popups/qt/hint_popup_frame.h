@@ -86,7 +86,11 @@ class HintPopupFrame : public QWidget {
   void tm_FireKetHintTimer();
   void TraceShow() const;
   void PresentOnLayer();
+  void ComeAboveOtherPopups();
   void UseOutlineAlpha(const QImage& backgroundPng);
+  // Takes the popup's layer surface off the screen while the popup stays
+  // shown: its countdown runs on and its next show puts it back.
+  void WithdrawFromLayer();
 
   const HintPopupConstants m_Constants;
   QLabel* m_TitleLabel = nullptr;
