@@ -1,5 +1,7 @@
 #include "popups/qt/hint_popup_frame.h"
 
+#include <xcb/xcb.h>
+
 #include <QBackingStore>
 #include <QFileInfo>
 #include <QFont>
@@ -267,7 +269,14 @@ void HintPopupFrame::ShowAgain(const QString& title, const QString& text) {
 // window system mapped it below its sibling.
 void HintPopupFrame::ComeAboveOtherPopups() {
   if (!m_LayerSurface) {
+    ReturnToX11();
     raise();
+    // mutter keeps the older of two override-redirect windows above a
+    // raised newer one: a popup this one covers wholly is unmapped instead.
+    for (HintPopupFrame* other : AllPopupFrames()) {
+      if (other != this && other->isVisible() && geometry().contains(other->geometry()))
+        other->WithdrawFromX11();
+    }
     return;
   }
   // Compositors keep a reused layer surface where it was and stack new ones
@@ -296,6 +305,23 @@ void HintPopupFrame::WithdrawFromLayer() {
   if (m_LayerSurface) m_LayerSurface->Hide();
 }
 
+void HintPopupFrame::WithdrawFromX11() {
+  auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (x11 == nullptr || !OnX11() || m_X11Withdrawn) return;
+  m_X11Withdrawn = true;
+  xcb_unmap_window(x11->connection(), static_cast<xcb_window_t>(winId()));
+  xcb_flush(x11->connection());
+}
+
+void HintPopupFrame::ReturnToX11() {
+  if (!m_X11Withdrawn) return;
+  m_X11Withdrawn = false;
+  auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (x11 == nullptr) return;
+  xcb_map_window(x11->connection(), static_cast<xcb_window_t>(winId()));
+  xcb_flush(x11->connection());
+}
+
 void HintPopupFrame::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   // A window manager mapping the window again is no new notification.
@@ -307,6 +333,8 @@ void HintPopupFrame::hideEvent(QHideEvent* event) {
   QWidget::hideEvent(event);
   if (event->spontaneous()) return;
   if (m_LayerSurface) m_LayerSurface->Hide();
+  // The toolkit unmapped it too; its next show maps it again.
+  m_X11Withdrawn = false;
   if (IsPopupTraceOn()) WritePopupTrace(FormatPopupHideLine(m_Constants.traceName));
 }
 

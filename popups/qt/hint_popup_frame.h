@@ -91,6 +91,9 @@ class HintPopupFrame : public QWidget {
   // Takes the popup's layer surface off the screen while the popup stays
   // shown: its countdown runs on and its next show puts it back.
   void WithdrawFromLayer();
+  // The same for the X11 window, unmapped behind the toolkit's back.
+  void WithdrawFromX11();
+  void ReturnToX11();
 
   const HintPopupConstants m_Constants;
   QLabel* m_TitleLabel = nullptr;
@@ -111,6 +114,8 @@ class HintPopupFrame : public QWidget {
   // the background element shows the picture's own transparency.
   bool m_Translucent = false;
   QImage m_OutlineAlpha;
+  // The X11 window is unmapped under a newer popup that covers it.
+  bool m_X11Withdrawn = false;
 };
 
 // Widths in a regular-weight font of the label's face and point size,
