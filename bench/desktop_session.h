@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/child_process.h"
-#include "tests/e2e/x_session.h"
+#include "tests/support/child_process.h"
+#include "tests/support/x_session.h"
 
 class BenchDesktop {
  public:

@@ -43,7 +43,7 @@
 
 #include "bench/desktop_session.h"
 #include "bench/percentiles.h"
-#include "tests/e2e/popup_trace_line.h"
+#include "tests/support/popup_trace_line.h"
 #include "tests/support/temp_dir.h"
 
 using namespace std::chrono_literals;

@@ -26,8 +26,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/MainUnit.h"
 #include "app/program.h"
+#include "app/qt/MainUnit.h"
 #include "app/simulator/scenario.h"
 #include "bench/percentiles.h"
 #include "platform/sim/sim_backend.h"

@@ -7,7 +7,7 @@ set -euo pipefail
 build=$1
 span=${2:-30}
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/../tests/wayland/session.sh"
+source "$here/../tests/support/wayland/session.sh"
 
 wl_session_begin
 wl_start_sway ""

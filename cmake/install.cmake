@@ -81,7 +81,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME corvane-notification)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Corvane")
-set(CPACK_PACKAGE_CONTACT "CorvaneNotification maintainers <maintainers@corvane.invalid>")
+set(CPACK_PACKAGE_CONTACT "${CMAKE_PROJECT_NAME} maintainers <maintainers@corvane.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Notifications for Corvane gaming keyboards and mice")
 # Package tools show the description as it stands: lines of at most 80
 # columns.

@@ -139,50 +139,28 @@ for label in x11 wayland e2e; do
   fi
 done
 
-# A fresh wine prefix in the build tree, made once per run; it fails when
-# wine cannot start, so the stage never passes without having run anything.
-make_wine_prefix() {  # directory
-  rm -rf "$1"
-  WINEPREFIX=$1 wineboot -i >/dev/null 2>&1 && WINEPREFIX=$1 wineserver -w &&
-    [[ -f $1/system.reg ]] && WINEPREFIX=$1 wine cmd /c exit 0 >/dev/null 2>&1
-}
-
-# One wine server for the prefix until it is killed: a server that ends
-# while the next test connects drops that test ("recvmsg: Connection reset
-# by peer"). The server the prefix check started must end first, or the
-# persistent one cannot start. One process is run at once, so that wine's
-# own background processes (services, explorer) start with no test's output
-# open: they live as long as the server, and a test runner waits for every
-# process that holds its pipe.
-start_wine_server() {  # prefix
-  WINEPREFIX=$1 wineserver -w && WINEPREFIX=$1 wineserver -p &&
-    WINEPREFIX=$1 wine cmd /c exit 0 </dev/null >/dev/null 2>&1
-}
-
 if wants windows; then
   echo "== the Windows build under wine" >&2
   windows_build=$root/build-windows
+  # Quiet wine without installer dialogs; the prefixes are made fresh, once
+  # per run, in the build tree.
+  # shellcheck source=scripts/wine-env.sh
+  source "$root/scripts/wine-env.sh"
   if step "the Windows build" configure_and_build "$windows_build" \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release &&
     step "the Windows packages" cmake --build "$windows_build" --target corvane_windows_packages &&
-    WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= \
-      step "a wine prefix" make_wine_prefix "$windows_build/wine"; then
-    WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= \
-      step "the wine server" start_wine_server "$windows_build/wine"
+    step "a wine prefix" make_fresh_wine_prefix "$windows_build/wine"; then
+    step "the wine server" start_persistent_wine_server
     # The whole-program tests (label e2e) bring their own prefix and X sessions.
-    WINEPREFIX=$windows_build/wine WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= \
-      run_ctest --test-dir "$windows_build" -LE '^death$'
-    WINEPREFIX=$windows_build/wine wineserver -k 2>/dev/null || true
+    run_ctest --test-dir "$windows_build" -LE '^death$'
+    stop_wine_server
     # Death tests end a process abnormally, which can take the connections of
     # the other processes of their wine server down with it: they run after
     # the others, one at a time, with a prefix and a server of their own.
-    if WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= \
-      step "a wine prefix for the death tests" make_wine_prefix "$windows_build/wine-death"; then
-      WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= \
-        step "the death tests' wine server" start_wine_server "$windows_build/wine-death"
-      WINEPREFIX=$windows_build/wine-death WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= \
-        run_ctest --test-dir "$windows_build" -L '^death$' -j1
-      WINEPREFIX=$windows_build/wine-death wineserver -k 2>/dev/null || true
+    if step "a wine prefix for the death tests" make_fresh_wine_prefix "$windows_build/wine-death"; then
+      step "the death tests' wine server" start_persistent_wine_server
+      run_ctest --test-dir "$windows_build" -L '^death$' -j1
+      stop_wine_server
     fi
   fi
 fi
@@ -196,7 +174,8 @@ if wants asan; then
   echo "== AddressSanitizer + UndefinedBehaviorSanitizer" >&2
   if step "the AddressSanitizer build" configure_and_build "$root/build-asan" \
     -DCMAKE_BUILD_TYPE=Debug -DCORVANE_BUILD_BENCH=OFF -DCORVANE_SANITIZE=address,undefined \
-    -DCORVANE_TEST_ROOMS="skin;platform;hid;protocol;monitors;popups;app;data;packaging"; then
+    -DCORVANE_TEST_ROOMS="skin;platform;hid;protocol;monitors;popups;app;data;packaging" \
+    -DCORVANE_TEST_ENVIRONMENTS=""; then
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
       LSAN_OPTIONS=suppressions="$root/tests/lsan.supp":print_suppressions=0 \
       UBSAN_OPTIONS=print_stacktrace=1 \
@@ -208,7 +187,7 @@ if wants tsan; then
   echo "== ThreadSanitizer: monitors, slots and simulated devices" >&2
   if step "the ThreadSanitizer build" configure_and_build "$root/build-tsan" \
     -DCMAKE_BUILD_TYPE=Debug -DCORVANE_BUILD_BENCH=OFF -DCORVANE_SANITIZE=thread \
-    -DCORVANE_TEST_ROOMS="platform;monitors;app" \
+    -DCORVANE_TEST_ROOMS="platform;monitors;app" -DCORVANE_TEST_ENVIRONMENTS="" \
     -- corvane_monitors_tests corvane_platform_sim_tests corvane_discovery_tests; then
     TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
       run_ctest --test-dir "$root/build-tsan" -L threads

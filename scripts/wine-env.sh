@@ -1,5 +1,5 @@
 # Wine for the project's Windows tests and tools; source this file, then
-# call use_wine_prefix FOLDER. Quiet, with no Mono or Gecko installer
+# call use_wine_prefix FOLDER (or make_fresh_wine_prefix FOLDER). Quiet, with no Mono or Gecko installer
 # dialogs (the program needs neither), and with a prefix made once.
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
@@ -18,6 +18,30 @@ use_wine_prefix() {  # folder
       return 1
     fi
   fi
+}
+
+# A fresh prefix in the folder, made anew (whatever was there goes) and
+# used from now on; it fails when wine cannot start a program in it, so that
+# nothing run in it passes without having run at all.
+make_fresh_wine_prefix() {  # folder
+  rm -rf "$1"
+  use_wine_prefix "$1" && [[ -f $WINEPREFIX/system.reg ]] && wine cmd /c exit 0 </dev/null >/dev/null 2>&1
+}
+
+# One wine server for the prefix in use until stop_wine_server: a server
+# that ends while the next program connects drops that program ("recvmsg:
+# Connection reset by peer"). The server the prefix's making started must
+# end first, or the persistent one cannot start. One process is run at once,
+# so that wine's own background processes (services, explorer) start with no
+# test's output open: they live as long as the server, and a test runner
+# waits for every process that holds its pipe.
+start_persistent_wine_server() {
+  wineserver -w && wineserver -p && wine cmd /c exit 0 </dev/null >/dev/null 2>&1
+}
+
+# Ends the prefix's server and every wine process of the prefix.
+stop_wine_server() {
+  wineserver -k 2>/dev/null || true
 }
 
 # Wine's Tahoma has no CJK glyphs; Windows links Tahoma to a CJK face for

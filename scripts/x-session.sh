@@ -17,6 +17,9 @@
 #                                                 on success, failure, INT, TERM and HUP
 #   run_in_session COMMAND...                     runs the command and returns its status;
 #                                                 a signal to the script ends it at once
+#   _xs_wait_for SECONDS COMMAND...               waits until the command succeeds, false
+#                                                 when the seconds pass first (the tests
+#                                                 that source this file wait with it too)
 
 _xs_pids=()
 _xs_command=

@@ -2,32 +2,27 @@
 
 #include <shellapi.h>
 
-#include <filesystem>
+#include <array>
+#include <iterator>
+#include <optional>
 
 #include "app/exception_report.h"
-#include "app/tray_menu_rules.h"
-#include "platform/session/autostart.h"
+#include "platform/program_name.h"
 #include "platform/session/executable_folder.h"
-#include "platform/utf8_text.h"
 #include "platform/win32/device_notifications.h"
 #include "platform/win32/wide_text.h"
-#include "skin/Language_subroutines.h"
 
 namespace {
 
-constexpr std::u16string_view kMissing = u"@@";
-constexpr std::string_view kAutostartName = "CorvaneNotification";
 // The installer and uninstaller find a running program by this class and
 // end it with WM_CLOSE, the tray menu's Close (packaging/windows).
-constexpr wchar_t kWindowClass[] = L"CorvaneNotificationMainForm";
+constexpr auto kWindowClass = ProgramNameWide("MainForm");
 constexpr int kIconResource = 1;
-// The tray refuses tooltips of this length and more; the icon then keeps
-// the tooltip it has.
-constexpr size_t kTooltipLimit = 64;
 
-bool FileExists(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::is_regular_file(PathFromUtf8(path), error);
+// Copies a tooltip the tray takes into the icon's record.
+void SetTip(NOTIFYICONDATAW& icon, const std::u16string& tooltip) {
+  const std::wstring tip = WideFromUtf16(tooltip);
+  wcsncpy(icon.szTip, tip.c_str(), std::size(icon.szTip) - 1);
 }
 
 void RegisterFormClass() {
@@ -36,7 +31,7 @@ void RegisterFormClass() {
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = DefWindowProcW;
     windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = kWindowClass;
+    windowClass.lpszClassName = kWindowClass.text;
     return RegisterClassExW(&windowClass) != 0;
   }();
   (void)registered;
@@ -59,7 +54,7 @@ TMainForm* FormOf(HWND window) {
 TMainForm::TMainForm(std::string dataFolder)
     : m_DataFolder(dataFolder.empty() ? ExecutableFolder() + "Data/" : std::move(dataFolder)) {
   RegisterFormClass();
-  m_Window = CreateWindowExW(0, kWindowClass, L"MainForm", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+  m_Window = CreateWindowExW(0, kWindowClass.text, L"MainForm", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                              CW_USEDEFAULT, 495, 247, nullptr, nullptr, GetModuleHandleW(nullptr),
                              nullptr);
   if (m_Window == nullptr) throw std::runtime_error("the main window cannot be created");
@@ -106,16 +101,8 @@ void TMainForm::FormCreate() {
   bar.uCallbackMessage = UM_APPBAR;
   m_AppBarRegistered = SHAppBarMessage(ABM_NEW, &bar) != 0;
 
-  const std::string settingsPath = m_DataFolder + "Settings.ini";
-  if (FileExists(settingsPath)) m_SettingsIni.emplace(settingsPath);
-
-  m_Language = GetLanguageName(u"");
   CreateMenu();
-  // A language the menu does not list shows as English.
-  const int tag = MenuTagOfLanguage(m_Language);
-  CheckMenuItem(LanguageItem(tag), true);
-  m_Language = LanguageOfMenuTag(tag);
-  CaptionMenu();
+  m_Rules.FormCreate();
   RegisterDeviceArrival();
 }
 
@@ -142,8 +129,7 @@ void TMainForm::AddTrayIcon() {
   icon.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
   icon.uCallbackMessage = kTrayMessage;
   icon.hIcon = ImageList1;
-  const std::wstring hint = WideFromUtf16(ReadString(m_Language, u"Hint", u""));
-  if (hint.size() < kTooltipLimit) wcsncpy(icon.szTip, hint.c_str(), kTooltipLimit);
+  if (const std::optional<std::u16string> tooltip = m_Rules.TrayTooltip()) SetTip(icon, *tooltip);
   // A shell that announces a new taskbar may still hold the icon: adding it
   // again is refused, and only an icon that is there can be modified.
   m_TrayAdded =
@@ -160,16 +146,23 @@ void TMainForm::RemoveTrayIcon() {
   m_TrayAdded = false;
 }
 
-void TMainForm::SetMenuCaption(UINT item, const std::u16string& text) {
+UINT TMainForm::MenuItem(MainMenuItem item) {
+  // In the order of MainMenuItem.
+  constexpr std::array<UINT, kMainMenuItemCount> kItems = {N1, N2, 0, N4, N5, N6};
+  return kItems.at(static_cast<size_t>(item));
+}
+
+void TMainForm::SetMenuCaption(MainMenuItem item, const std::u16string& text) {
   std::wstring caption = WideFromUtf16(text);
   MENUITEMINFOW info{};
   info.cbSize = sizeof info;
   info.fMask = MIIM_STRING;
   info.dwTypeData = caption.data();
-  if (item == 0) {  // the language submenu, known by its position
+  const UINT id = MenuItem(item);
+  if (id == 0) {  // the language submenu, known by its position
     SetMenuItemInfoW(PopupMenu1, 0, TRUE, &info);
   } else {
-    SetMenuItemInfoW(PopupMenu1, item, FALSE, &info);
+    SetMenuItemInfoW(PopupMenu1, id, FALSE, &info);
   }
 }
 
@@ -188,75 +181,34 @@ std::u16string TMainForm::MenuCaption(UINT item) const {
   return Utf16FromWide(text);
 }
 
-void TMainForm::CheckMenuItem(UINT item, bool checked) {
-  ::CheckMenuItem(PopupMenu1, item, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+void TMainForm::SetMenuItemChecked(MainMenuItem item, bool checked) {
+  CheckMenuItem(PopupMenu1, MenuItem(item), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
 }
 
 bool TMainForm::IsMenuItemChecked(UINT item) const {
   return (GetMenuState(PopupMenu1, item, MF_BYCOMMAND) & MF_CHECKED) != 0;
 }
 
-void TMainForm::CaptionMenu() {
-  SetMenuCaption(N1, ReadString(m_Language, u"PopMenu1", kMissing));
-  SetMenuCaption(N2, ReadString(m_Language, u"PopMenu2", kMissing));
-  SetMenuCaption(0, ReadString(m_Language, u"PopMenu3", kMissing));
-  const std::wstring hint = WideFromUtf16(ReadString(m_Language, u"Hint", u""));
-  if (m_TrayAdded && hint.size() < kTooltipLimit) {
-    NOTIFYICONDATAW icon{};
-    icon.cbSize = sizeof icon;
-    icon.hWnd = m_Window;
-    icon.uID = kTrayIconId;
-    icon.uFlags = NIF_TIP;
-    wcsncpy(icon.szTip, hint.c_str(), kTooltipLimit);
-    Shell_NotifyIconW(NIM_MODIFY, &icon);
-  }
-}
-
-std::u16string TMainForm::ReadString(std::u16string_view section, std::u16string_view key,
-                                     std::u16string_view defaultValue) const {
-  if (!m_SettingsIni) return std::u16string(defaultValue);
-  return m_SettingsIni->ReadString(section, key, defaultValue);
+void TMainForm::SetTrayTooltip(const std::u16string& tooltip) {
+  if (!m_TrayAdded) return;
+  NOTIFYICONDATAW icon{};
+  icon.cbSize = sizeof icon;
+  icon.hWnd = m_Window;
+  icon.uID = kTrayIconId;
+  icon.uFlags = NIF_TIP;
+  SetTip(icon, tooltip);
+  Shell_NotifyIconW(NIM_MODIFY, &icon);
 }
 
 void TMainForm::ShowMinimizedOnce() { ShowWindow(m_Window, SW_SHOWMINNOACTIVE); }
-
-void TMainForm::FormShow() {
-  DiscoverDevices();
-  m_AutostartChecked = IsAutoStartSet(kAutostartName);
-  CheckMenuItem(N2, m_AutostartChecked);
-}
-
-void TMainForm::FormClose() {
-  LeaveNotifyModeForRecordedDevices();
-  m_Discovery->ReleaseLists();
-}
 
 // --- the tray menu ---
 
 void TMainForm::N1Click() { SendMessageW(m_Window, WM_CLOSE, 0, 0); }
 
-void TMainForm::N2Click() {
-  m_AutostartChecked = ToggleAutostart(kAutostartName, ExecutablePath());  // throws on failure
-  CheckMenuItem(N2, m_AutostartChecked);
-}
+void TMainForm::N2Click() { m_Rules.N2Click(); }
 
-UINT TMainForm::LanguageItem(int tag) {
-  switch (tag) {
-    case 1:
-      return N4;
-    case 2:
-      return N5;
-    default:
-      return N6;
-  }
-}
-
-void TMainForm::LanguageClick(int tag) {
-  for (const UINT item : {N4, N5, N6}) CheckMenuItem(item, false);
-  CheckMenuItem(LanguageItem(tag), true);
-  m_Language = LanguageOfMenuTag(tag);
-  CaptionMenu();
-}
+void TMainForm::LanguageClick(int tag) { m_Rules.LanguageClick(tag); }
 
 void TMainForm::ShowTrayMenu() {
   POINT at{};
@@ -309,10 +261,7 @@ LRESULT TMainForm::OwnWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   }
   switch (msg) {
     case WM_SHOWWINDOW:
-      if (wParam != FALSE && !m_Shown) {
-        m_Shown = true;
-        FormShow();
-      }
+      if (wParam != FALSE) m_Rules.FormShow();  // the first show only
       break;
     case WM_ENDSESSION:
       // The session ends: the process may be ended without its destructors.
@@ -355,10 +304,7 @@ LRESULT TMainForm::OwnWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_CLOSE:
-      if (!m_Closed) {
-        m_Closed = true;
-        FormClose();
-      }
+      m_Rules.FormClose();
       // Closing the main window ends the message loop; the window itself
       // goes with the form.
       PostQuitMessage(0);
@@ -385,21 +331,13 @@ bool TMainForm::IsForegroundWindowTopMost() {
   return foreground != nullptr && (GetWindowLongW(foreground, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
 }
 
-// --- notification texts ---
+// --- the popups ---
 
-void TMainForm::ShowRTModeHint(uint32_t rtMode) { ShowHint(RTModeHintRecipe(rtMode)); }
-void TMainForm::ShowLTKeyHint(uint32_t ltKeyState) { ShowHint(LTKeyHintRecipe(ltKeyState)); }
-void TMainForm::ShowCPIHint(uint32_t cpiLevel) { ShowHint(CPIHintRecipe(cpiLevel)); }
+void TMainForm::ShowLTKeyPopup(const std::u16string& title, const std::u16string& text) {
+  if (m_Popups.ltKey) m_Popups.ltKey(title, text);
+}
 
-void TMainForm::ShowHint(const std::optional<HintRecipe>& recipe) {
-  if (!recipe) return;
-  const HintTexts texts = ReadHintTexts(
-      *recipe, m_Language, [this](std::u16string_view section, std::u16string_view key) {
-        return ReadString(section, key, kMissing);
-      });
-  if (recipe->popup == HintPopup::LTKey) {
-    if (m_Popups.ltKey) m_Popups.ltKey(texts.title, texts.text);
-  } else if (m_Popups.rtMode) {
-    m_Popups.rtMode(recipe->rtMode, texts.title, texts.text);
-  }
+void TMainForm::ShowRTModePopup(uint32_t rtMode, const std::u16string& title,
+                                const std::u16string& text) {
+  if (m_Popups.rtMode) m_Popups.rtMode(rtMode, title, text);
 }

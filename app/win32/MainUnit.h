@@ -13,12 +13,12 @@
 #include <vector>
 
 #include "app/device_discovery.h"
+#include "app/main_form_rules.h"
 #include "app/message_dispatch.h"
 #include "app/notification_texts.h"
 #include "app/win32/window_poster.h"
 #include "monitors/monitor_slots.h"
 #include "platform/change_signal.h"
-#include "skin/settings_file.h"
 
 // Where the main window sends notification texts: the two popups.
 struct HintPopups {
@@ -27,7 +27,7 @@ struct HintPopups {
       rtMode;
 };
 
-class TMainForm : public MonitorSlots, public MessageDispatch {
+class TMainForm : public MonitorSlots, public MessageDispatch, private MainFormView {
  public:
   // `dataFolder` (ending with '/') defaults to the Data folder beside the
   // executable.
@@ -45,13 +45,9 @@ class TMainForm : public MonitorSlots, public MessageDispatch {
   // Every message that MainWindowProc handled, for the simulator's trace.
   void SetMessageTrace(std::function<void(const Message&)> trace) { m_Trace = std::move(trace); }
 
-  // The settings lookup on m_SettingsIni; the default when there is none.
-  std::u16string ReadString(std::u16string_view section, std::u16string_view key,
-                            std::u16string_view defaultValue) const;
-
-  const std::u16string& Language() const { return m_Language; }
-  bool IsAutostartChecked() const { return m_AutostartChecked; }
-  bool IsClosed() const { return m_Closed; }
+  // The settings lookup, the menu's language and marks, whether the window
+  // was closed.
+  const MainFormRules& Rules() const { return m_Rules; }
   // Whether the form has an icon in the notification area to update and
   // remove.
   bool IsTrayIconAdded() const { return m_TrayAdded; }
@@ -82,9 +78,9 @@ class TMainForm : public MonitorSlots, public MessageDispatch {
   // The message handler installed in front of the window's own.
   void MainWindowProc(Message& message);
 
-  void ShowRTModeHint(uint32_t rtMode) override;
-  void ShowLTKeyHint(uint32_t ltKeyState) override;
-  void ShowCPIHint(uint32_t cpiLevel) override;
+  void ShowRTModeHint(uint32_t rtMode) override { m_Rules.ShowRTModeHint(rtMode); }
+  void ShowLTKeyHint(uint32_t ltKeyState) override { m_Rules.ShowLTKeyHint(ltKeyState); }
+  void ShowCPIHint(uint32_t cpiLevel) override { m_Rules.ShowCPIHint(cpiLevel); }
 
   // The menu items' command ids.
   static constexpr UINT N1 = 101;  // Close
@@ -99,29 +95,36 @@ class TMainForm : public MonitorSlots, public MessageDispatch {
 
  private:
   void FormCreate();
-  void FormShow();
-  void FormClose();
   void CreateMenu();
-  void CaptionMenu();
   void AddTrayIcon();
   void RemoveTrayIcon();
   void ShowTrayMenu();
-  void SetMenuCaption(UINT item, const std::u16string& text);
-  void CheckMenuItem(UINT item, bool checked);
-  void ShowHint(const std::optional<HintRecipe>& recipe);
-  // The language submenu's item with `tag` (English for any other tag).
-  static UINT LanguageItem(int tag);
+  // The menu item's command id for what it does; 0 for the language submenu,
+  // which has none and is known by its position.
+  static UINT MenuItem(MainMenuItem item);
 
-  // The device steps of the window's life (MainUnit_devices.cpp).
-  void RegisterDeviceArrival();
-  void DiscoverDevices();
-  void LeaveNotifyModeForRecordedDevices();
-
+  // What the message handler asks of the window.
   bool IsForegroundWindowTopMost() override;
   void HideMainWindow() override;
   void DeviceInterfaceArrived(const std::string& path) override;
   void DeviceInterfaceRemoved(const std::string& path) override;
   void DeviceMonitorEnded() override;
+
+  // The device steps of the window's life (MainUnit_devices.cpp); the rules
+  // ask for the discovery pass and for the devices' release.
+  void RegisterDeviceArrival();
+  void DiscoverDevices() override;
+  void LeaveNotifyModeForRecordedDevices() override;
+  void ReleaseDeviceLists() override;
+
+  // What the main window's rules ask of the window's menu, tray icon and
+  // popups.
+  void SetMenuCaption(MainMenuItem item, const std::u16string& text) override;
+  void SetMenuItemChecked(MainMenuItem item, bool checked) override;
+  void SetTrayTooltip(const std::u16string& tooltip) override;
+  void ShowLTKeyPopup(const std::u16string& title, const std::u16string& text) override;
+  void ShowRTModePopup(uint32_t rtMode, const std::u16string& title,
+                       const std::u16string& text) override;
 
   // The window's own procedure (the one MainWindowProc replaced) and the
   // entry that turns a window message into the program's record.
@@ -141,8 +144,8 @@ class TMainForm : public MonitorSlots, public MessageDispatch {
   WindowProc m_OldWindowProc;
   WNDPROC m_OriginalProc = nullptr;
   LPARAM m_SystemLParam = 0;  // a WM_DEVICECHANGE's own record, for the old procedure
-  std::optional<SettingsFile> m_SettingsIni;
-  std::u16string m_Language;
+  // The settings, the language, the autostart mark, the show and close steps.
+  MainFormRules m_Rules{*this, m_DataFolder};
   WindowPoster m_Poster;
   std::unique_ptr<DeviceDiscovery> m_Discovery;
   HDEVNOTIFY m_ArrivalRegistration = nullptr;
@@ -152,7 +155,4 @@ class TMainForm : public MonitorSlots, public MessageDispatch {
   UINT m_TaskbarCreated = 0;
   bool m_TrayAdded = false;
   bool m_AppBarRegistered = false;
-  bool m_Shown = false;
-  bool m_Closed = false;
-  bool m_AutostartChecked = false;
 };

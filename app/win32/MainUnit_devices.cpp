@@ -21,12 +21,14 @@ void TMainForm::LeaveNotifyModeForRecordedDevices() {
   m_Discovery->LeaveNotifyModeForRecordedDevices();
 }
 
+void TMainForm::ReleaseDeviceLists() { m_Discovery->ReleaseLists(); }
+
 void TMainForm::DeviceInterfaceArrived(const std::string& path) {
-  m_Discovery->HandleInterfaceArrival(path, !m_Closed);
+  m_Discovery->HandleInterfaceArrival(path, !m_Rules.IsClosed());
 }
 
 void TMainForm::DeviceInterfaceRemoved(const std::string& path) {
   m_Discovery->HandleInterfaceRemoval(path);
 }
 
-void TMainForm::DeviceMonitorEnded() { m_Discovery->HandleMonitorEnded(!m_Closed); }
+void TMainForm::DeviceMonitorEnded() { m_Discovery->HandleMonitorEnded(!m_Rules.IsClosed()); }

@@ -6,6 +6,7 @@
 
 #include "app/exception_report.h"
 #include "app/win32/exception_report_sink.h"
+#include "platform/program_name.h"
 #include "platform/win32/wide_text.h"
 
 namespace {
@@ -29,9 +30,9 @@ void ShowExceptionReport(const std::exception_ptr& error) {
     g_Sink(text);
     return;
   }
-  std::fprintf(stderr, "CorvaneNotification: %s\n", text.c_str());
+  std::fprintf(stderr, "%s: %s\n", kProgramName, text.c_str());
   std::fflush(stderr);
-  MessageBoxW(nullptr, WideFromUtf8(text).c_str(), L"CorvaneNotification",
+  MessageBoxW(nullptr, WideFromUtf8(text).c_str(), ProgramNameWide("").text,
               MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 

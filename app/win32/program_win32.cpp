@@ -10,6 +10,7 @@
 #include "app/win32/message_loop.h"
 #include "hid/IO_HID.h"
 #include "platform/device_log_sink.h"
+#include "platform/program_name.h"
 #include "platform/session/single_instance.h"
 #include "platform/session/system_locale.h"
 #include "platform/win32/wide_text.h"
@@ -27,7 +28,7 @@ void DeviceLogToDebugger(std::string_view line) { OutputDebugStringW(WideFromUtf
 }  // namespace
 
 int RunProgram(int, char**, const ProgramSetup& setup) {
-  SingleInstanceLock instance("CorvaneNotification");
+  SingleInstanceLock instance(kProgramName);
   if (instance.Acquire() == SingleInstanceLock::Result::HeldByAnother) {
     return 0;  // another instance runs: leave it alone, show nothing
   }

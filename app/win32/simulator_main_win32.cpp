@@ -8,21 +8,14 @@
 #include <shellapi.h>
 // clang-format on
 
-#include <cstdio>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 
-#include "app/program.h"
-#include "app/simulator/scenario_handover.h"
-#include "app/simulator/scenario_runner.h"
+#include "app/simulator/simulator_setup.h"
 #include "app/simulator/simulator_trace.h"
 #include "app/win32/MainUnit.h"
-#include "platform/detached_thread.h"
-#include "platform/sim/sim_backend.h"
 #include "platform/win32/wide_text.h"
-#include "popups/popup_trace.h"
 
 namespace {
 
@@ -51,7 +44,9 @@ HWND CreateRunnerWindow() {
 
 class Win32ScenarioWindow : public ScenarioWindow {
  public:
-  explicit Win32ScenarioWindow(TMainForm& form) : m_Form(form) {}
+  explicit Win32ScenarioWindow(TMainForm& form) : m_Form(form) {
+    form.SetMessageTrace([](const Message& m) { WriteTraceLine(MessageTraceLine(m)); });
+  }
   MessagePoster& Poster() override { return m_Form.Poster(); }
   void ChooseLanguage(const std::string& language) override {
     const UINT item = language == "ChineseS"   ? TMainForm::N4
@@ -77,34 +72,20 @@ std::string ScenarioPath() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string scenarioPath = ScenarioPath();
-  auto backend = std::make_shared<SimBackend>();
-  TraceFeatureReportsSent(*backend);
-
-  std::unique_ptr<Win32ScenarioWindow> window;
-  std::unique_ptr<ScenarioRunner> runner;
   HWND runnerWindow = nullptr;
-  std::shared_ptr<ScenarioHandover> handover;
-  ProgramSetup setup;
-  setup.makeBackend = [backend] { return backend; };
-  setup.started = [&](TMainForm& form) {
-    form.SetMessageTrace([](const Message& m) { WriteTraceLine(MessageTraceLine(m)); });
-    SetPopupTrace(&WriteTraceLine);
-    window = std::make_unique<Win32ScenarioWindow>(form);
-    runner = std::make_unique<ScenarioRunner>(backend, *window);
+  SimulatorShell shell;
+  shell.scenarioPath = ScenarioPath();
+  shell.makeWindow = [](TMainForm& form) { return std::make_unique<Win32ScenarioWindow>(form); };
+  shell.uiThreadPost = [&runnerWindow](TMainForm&) {
     runnerWindow = CreateRunnerWindow();
-    handover = ScenarioHandover::Create([runnerWindow](std::function<void()> call) {
+    return [runnerWindow](std::function<void()> call) {
       auto posted = std::make_unique<std::function<void()>>(std::move(call));
       if (PostMessageW(runnerWindow, kRunMessage, 0, reinterpret_cast<LPARAM>(posted.get()))) {
         posted.release();  // the runner window's procedure owns it now
       }
-    });
-    // The thread may still be reading after the window, and main, are gone.
-    StartReadingScenario(handover, runner.get(), scenarioPath);
+    };
   };
-  setup.ending = [&handover] {
-    if (handover) handover->Close();
-  };
+  const ProgramSetup setup = SimulatorSetup(std::move(shell));
   const int status = RunProgram(argc, argv, setup);
   if (runnerWindow != nullptr) DestroyWindow(runnerWindow);
   return status;

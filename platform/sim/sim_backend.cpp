@@ -421,8 +421,13 @@ size_t SimBackend::OpenHandleCount() const {
 
 std::vector<std::string> SimBackend::EnumeratePaths() {
   std::lock_guard lock(m_Core->mutex);
+  // In node number order, as hidraw lists its nodes: a device plugged in
+  // after another left takes the lower free number and comes first.
+  std::vector<std::shared_ptr<Device>> byNode = m_Core->devices;
+  std::sort(byNode.begin(), byNode.end(),
+            [](const auto& a, const auto& b) { return a->nodeNumber < b->nodeNumber; });
   std::vector<std::string> paths;
-  for (const auto& device : m_Core->devices) {
+  for (const auto& device : byNode) {
     paths.insert(paths.end(), device->paths.begin(), device->paths.end());
   }
   return paths;

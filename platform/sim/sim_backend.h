@@ -99,12 +99,13 @@ class SimBackend : public HidBackend {
   size_t OpenHandleCount() const;
 
   // HidBackend
+  // Paths in node number order, as hidraw lists them.
   std::vector<std::string> EnumeratePaths() override;
   std::optional<HidInterfaceInfo> QueryInterface(const std::string& path) override;
+  std::string DeviceKeyOf(const std::string& path) const override;
   std::optional<std::u16string> ReadIndexedString(const std::string& path, int index) override;
   std::unique_ptr<HidOpenDevice> Open(const std::string& path) override;
   bool AccessDenied(const std::string& path) override;
-  std::string DeviceKeyOf(const std::string& path) const override;
   WaitHandle ChangeHandle() override;
   std::vector<HidDeviceChange> TakeChanges() override;
 

@@ -15,9 +15,6 @@ class TformLTKeyHintDialog : public HintPopupFrame {
 
   void ShowHintText(const std::u16string& title, const std::u16string& text);
 
-  // A too-wide text's size.
-  static constexpr int kShortenedPointSize = 40;
-
   const Win32Label& lb_LTKey() const { return m_TitleLabel; }
 
  private:

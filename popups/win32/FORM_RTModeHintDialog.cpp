@@ -1,24 +1,15 @@
 #include "popups/win32/FORM_RTModeHintDialog.h"
 
-namespace {
-
-constexpr HintPopupConstants kRTModeHint{u"formRTModeHintDialog", u"lb_RTMode", "RTModeHint",
-                                         "RTModeHint_Background.bmp", "RTModeHint"};
-
-// The marker's 12-pixel character height at 96 dpi, in points.
-constexpr double kMarkerPointSize = 12.0 * 72.0 / 96.0;
-constexpr UiColor kRed = 0x0000FF;
-
-}  // namespace
+#include <optional>
 
 TformRTModeHintDialog::TformRTModeHintDialog(std::string dataFolder)
-    : HintPopupFrame(kRTModeHint, std::move(dataFolder)) {
+    : HintPopupFrame(kRTModeHintConstants, std::move(dataFolder)) {
   m_Marker.name = u"lb_WASD";
-  m_Marker.bounds = ScaledLayoutRect(0, 100, 239, 15);
-  m_Marker.text = u"WASD";
-  m_Marker.fontName = u"Segoe UI";
-  m_Marker.pointSize = kMarkerPointSize;
-  m_Marker.textColor = kRed;
+  m_Marker.bounds = Geometry().markerLabel;
+  m_Marker.text = hint_popup_layout::kMarkerText;
+  m_Marker.fontName = hint_popup_layout::kMarkerFace;
+  m_Marker.pointSize = hint_popup_layout::kMarkerPointSize;
+  m_Marker.textColor = hint_popup_layout::kMarkerColor;
   m_Marker.alignment = LabelAlignment::Center;
   FormCreate();
 }
@@ -29,15 +20,8 @@ void TformRTModeHintDialog::PaintOwnElements(HDC dc) { DrawLabel(dc, m_Marker, D
 
 void TformRTModeHintDialog::ShowHintText(uint32_t mode, const std::u16string& title,
                                          const std::u16string& text) {
-  if (mode >= 1 && mode <= 3) {
-    m_Marker.visible = false;
-  } else if (mode == 4 || mode == 5) {
-    m_Marker.visible = true;
-  }
+  if (const std::optional<bool> visible = MarkerVisibleForMode(mode)) m_Marker.visible = *visible;
   m_TitleLabel.text = title;
-  lb_Text.text = text;
-
-  lb_Text.alignment =
-      TextOverflowsLabel(lb_Text, Dpi()) ? LabelAlignment::Left : LabelAlignment::Center;
+  ShowRTModeText(TextLabelView(), text);
   ShowAgain(title, text);
 }

@@ -3,7 +3,11 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <memory>
+#include <optional>
+#include <type_traits>
 
+#include "platform/program_name.h"
 #include "platform/session/executable_folder.h"
 #include "platform/utf8_text.h"
 #include "platform/win32/wide_text.h"
@@ -13,13 +17,12 @@
 #include "skin/Language_subroutines.h"
 #include "skin/Ui_releaseelements.h"
 #include "skin/Utils_logpixels.h"
-#include "skin/text_helpers.h"
 #include "skin/win32/win32_display.h"
 #include "skin/win32/win32_window_shape.h"
 
 namespace {
 
-constexpr wchar_t kWindowClass[] = L"CorvaneNotificationPopup";
+constexpr auto kWindowClass = ProgramNameWide("Popup");
 constexpr UINT_PTR kHideTimer = 1;
 
 void RegisterPopupClass() {
@@ -29,7 +32,7 @@ void RegisterPopupClass() {
     windowClass.lpfnWndProc = DefWindowProcW;  // replaced per window at creation
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kWindowClass;
+    windowClass.lpszClassName = kWindowClass.text;
     return RegisterClassExW(&windowClass) != 0;
   }();
   (void)registered;
@@ -39,12 +42,45 @@ Win32Label MakeLabel(std::u16string name, const Rect& bounds) {
   Win32Label label;
   label.name = std::move(name);
   label.bounds = bounds;
-  label.fontName = u"Tahoma";
-  label.pointSize = HintPopupFrame::kLabelPointSize;
+  label.fontName = hint_popup_layout::kLabelFace;
+  label.pointSize = hint_popup_layout::kLabelPointSize;
   label.style.bold = true;
   label.alignment = LabelAlignment::Center;
   return label;
 }
+
+// A text label as the show rules see it, measured in its fonts at `dpi`.
+class Win32HintTextLabel final : public HintTextLabel {
+ public:
+  Win32HintTextLabel(Win32Label& label, uint32_t dpi) : m_Label(label), m_Dpi(dpi) {}
+
+  int32_t Width() const override { return m_Label.bounds.right - m_Label.bounds.left; }
+  int32_t TextWidth(std::u16string_view text) const override {
+    const HFONT font = CreateLabelFont(m_Label, m_Dpi);
+    const int32_t width = MeasureTextWidth(font, text);
+    DeleteObject(font);
+    return width;
+  }
+  TextWidthMeasure RegularWeightMeasure() const override {
+    // One font for the whole scan, deleted with the last copy of the measure.
+    const std::shared_ptr<std::remove_pointer_t<HFONT>> font(
+        CreateLabelFont(m_Label, m_Dpi, /*regularWeight=*/true), DeleteObject);
+    return [font](std::u16string_view part) { return MeasureTextWidth(font.get(), part); };
+  }
+  void SetText(std::u16string text) override { m_Label.text = std::move(text); }
+  void SetPointSize(double points) override { m_Label.pointSize = points; }
+  void SetAlignment(PopupTextAlignment alignment) override {
+    m_Label.alignment =
+        alignment == PopupTextAlignment::Left ? LabelAlignment::Left : LabelAlignment::Center;
+  }
+  void WriteDiagnostic(const char* name, int32_t value) const override {
+    WritePopupDiagnostic(name, value);
+  }
+
+ private:
+  Win32Label& m_Label;
+  uint32_t m_Dpi;
+};
 
 }  // namespace
 
@@ -54,42 +90,31 @@ void WritePopupDiagnostic(const char* name, int32_t value) {
   OutputDebugStringW(line.c_str());
 }
 
-bool TextOverflowsLabel(const Win32Label& label, uint32_t dpi) {
-  const HFONT font = CreateLabelFont(label, dpi);
-  const int32_t textWidth = MeasureTextWidth(font, label.text);
-  DeleteObject(font);
-  const int32_t labelWidth = label.bounds.right - label.bounds.left;
-  WritePopupDiagnostic("iTextWidth", textWidth);
-  WritePopupDiagnostic("lb_Text->Width", labelWidth);
-  return labelWidth < textWidth;
-}
-
 HintPopupFrame::HintPopupFrame(const HintPopupConstants& constants, std::string dataFolder)
     : m_Constants(constants) {
   RegisterPopupClass();
   // No taskbar entry, no frame, above other windows, and never activated:
   // a notification must not take the keyboard from a game.
-  m_Window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kWindowClass,
+  m_Window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kWindowClass.text,
                              reinterpret_cast<const wchar_t*>(constants.formName), WS_POPUP, 0, 0,
-                             kLayoutWidth, kLayoutHeight, nullptr, nullptr,
-                             GetModuleHandleW(nullptr), nullptr);
+                             hint_popup_layout::kWidth, hint_popup_layout::kHeight, nullptr,
+                             nullptr, GetModuleHandleW(nullptr), nullptr);
   SetWindowLongPtrW(m_Window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(m_Window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
 
   m_LayoutFactor = GetWindowScaleFactor(Win32WindowHandle(m_Window));
-  const Rect client = ScaledLayoutRect(0, 0, kLayoutWidth, kLayoutHeight);
-  m_Width = client.right;
-  m_Height = client.bottom;
+  m_Geometry = ScaledHintPopupGeometry(m_LayoutFactor);
+  m_Width = m_Geometry.client.right - m_Geometry.client.left;
+  m_Height = m_Geometry.client.bottom - m_Geometry.client.top;
 
   im_BackgroundImage.name = u"im_BackgroundImage";
-  im_BackgroundImage.bounds = client;
+  im_BackgroundImage.bounds = m_Geometry.client;
   im_BackgroundImage.autoSize = true;
-  m_TitleLabel = MakeLabel(constants.titleLabelName, ScaledLayoutRect(0, 74, 247, 32));
-  lb_Text = MakeLabel(u"lb_Text", ScaledLayoutRect(0, 104, 247, 32));
+  m_TitleLabel = MakeLabel(constants.titleLabelName, m_Geometry.titleLabel);
+  lb_Text = MakeLabel(u"lb_Text", m_Geometry.textLabel);
+  m_TextLabelView = std::make_unique<Win32HintTextLabel>(lb_Text, Dpi());
 
-  m_DataFolder = dataFolder.empty()
-                     ? ExecutableFolder() + "Data/" + m_Constants.dataFolderName + "/"
-                     : std::move(dataFolder);
+  m_DataFolder = HintPopupDataFolder(m_Constants, ExecutableFolder(), std::move(dataFolder));
 }
 
 HintPopupFrame::~HintPopupFrame() {
@@ -100,15 +125,10 @@ HintPopupFrame::~HintPopupFrame() {
   }
 }
 
-Rect HintPopupFrame::ScaledLayoutRect(int left, int top, int width, int height) const {
-  return ScaleRectByFactor(Rect{left, top, left + width, top + height}, m_LayoutFactor);
-}
-
 void HintPopupFrame::FormCreate() {
-  // The popups' resources are those of language id 1033 whatever language
-  // the menu shows (see FindLocalizedFile's "English" fallback).
-  m_LanguageId = GetLanguageId(u"");
-  m_LanguageName = GetLanguageName(UInt16ToText(m_LanguageId));
+  const HintPopupLanguage language = PopupResourceLanguage();
+  m_LanguageId = language.id;
+  m_LanguageName = language.name;
 
   const std::string uiPath = m_DataFolder + "UI.txt";
   std::error_code error;
@@ -117,16 +137,16 @@ void HintPopupFrame::FormCreate() {
   }
 
   const std::string background = BackgroundPath();
+  std::optional<Rect> loaded;
   if (!background.empty()) {
-    im_BackgroundImage.bounds =
-        Rect{0, 0, im_BackgroundImage.bounds.right - im_BackgroundImage.bounds.left,
-             im_BackgroundImage.bounds.bottom - im_BackgroundImage.bounds.top};
+    Rect& bounds = im_BackgroundImage.bounds;
+    bounds = Rect{0, 0, bounds.right - bounds.left, bounds.bottom - bounds.top};
     m_Outline = LoadScaledImage(im_BackgroundImage, background, m_Window);
-    if (m_Outline) {
-      m_Width = im_BackgroundImage.bounds.right - im_BackgroundImage.bounds.left;
-      m_Height = im_BackgroundImage.bounds.bottom - im_BackgroundImage.bounds.top;
-    }
+    if (m_Outline) loaded = bounds;
   }
+  const PopupSize size = SkinnedPopupSize(m_Geometry.client, loaded);
+  m_Width = size.width;
+  m_Height = size.height;
   SetWindowPos(m_Window, nullptr, 0, 0, m_Width, m_Height,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
@@ -149,7 +169,7 @@ std::string HintPopupFrame::BackgroundPath() const {
 
 void HintPopupFrame::ShowAgain(std::u16string_view title, std::u16string_view text) {
   KillTimer(m_Window, kHideTimer);
-  SetTimer(m_Window, kHideTimer, kHideAfterMs, nullptr);
+  SetTimer(m_Window, kHideTimer, hint_popup_layout::kHideAfterMs, nullptr);
 
   const float factor = GetWindowScaleFactor(Win32WindowHandle(m_Window));
   RECT work{};

@@ -5,9 +5,9 @@
 // hidden 2000 ms after it was last shown. It paints its labels and its
 // background itself, double-buffered.
 //
-// Layout values are designed at 96 pixels per inch and scaled by the
-// monitor's factor at creation; label fonts are sized in points, turned
-// into pixels at the monitor's density.
+// The layout and the text rules are in popups/hint_popup_layout.h: its
+// rectangles are scaled by the monitor's factor at creation; label fonts are
+// sized in points, turned into pixels at the monitor's density.
 #pragma once
 
 #include <windows.h>
@@ -18,29 +18,15 @@
 #include <string>
 #include <string_view>
 
+#include "popups/hint_popup_layout.h"
 #include "skin/ui_description.h"
 #include "skin/win32/win32_ui_toolkit.h"
-
-// What tells the two popups apart.
-struct HintPopupConstants {
-  const char16_t* formName;        // the layout name UI descriptions use
-  const char16_t* titleLabelName;  // "lb_LTKey", "lb_RTMode"
-  const char* dataFolderName;      // the popup's folder inside Data/
-  const char* backgroundFileName;  // asked for as .bmp, found as .png first
-  const char* traceName;           // the popup's name in trace lines
-};
 
 class HintPopupFrame {
  public:
   virtual ~HintPopupFrame();
   HintPopupFrame(const HintPopupFrame&) = delete;
   HintPopupFrame& operator=(const HintPopupFrame&) = delete;
-
-  static constexpr int kLayoutWidth = 247;
-  static constexpr int kLayoutHeight = 136;
-  static constexpr UINT kHideAfterMs = 2000;
-  // The labels' 19-pixel character height at 96 dpi, in points.
-  static constexpr double kLabelPointSize = 19.0 * 72.0 / 96.0;
 
   HWND Handle() const { return m_Window; }
   bool IsVisible() const { return IsWindowVisible(m_Window) != FALSE; }
@@ -74,7 +60,10 @@ class HintPopupFrame {
   // are told `title` and the whole `text`, also where the label shows it
   // shortened.
   void ShowAgain(std::u16string_view title, std::u16string_view text);
-  Rect ScaledLayoutRect(int left, int top, int width, int height) const;
+  // The layout's rectangles, scaled for the popup's monitor at creation.
+  const HintPopupGeometry& Geometry() const { return m_Geometry; }
+  // lb_Text for the show rules of popups/hint_popup_layout.h.
+  HintTextLabel& TextLabelView() { return *m_TextLabelView; }
   void Invalidate();
 
   Win32Image im_BackgroundImage;
@@ -92,6 +81,8 @@ class HintPopupFrame {
   const HintPopupConstants m_Constants;
   HWND m_Window = nullptr;
   float m_LayoutFactor = 1.0f;
+  HintPopupGeometry m_Geometry;
+  std::unique_ptr<HintTextLabel> m_TextLabelView;
   int32_t m_Width = 0;
   int32_t m_Height = 0;
   std::u16string m_LanguageName;
@@ -106,7 +97,3 @@ class HintPopupFrame {
 // The diagnostic lines of the popups ("iTextWidth=N", "lb_Text->Width=N"),
 // for a debugger or DebugView.
 void WritePopupDiagnostic(const char* name, int32_t value);
-
-// Whether the label's text is wider than the label in the label's own
-// font at `dpi`; writes both widths as diagnostic lines.
-bool TextOverflowsLabel(const Win32Label& label, uint32_t dpi);

@@ -1,6 +1,6 @@
 // The application object: what an event handler lets escape is reported and
 // the program carries on with the events after it.
-#include "app/corvane_application.h"
+#include "app/qt/corvane_application.h"
 
 #include <gtest/gtest.h>
 

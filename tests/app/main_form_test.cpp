@@ -14,7 +14,7 @@
 #include <functional>
 #include <thread>
 
-#include "app/MainUnit.h"
+#include "app/qt/MainUnit.h"
 #include "hid/IO_HID.h"
 #include "monitors/monitor_thread.h"
 #include "platform/sim/sim_backend.h"
@@ -172,18 +172,18 @@ TEST_F(MainFormTest, LanguageClickRecaptionsAndChecksOneItem) {
   WriteSettings(kSettings);
   TMainForm& form = Create();
   form.LanguageClick(form.N4);
-  EXPECT_EQ(form.Language(), u"ChineseS");
+  EXPECT_EQ(form.Rules().Language(), u"ChineseS");
   EXPECT_EQ(form.N1->text(), "关闭");
   EXPECT_TRUE(form.N4->isChecked());
   EXPECT_FALSE(form.N6->isChecked());
   EXPECT_FALSE(form.N5->isChecked());
   // Triggering through the menu goes the same way.
   form.N5->trigger();
-  EXPECT_EQ(form.Language(), u"ChineseT");
+  EXPECT_EQ(form.Rules().Language(), u"ChineseT");
   EXPECT_TRUE(form.N5->isChecked());
   EXPECT_FALSE(form.N4->isChecked());
   form.N6->trigger();
-  EXPECT_EQ(form.Language(), u"English");
+  EXPECT_EQ(form.Rules().Language(), u"English");
   EXPECT_EQ(form.N1->text(), "Close");
 }
 

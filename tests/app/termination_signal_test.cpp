@@ -1,6 +1,6 @@
 // SIGTERM, SIGINT and SIGHUP reach the event loop as a close, once per signal, and
 // no longer once the receiving object is gone.
-#include "app/termination_signal.h"
+#include "app/qt/termination_signal.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>

@@ -32,14 +32,7 @@ trap 'exit 130' INT
 trap 'exit 143' TERM
 
 # Waits up to a generous number of seconds for a command to succeed.
-wait_for() {  # seconds, command...
-  local deadline=$((SECONDS + $1))
-  shift
-  until "$@" >/dev/null 2>&1; do
-    ((SECONDS < deadline)) || return 1
-    sleep 0.2
-  done
-}
+wait_for() { _xs_wait_for "$@"; }
 
 start_private_session
 export XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/config LANG=C.UTF-8

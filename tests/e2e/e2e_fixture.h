@@ -9,8 +9,8 @@
 #include <optional>
 #include <string>
 
-#include "tests/e2e/child_process.h"
-#include "tests/e2e/x_session.h"
+#include "tests/support/child_process.h"
+#include "tests/support/x_session.h"
 
 class WholeProgramTest : public ::testing::Test {
  protected:

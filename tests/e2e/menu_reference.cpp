@@ -7,7 +7,7 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "popups/popup_fonts.h"
+#include "popups/qt/popup_fonts.h"
 
 int main(int argc, char** argv) {
   if (argc != 4) {

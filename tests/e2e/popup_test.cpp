@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "tests/e2e/e2e_fixture.h"
-#include "tests/e2e/popup_trace_line.h"
+#include "tests/support/popup_trace_line.h"
 
 using namespace std::chrono_literals;
 

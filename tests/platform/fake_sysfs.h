@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/hidraw_backend.h"
+#include "platform/linux/hidraw_backend.h"
 #include "tests/support/temp_dir.h"
 
 // The USB device's attributes as the kernel writes them.

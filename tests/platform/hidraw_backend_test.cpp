@@ -1,4 +1,4 @@
-#include "platform/hidraw_backend.h"
+#include "platform/linux/hidraw_backend.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/hidraw_backend.h"
+#include "platform/linux/hidraw_backend.h"
 #include "tests/platform/device_log_fixture.h"
 #include "tests/support/blocked_read.h"
 

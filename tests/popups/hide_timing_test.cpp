@@ -2,7 +2,7 @@
 
 #include <QElapsedTimer>
 
-#include "popups/FORM_LTKeyHintDialog.h"
+#include "popups/qt/FORM_LTKeyHintDialog.h"
 #include "tests/popups/popup_fixture.h"
 
 namespace {

@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "popups/FORM_LTKeyHintDialog.h"
-#include "popups/FORM_RTModeHintDialog.h"
 #include "popups/popup_placement.h"
+#include "popups/qt/FORM_LTKeyHintDialog.h"
+#include "popups/qt/FORM_RTModeHintDialog.h"
 #include "skin/Language_subroutines.h"
 #include "skin/qt/image_element.h"
 #include "skin/qt/qt_display.h"

@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <string>
 
-#include "popups/FORM_LTKeyHintDialog.h"
+#include "popups/qt/FORM_LTKeyHintDialog.h"
 #include "tests/popups/popup_fixture.h"
 
 namespace {
@@ -74,7 +74,7 @@ TEST_F(LTKeyPopup, TextExactlyAsWideAsTheLabelIsCentredAndOnePixelMoreIsShortene
   TformLTKeyHintDialog tooWide(FolderWithTextLabelWidth(width - 1));
   tooWide.ShowHintText(QStringLiteral("LT Key"), text);
   EXPECT_TRUE(IsLeftAligned(tooWide.TextLabel()));
-  EXPECT_EQ(tooWide.TextLabel()->font().pointSize(), TformLTKeyHintDialog::kShortenedPointSize);
+  EXPECT_EQ(tooWide.TextLabel()->font().pointSize(), hint_popup_layout::kShortenedPointSize);
   ExpectLongestFittingPrefix(text, tooWide.TextLabel()->text(), width - 1);
   EXPECT_TRUE(tooWide.isVisible());
 }
@@ -130,15 +130,15 @@ TEST_P(LTKeyPopupWithoutSize, KeepsTheSkinnedSizeAndStillShows) {
 
 INSTANTIATE_TEST_SUITE_P(
     Descriptions, LTKeyPopupWithoutSize,
-    testing::Values(NoSizeCase{"NoUiFile", nullptr, HintPopupFrame::kLabelPointSize},
+    testing::Values(NoSizeCase{"NoUiFile", nullptr, hint_popup_layout::kLabelPointSize},
                     NoSizeCase{"NoSizeKey", "[Default]\nlb_Text->Font->Color=rgb,255,255,255\n",
-                               HintPopupFrame::kLabelPointSize},
+                               hint_popup_layout::kLabelPointSize},
                     // The engine applied the language section's size at creation;
                     // the show reads "Default" only.
                     NoSizeCase{"SizeOnlyInTheLanguageSection",
                                "[English]\nlb_Text->Font->Size=18\n", 18.0},
                     NoSizeCase{"SizeZero", "[Default]\nlb_Text->Font->Size=0\n",
-                               HintPopupFrame::kLabelPointSize}),
+                               hint_popup_layout::kLabelPointSize}),
     [](const testing::TestParamInfo<NoSizeCase>& info) { return info.param.name; });
 
 TEST_F(LTKeyPopup, SizeIsReadFromTheCopyLoadedAtCreation) {

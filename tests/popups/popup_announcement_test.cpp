@@ -3,8 +3,8 @@
 #include <QAccessible>
 #include <QLabel>
 
-#include "popups/FORM_LTKeyHintDialog.h"
-#include "popups/FORM_RTModeHintDialog.h"
+#include "popups/qt/FORM_LTKeyHintDialog.h"
+#include "popups/qt/FORM_RTModeHintDialog.h"
 #include "tests/popups/popup_fixture.h"
 
 namespace {

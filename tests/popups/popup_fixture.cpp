@@ -6,8 +6,8 @@
 #include <QFile>
 #include <filesystem>
 
-#include "popups/popup_fonts.h"
 #include "popups/popup_trace.h"
+#include "popups/qt/popup_fonts.h"
 #include "skin/Utils_logpixels.h"
 #include "skin/qt/qt_display.h"
 #include "tests/support/qt_test_app.h"

@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <string>
 
-#include "popups/FORM_RTModeHintDialog.h"
+#include "popups/qt/FORM_RTModeHintDialog.h"
 #include "tests/popups/popup_fixture.h"
 
 namespace {

@@ -1,5 +1,3 @@
-#include "platform/session/autostart.h"
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/capability.h>
@@ -22,6 +20,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "platform/linux/session/xdg_autostart.h"
 #include "tests/support/file_overrides.h"
 #include "tests/support/temp_dir.h"
 

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "platform/linux/session/posix_locale.h"
+
 namespace {
 
 struct LocaleCase {
