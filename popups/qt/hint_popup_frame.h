@@ -108,7 +108,3 @@ class HintPopupFrame : public QWidget {
   bool m_Translucent = false;
   QImage m_OutlineAlpha;
 };
-
-// Widths in a regular-weight font of the label's face and point size,
-// measured without drawing on the label.
-TextWidthMeasure RegularWeightMeasure(const QLabel& label);

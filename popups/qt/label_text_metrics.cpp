@@ -1,0 +1,29 @@
+#include "popups/qt/label_text_metrics.h"
+
+#include <QFontMetrics>
+#include <QLabel>
+#include <QTextLayout>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+int32_t LabelTextWidth(const QLabel& label, const QString& text) {
+  const QFontMetrics metrics = label.fontMetrics();
+  const int advance = metrics.horizontalAdvance(text);
+  if (text.isEmpty()) return advance;
+  const int inkRight = metrics.boundingRect(text).right() + 1;
+  return std::max(advance, inkRight);
+}
+
+int32_t LabelLineHeight(const QLabel& label, const QString& text) {
+  QTextLayout layout(text, label.font());
+  layout.beginLayout();
+  QTextLine line = layout.createLine();
+  if (!line.isValid()) {
+    layout.endLayout();
+    return label.fontMetrics().height();
+  }
+  line.setLineWidth(std::numeric_limits<int>::max() / 4);
+  layout.endLayout();
+  return static_cast<int32_t>(std::ceil(line.height()));
+}
