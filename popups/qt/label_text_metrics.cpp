@@ -3,16 +3,11 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QTextLayout>
-#include <algorithm>
 #include <cmath>
 #include <limits>
 
 int32_t LabelTextWidth(const QLabel& label, const QString& text) {
-  const QFontMetrics metrics = label.fontMetrics();
-  const int advance = metrics.horizontalAdvance(text);
-  if (text.isEmpty()) return advance;
-  const int inkRight = metrics.boundingRect(text).right() + 1;
-  return std::max(advance, inkRight);
+  return label.fontMetrics().horizontalAdvance(text);
 }
 
 int32_t LabelLineHeight(const QLabel& label, const QString& text) {

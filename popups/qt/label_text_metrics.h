@@ -7,9 +7,7 @@
 
 class QLabel;
 
-// The width of `text` in the label's font: its advance, or the right edge
-// of its ink where a glyph reaches past its advance (a bold face's last
-// letter).
+// The advance width of `text` in the label's font.
 int32_t LabelTextWidth(const QLabel& label, const QString& text);
 
 // The height of the line `text` makes in the label's font, taller than the
