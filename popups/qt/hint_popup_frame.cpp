@@ -25,6 +25,7 @@
 #include "platform/session/executable_folder.h"
 #include "popups/popup_placement.h"
 #include "popups/popup_trace.h"
+#include "popups/qt/label_text_metrics.h"
 #include "popups/qt/popup_announcement.h"
 #include "popups/qt/popup_log.h"
 #include "popups/qt/popup_outline.h"
@@ -95,10 +96,13 @@ class QtHintTextLabel final : public HintTextLabel {
   explicit QtHintTextLabel(QLabel& label) : m_Label(label) {}
 
   int32_t Width() const override { return m_Label.width(); }
+  int32_t Height() const override { return m_Label.height(); }
   int32_t TextWidth(std::u16string_view text) const override {
-    return m_Label.fontMetrics().horizontalAdvance(ToQString(text));
+    return LabelTextWidth(m_Label, ToQString(text));
   }
-  TextWidthMeasure RegularWeightMeasure() const override { return ::RegularWeightMeasure(m_Label); }
+  int32_t LineHeight(std::u16string_view text) const override {
+    return LabelLineHeight(m_Label, ToQString(text));
+  }
   void SetText(std::u16string text) override { m_Label.setText(QString::fromStdU16String(text)); }
   void SetPointSize(double points) override {
     QFont font = m_Label.font();
@@ -421,13 +425,4 @@ void HintPopupFrame::TraceShow() const {
                          : PopupTextAlignment::Center;
   record.pointSize = lb_Text->font().pointSize();
   WritePopupTrace(FormatPopupShowLine(record));
-}
-
-TextWidthMeasure RegularWeightMeasure(const QLabel& label) {
-  QFont measuring(label.font().family());
-  measuring.setPointSizeF(label.font().pointSizeF());
-  const QFontMetrics metrics(measuring);
-  return [metrics](std::u16string_view part) {
-    return static_cast<int32_t>(metrics.horizontalAdvance(ToQString(part)));
-  };
 }

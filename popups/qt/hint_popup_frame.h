@@ -117,7 +117,3 @@ class HintPopupFrame : public QWidget {
   // The X11 window is unmapped under a newer popup that covers it.
   bool m_X11Withdrawn = false;
 };
-
-// Widths in a regular-weight font of the label's face and point size,
-// measured without drawing on the label.
-TextWidthMeasure RegularWeightMeasure(const QLabel& label);
