@@ -1,5 +1,5 @@
-// Shortening a text that is too wide for its label: the longest prefix that
-// fits, followed by "...".
+// Shortening a text that is too wide for its label: the longest prefix that,
+// followed by "...", still fits.
 #pragma once
 
 #include <cstdint>
@@ -7,18 +7,18 @@
 #include <string>
 #include <string_view>
 
-// The width in pixels of a text in the measuring font.
+// The width in pixels of a text in the font it is drawn with.
 using TextWidthMeasure = std::function<int32_t(std::u16string_view text)>;
 
 inline constexpr std::u16string_view kEllipsis = u"...";
 
 // A text no wider than `limit` comes back unchanged. Otherwise prefixes of
-// 1, 2, ... code units are measured until one is wider than `limit`; a
-// prefix exactly `limit` wide ends the scan at once. The longest prefix
-// measured within the limit is returned followed by "...", which is not
-// measured, so the result may be wider than `limit` by the width of
-// "...". When not even the first code unit fits, the result is "..." alone.
-// Positions count UTF-16 code units, so the cut may fall inside a
+// 0, 1, 2, ... code units are measured together with the "..." that follows
+// them, until one is wider than `limit`; one exactly `limit` wide ends the
+// scan at once. The longest one measured within the limit is returned, so
+// the result, dots included, is never wider than `limit`. Where not even
+// "..." alone fits, as many of its dots as fit are returned (possibly
+// none). Positions count UTF-16 code units, so the cut may fall inside a
 // surrogate pair.
 std::u16string FitTextToWidth(std::u16string_view text, int32_t limit,
                               const TextWidthMeasure& measure);

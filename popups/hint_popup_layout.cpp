@@ -1,5 +1,7 @@
 #include "popups/hint_popup_layout.h"
 
+#include <algorithm>
+
 #include "popups/text_size_setting.h"
 #include "skin/Language_subroutines.h"
 #include "skin/Utils_logpixels.h"
@@ -59,6 +61,19 @@ bool Overflows(const HintTextLabel& label, std::u16string_view text) {
   return labelWidth < textWidth;
 }
 
+// A shortened text's size: kShortenedPointSize where a line of `text` at
+// that size fits the label's height, else the largest whole size below it
+// that does, down to `shownAt` (a text is never made smaller to be
+// shortened; kShortenedPointSize is the floor for a larger `shownAt`).
+void SetShortenedPointSize(HintTextLabel& label, std::u16string_view text, double shownAt) {
+  const double floor = std::min<double>(shownAt, hint_popup_layout::kShortenedPointSize);
+  for (int32_t points = hint_popup_layout::kShortenedPointSize; points > floor; --points) {
+    label.SetPointSize(points);
+    if (label.LineHeight(text) <= label.Height()) return;
+  }
+  label.SetPointSize(floor);
+}
+
 }  // namespace
 
 void ShowLTKeyText(HintTextLabel& label, std::u16string_view text, double pointSize) {
@@ -68,7 +83,7 @@ void ShowLTKeyText(HintTextLabel& label, std::u16string_view text, double pointS
   label.SetPointSize(pointSize);
   if (Overflows(label, text)) {
     label.SetAlignment(PopupTextAlignment::Left);
-    label.SetPointSize(hint_popup_layout::kShortenedPointSize);
+    SetShortenedPointSize(label, text, pointSize);
     label.SetText(FitTextToWidth(label, text));
   } else {
     label.SetAlignment(PopupTextAlignment::Center);
@@ -82,5 +97,6 @@ void ShowRTModeText(HintTextLabel& label, std::u16string_view text) {
 }
 
 std::u16string FitTextToWidth(const HintTextLabel& label, std::u16string_view text) {
-  return FitTextToWidth(text, label.Width(), label.RegularWeightMeasure());
+  return FitTextToWidth(text, label.Width(),
+                        [&label](std::u16string_view part) { return label.TextWidth(part); });
 }

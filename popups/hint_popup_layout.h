@@ -66,7 +66,8 @@ inline constexpr Rect kMarkerLabel{0, 100, 239, 100 + 15};  // the RT-mode popup
 // Title and text: bold Tahoma of a 19-pixel character height at 96 dpi.
 inline constexpr std::u16string_view kLabelFace = u"Tahoma";
 inline constexpr double kLabelPointSize = 19.0 * 72.0 / 96.0;
-// An LT-key text too wide for its label is shortened at this size.
+// An LT-key text too wide for its label is shortened at this size, or
+// smaller where a line of it would not fit the label's height.
 inline constexpr int32_t kShortenedPointSize = 40;
 
 // The RT-mode popup's red "WASD" marker, of a 12-pixel character height.
@@ -113,12 +114,13 @@ class HintTextLabel {
  public:
   virtual ~HintTextLabel() = default;
   virtual int32_t Width() const = 0;
+  virtual int32_t Height() const = 0;
   // The width of `text` in the label's font as it is now (face, weight and
-  // point size).
+  // point size): the font it is drawn with.
   virtual int32_t TextWidth(std::u16string_view text) const = 0;
-  // Widths in a regular-weight font of the label's face and point size,
-  // measured apart from the label (nothing is drawn on it).
-  virtual TextWidthMeasure RegularWeightMeasure() const = 0;
+  // The height of the line `text` makes in that font, with the faces that
+  // draw the characters the label's face lacks (Chinese).
+  virtual int32_t LineHeight(std::u16string_view text) const = 0;
   virtual void SetText(std::u16string text) = 0;
   virtual void SetPointSize(double points) = 0;
   virtual void SetAlignment(PopupTextAlignment alignment) = 0;
@@ -128,14 +130,15 @@ class HintTextLabel {
 
 // The LT-key popup's text, shown in `label`: at `pointSize`, centred where
 // it fits the label's width (exactly as wide fits), otherwise left-aligned
-// at kShortenedPointSize and shortened by FitTextToWidth.
+// and shortened by FitTextToWidth at kShortenedPointSize, or at the largest
+// whole size below it whose line fits the label's height, but never smaller
+// than `pointSize`.
 void ShowLTKeyText(HintTextLabel& label, std::u16string_view text, double pointSize);
 
 // The RT-mode popup's text: centred where it fits, left-aligned otherwise;
 // neither its size nor the text itself change.
 void ShowRTModeText(HintTextLabel& label, std::u16string_view text);
 
-// The longest prefix of `text` that fits the label's width, followed by
-// "...", measured in a regular-weight font of the label's face and point
-// size.
+// `text` shortened with "..." to the label's width (see fit_text.h),
+// measured in the font the label draws it with.
 std::u16string FitTextToWidth(const HintTextLabel& label, std::u16string_view text);

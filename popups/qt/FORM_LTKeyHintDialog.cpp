@@ -3,6 +3,8 @@
 #include <QFont>
 #include <QLabel>
 
+#include "popups/qt/label_text_metrics.h"
+
 TformLTKeyHintDialog::TformLTKeyHintDialog(std::string dataFolder)
     : HintPopupFrame(kLTKeyHintConstants, std::move(dataFolder)), lb_LTKey(TitleLabel()) {
   FormCreate();
@@ -17,6 +19,9 @@ void TformLTKeyHintDialog::ShowHintText(const QString& title, const QString& tex
 }
 
 QString FitTextToWidth(const QLabel& label, const QString& text) {
-  return QString::fromStdU16String(
-      FitTextToWidth(text.toStdU16String(), label.width(), RegularWeightMeasure(label)));
+  const TextWidthMeasure measure = [&label](std::u16string_view part) {
+    return LabelTextWidth(label,
+                          QString::fromUtf16(part.data(), static_cast<qsizetype>(part.size())));
+  };
+  return QString::fromStdU16String(FitTextToWidth(text.toStdU16String(), label.width(), measure));
 }

@@ -26,7 +26,6 @@ class TformLTKeyHintDialog : public HintPopupFrame {
   double m_CreatedTextPointSizeF = 0.0;
 };
 
-// The longest prefix of `text` that fits the label's width, followed by
-// "...", measured in a regular-weight font of the label's face and point
-// size without drawing on the label.
+// `text` shortened with "..." to the label's width (popups/fit_text.h),
+// measured in the label's font, the one it is drawn with.
 QString FitTextToWidth(const QLabel& label, const QString& text);

@@ -1,5 +1,7 @@
 #include "popups/qt/hint_popup_frame.h"
 
+#include <xcb/xcb.h>
+
 #include <QBackingStore>
 #include <QFileInfo>
 #include <QFont>
@@ -13,6 +15,8 @@
 #include <QShowEvent>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
+#include <vector>
 
 #include "platform/linux/session/x11_compositing.h"
 #include "platform/linux/wayland/layer_popup_surface.h"
@@ -21,6 +25,7 @@
 #include "platform/session/executable_folder.h"
 #include "popups/popup_placement.h"
 #include "popups/popup_trace.h"
+#include "popups/qt/label_text_metrics.h"
 #include "popups/qt/popup_announcement.h"
 #include "popups/qt/popup_log.h"
 #include "popups/qt/popup_outline.h"
@@ -54,6 +59,13 @@ QString ToQString(std::u16string_view text) {
   return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// Every popup frame of the program, so a popup being shown can find the
+// others on screen (there are two; they live on the user-interface thread).
+std::vector<HintPopupFrame*>& AllPopupFrames() {
+  static std::vector<HintPopupFrame*> frames;
+  return frames;
+}
+
 QRect ToQRect(const Rect& rect) {
   return QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
 }
@@ -84,10 +96,13 @@ class QtHintTextLabel final : public HintTextLabel {
   explicit QtHintTextLabel(QLabel& label) : m_Label(label) {}
 
   int32_t Width() const override { return m_Label.width(); }
+  int32_t Height() const override { return m_Label.height(); }
   int32_t TextWidth(std::u16string_view text) const override {
-    return m_Label.fontMetrics().horizontalAdvance(ToQString(text));
+    return LabelTextWidth(m_Label, ToQString(text));
   }
-  TextWidthMeasure RegularWeightMeasure() const override { return ::RegularWeightMeasure(m_Label); }
+  int32_t LineHeight(std::u16string_view text) const override {
+    return LabelLineHeight(m_Label, ToQString(text));
+  }
   void SetText(std::u16string text) override { m_Label.setText(QString::fromStdU16String(text)); }
   void SetPointSize(double points) override {
     QFont font = m_Label.font();
@@ -169,9 +184,13 @@ HintPopupFrame::HintPopupFrame(const HintPopupConstants& constants, std::string 
   connect(tm_FireKetHint, &QTimer::timeout, this, [this] { tm_FireKetHintTimer(); });
 
   m_DataFolder = HintPopupDataFolder(m_Constants, ExecutableFolder(), std::move(dataFolder));
+  AllPopupFrames().push_back(this);
 }
 
-HintPopupFrame::~HintPopupFrame() { ReleaseUiDescription(m_UiFile); }
+HintPopupFrame::~HintPopupFrame() {
+  std::erase(AllPopupFrames(), this);
+  ReleaseUiDescription(m_UiFile);
+}
 
 void HintPopupFrame::FormCreate() {
   const HintPopupLanguage language = PopupResourceLanguage();
@@ -246,10 +265,65 @@ void HintPopupFrame::ShowAgain(const QString& title, const QString& text) {
   } else {
     show();
   }
-  // Both popups share one corner: the newest notification must not stay
-  // hidden under the other popup, whether this one was visible already or
-  // the window system mapped it below its sibling.
-  raise();
+  ComeAboveOtherPopups();
+}
+
+// Both popups share one corner: the newest notification must not stay
+// hidden under the other popup, whether this one was visible already or the
+// window system mapped it below its sibling.
+void HintPopupFrame::ComeAboveOtherPopups() {
+  if (!m_LayerSurface) {
+    ReturnToX11();
+    raise();
+    // mutter keeps the older of two override-redirect windows above a
+    // raised newer one: a popup this one covers wholly is unmapped instead.
+    for (HintPopupFrame* other : AllPopupFrames()) {
+      if (other != this && other->isVisible() && geometry().contains(other->geometry()))
+        other->WithdrawFromX11();
+    }
+    return;
+  }
+  // Compositors keep a reused layer surface where it was and stack new ones
+  // each in an order of its own (sway puts the newest below, KWin above), so
+  // a raise does nothing. A popup that this one covers wholly is taken off
+  // the screen instead, which shows what the user would see anyway; one
+  // that shows around it makes this one map again, which brings it on top
+  // where the compositor stacks the newest above.
+  bool remap = false;
+  for (HintPopupFrame* other : AllPopupFrames()) {
+    if (other == this || !other->isVisible() || !other->m_LayerSurface ||
+        !other->m_LayerSurface->IsShown())
+      continue;
+    if (geometry().contains(other->geometry()))
+      other->WithdrawFromLayer();
+    else
+      remap = true;
+  }
+  if (remap) {
+    m_LayerSurface->Hide();
+    PresentOnLayer();
+  }
+}
+
+void HintPopupFrame::WithdrawFromLayer() {
+  if (m_LayerSurface) m_LayerSurface->Hide();
+}
+
+void HintPopupFrame::WithdrawFromX11() {
+  auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (x11 == nullptr || !OnX11() || m_X11Withdrawn) return;
+  m_X11Withdrawn = true;
+  xcb_unmap_window(x11->connection(), static_cast<xcb_window_t>(winId()));
+  xcb_flush(x11->connection());
+}
+
+void HintPopupFrame::ReturnToX11() {
+  if (!m_X11Withdrawn) return;
+  m_X11Withdrawn = false;
+  auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (x11 == nullptr) return;
+  xcb_map_window(x11->connection(), static_cast<xcb_window_t>(winId()));
+  xcb_flush(x11->connection());
 }
 
 void HintPopupFrame::showEvent(QShowEvent* event) {
@@ -263,6 +337,8 @@ void HintPopupFrame::hideEvent(QHideEvent* event) {
   QWidget::hideEvent(event);
   if (event->spontaneous()) return;
   if (m_LayerSurface) m_LayerSurface->Hide();
+  // The toolkit unmapped it too; its next show maps it again.
+  m_X11Withdrawn = false;
   if (IsPopupTraceOn()) WritePopupTrace(FormatPopupHideLine(m_Constants.traceName));
 }
 
@@ -349,13 +425,4 @@ void HintPopupFrame::TraceShow() const {
                          : PopupTextAlignment::Center;
   record.pointSize = lb_Text->font().pointSize();
   WritePopupTrace(FormatPopupShowLine(record));
-}
-
-TextWidthMeasure RegularWeightMeasure(const QLabel& label) {
-  QFont measuring(label.font().family());
-  measuring.setPointSizeF(label.font().pointSizeF());
-  const QFontMetrics metrics(measuring);
-  return [metrics](std::u16string_view part) {
-    return static_cast<int32_t>(metrics.horizontalAdvance(ToQString(part)));
-  };
 }

@@ -86,7 +86,14 @@ class HintPopupFrame : public QWidget {
   void tm_FireKetHintTimer();
   void TraceShow() const;
   void PresentOnLayer();
+  void ComeAboveOtherPopups();
   void UseOutlineAlpha(const QImage& backgroundPng);
+  // Takes the popup's layer surface off the screen while the popup stays
+  // shown: its countdown runs on and its next show puts it back.
+  void WithdrawFromLayer();
+  // The same for the X11 window, unmapped behind the toolkit's back.
+  void WithdrawFromX11();
+  void ReturnToX11();
 
   const HintPopupConstants m_Constants;
   QLabel* m_TitleLabel = nullptr;
@@ -107,8 +114,6 @@ class HintPopupFrame : public QWidget {
   // the background element shows the picture's own transparency.
   bool m_Translucent = false;
   QImage m_OutlineAlpha;
+  // The X11 window is unmapped under a newer popup that covers it.
+  bool m_X11Withdrawn = false;
 };
-
-// Widths in a regular-weight font of the label's face and point size,
-// measured without drawing on the label.
-TextWidthMeasure RegularWeightMeasure(const QLabel& label);

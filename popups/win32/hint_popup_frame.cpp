@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
-#include <type_traits>
 
 #include "platform/program_name.h"
 #include "platform/session/executable_folder.h"
@@ -55,17 +54,18 @@ class Win32HintTextLabel final : public HintTextLabel {
   Win32HintTextLabel(Win32Label& label, uint32_t dpi) : m_Label(label), m_Dpi(dpi) {}
 
   int32_t Width() const override { return m_Label.bounds.right - m_Label.bounds.left; }
+  int32_t Height() const override { return m_Label.bounds.bottom - m_Label.bounds.top; }
   int32_t TextWidth(std::u16string_view text) const override {
     const HFONT font = CreateLabelFont(m_Label, m_Dpi);
     const int32_t width = MeasureTextWidth(font, text);
     DeleteObject(font);
     return width;
   }
-  TextWidthMeasure RegularWeightMeasure() const override {
-    // One font for the whole scan, deleted with the last copy of the measure.
-    const std::shared_ptr<std::remove_pointer_t<HFONT>> font(
-        CreateLabelFont(m_Label, m_Dpi, /*regularWeight=*/true), DeleteObject);
-    return [font](std::u16string_view part) { return MeasureTextWidth(font.get(), part); };
+  int32_t LineHeight(std::u16string_view text) const override {
+    const HFONT font = CreateLabelFont(m_Label, m_Dpi);
+    const int32_t height = MeasureTextHeight(font, text);
+    DeleteObject(font);
+    return height;
   }
   void SetText(std::u16string text) override { m_Label.text = std::move(text); }
   void SetPointSize(double points) override { m_Label.pointSize = points; }

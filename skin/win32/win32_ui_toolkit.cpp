@@ -88,16 +88,17 @@ UiElement* Win32UiWindow::ElementAt(int32_t index) {
   return m_Elements[static_cast<size_t>(index)].get();
 }
 
-HFONT CreateLabelFont(const Win32Label& label, uint32_t dpi, bool regularWeight) {
+HFONT CreateLabelFont(const Win32Label& label, uint32_t dpi) {
   const int height = -static_cast<int>(std::lround(label.pointSize * dpi / 72.0));
-  const bool bold = label.style.bold && !regularWeight;
-  return CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, label.style.italic,
+  return CreateFontW(height, 0, 0, 0, label.style.bold ? FW_BOLD : FW_NORMAL, label.style.italic,
                      label.style.underline, label.style.strikeOut, DEFAULT_CHARSET,
                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
                      DEFAULT_PITCH | FF_DONTCARE, WideFromUtf16(label.fontName).c_str());
 }
 
-int32_t MeasureTextWidth(HFONT font, std::u16string_view text) {
+namespace {
+
+SIZE MeasureTextExtent(HFONT font, std::u16string_view text) {
   const HDC dc = CreateCompatibleDC(nullptr);
   const HGDIOBJ old = SelectObject(dc, font);
   SIZE size{};
@@ -105,7 +106,17 @@ int32_t MeasureTextWidth(HFONT font, std::u16string_view text) {
   GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
   SelectObject(dc, old);
   DeleteDC(dc);
-  return size.cx;
+  return size;
+}
+
+}  // namespace
+
+int32_t MeasureTextWidth(HFONT font, std::u16string_view text) {
+  return MeasureTextExtent(font, text).cx;
+}
+
+int32_t MeasureTextHeight(HFONT font, std::u16string_view text) {
+  return MeasureTextExtent(font, text).cy;
 }
 
 void DrawLabel(HDC dc, const Win32Label& label, uint32_t dpi) {

@@ -61,12 +61,14 @@ class Win32UiWindow : public UiWindow {
 };
 
 // The label's font at `dpi`: its face, its point size turned into pixels,
-// bold and the other styles; `regularWeight` leaves bold out (for measuring
-// a text as a plain label would show it). The caller deletes it.
-HFONT CreateLabelFont(const Win32Label& label, uint32_t dpi, bool regularWeight = false);
+// bold and the other styles. The caller deletes it.
+HFONT CreateLabelFont(const Win32Label& label, uint32_t dpi);
 
 // The advance width of `text` in `font`, in pixels.
 int32_t MeasureTextWidth(HFONT font, std::u16string_view text);
+// The height of the line `text` makes in `font`, in pixels: what DrawLabel
+// centres vertically.
+int32_t MeasureTextHeight(HFONT font, std::u16string_view text);
 
 // Draws a visible label: its background where it has one, then its text on
 // one line, vertically centred, with no prefix characters.

@@ -36,57 +36,63 @@ struct FitCase {
   std::u16string text;
   int32_t limit;
   std::u16string expected;
-  std::vector<size_t> measuredLengths;  // the whole text first, then the prefixes
+  // The whole text first, then the prefixes with their "...", then the dots
+  // alone where not even "..." fits.
+  std::vector<size_t> measuredLengths;
 };
 
 class FitTextTable : public testing::TestWithParam<FitCase> {};
 
-TEST_P(FitTextTable, KeepsTheLongestPrefixScannedWithinTheLimit) {
+TEST_P(FitTextTable, KeepsTheLongestPrefixThatFitsWithItsDots) {
   const FitCase& c = GetParam();
   RecordingMeasure measure;
-  EXPECT_EQ(FitTextToWidth(c.text, c.limit, measure.Get()), c.expected);
+  const std::u16string fitted = FitTextToWidth(c.text, c.limit, measure.Get());
+  EXPECT_EQ(fitted, c.expected);
   EXPECT_EQ(measure.measuredLengths, c.measuredLengths);
+  // Whatever comes back stays within the limit, dots included.
+  int32_t width = 0;
+  for (const char16_t unit : fitted) width += UnitWidth(unit);
+  if (!fitted.empty()) {
+    EXPECT_LE(width, c.limit);
+  }
 }
 
+// "..." is 15 wide.
 INSTANTIATE_TEST_SUITE_P(
     Texts, FitTextTable,
     testing::Values(
         FitCase{"ExactlyAsWideAsTheLimitIsUnchanged", u"abc", 15, u"abc", {3}},
         FitCase{"EmptyTextIsUnchanged", u"", 0, u"", {0}},
-        FitCase{"PrefixBelowThenAbove", u"WWW", 25, u"WW...", {3, 1, 2, 3}},
-        // "abc" is exactly 15 wide: the scan stops there although the zero-width
+        // "W..." 25, "WW..." 35.
+        FitCase{"PrefixBelowThenAbove", u"WWWW", 34, u"W...", {4, 3, 4, 5}},
+        // "abc..." is exactly 30: the scan stops there although the zero-width
         // 'i's after it would still fit.
-        FitCase{"ExactLimitPrefixEndsTheScan", u"abciiW", 15, u"abc...", {6, 1, 2, 3}},
-        FitCase{"ZeroWidthUnitsBelowTheLimitAreKept", u"aiiW", 12, u"aii...", {4, 1, 2, 3, 4}},
-        FitCase{"NothingFitsGivesTheEllipsisAlone", u"Wa", 9, u"...", {2, 1}},
-        FitCase{"NegativeLimitGivesTheEllipsisAlone", u"", -1, u"...", {0}},
-        // a, b, then the high half of U+1F600 reaches the limit exactly: the
-        // cut falls inside the surrogate pair.
-        FitCase{"CutInsideASurrogatePair", u"ab\U0001F600c", 13, u"ab\xD83D...", {5, 1, 2, 3}},
-        FitCase{
-            "SurrogatePairKeptWhole", u"ab\U0001F600c", 17, u"ab\U0001F600...", {5, 1, 2, 3, 4}}),
+        FitCase{"ExactLimitPrefixEndsTheScan", u"abciiWW", 30, u"abc...", {7, 3, 4, 5, 6}},
+        FitCase{"ZeroWidthUnitsBelowTheLimitAreKept", u"aiiWW", 22, u"aii...", {5, 3, 4, 5, 6, 7}},
+        FitCase{"OnlyTheEllipsisFits", u"WWa", 20, u"...", {3, 3, 4}},
+        // Not even "..." fits: as many dots as do.
+        FitCase{"OnlyTwoDotsFit", u"Wa", 14, u"..", {2, 3, 2}},
+        FitCase{"OnlyOneDotFits", u"Wa", 9, u".", {2, 3, 2, 1}},
+        FitCase{"NothingFitsANegativeLimit", u"a", -1, u"", {1, 3, 2, 1}},
+        // a, b, then the high half of U+1F600 and the dots reach the limit
+        // exactly: the cut falls inside the surrogate pair.
+        FitCase{"CutInsideASurrogatePair", u"ab\U0001F600cWW", 28, u"ab\xD83D...", {7, 3, 4, 5, 6}},
+        FitCase{"SurrogatePairKeptWhole",
+                u"ab\U0001F600cWW",
+                32,
+                u"ab\U0001F600...",
+                {7, 3, 4, 5, 6, 7}}),
     [](const testing::TestParamInfo<FitCase>& info) { return info.param.name; });
 
 TEST(FitTextToWidth, ScanStopsAtTheFirstPrefixTooWideEvenIfALongerOneIsNarrower) {
   // Kerning can make a longer prefix narrower; the scan never looks past the
   // first one that is too wide.
   const std::map<std::u16string, int32_t> widths{
-      {u"a", 5}, {u"ab", 20}, {u"abc", 10}, {u"abcd", 30}};
+      {u"abcd", 30}, {u"...", 3}, {u"a...", 8}, {u"ab...", 20}, {u"abc...", 10}};
   const TextWidthMeasure measure = [&widths](std::u16string_view text) {
     return widths.at(std::u16string(text));
   };
   EXPECT_EQ(FitTextToWidth(u"abcd", 15, measure), u"a...");
-}
-
-TEST(FitTextToWidth, TheEllipsisIsAddedUnmeasured) {
-  RecordingMeasure measure;
-  const std::u16string fitted = FitTextToWidth(u"aaaaaa", 20, measure.Get());
-  EXPECT_EQ(fitted, u"aaaa...");
-  for (const size_t length : measure.measuredLengths) EXPECT_LE(length, 6u);
-  // The result is wider than the limit by the ellipsis.
-  int32_t width = 0;
-  for (const char16_t unit : fitted) width += UnitWidth(unit);
-  EXPECT_EQ(width, 35);
 }
 
 }  // namespace

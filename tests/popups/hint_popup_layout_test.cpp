@@ -97,23 +97,21 @@ TEST(HintPopupLayout, LTKeyTextSizeComesFromTheDefaultSectionElseStaysAsSkinned)
   }
 }
 
-// A label whose fonts are monospaced: every code unit is as wide as the
-// point size in the label's own (bold) font and half of it in the regular
-// weight, so a rule that measures in the wrong font or at a stale size gives
-// other results.
+// A label whose font is monospaced: every code unit, the dots of "..."
+// included, is as wide as the point size, and a line is as tall as the point
+// size, so a rule that measures at a stale size, or leaves the dots out,
+// gives other results.
 class FakeTextLabel : public HintTextLabel {
  public:
-  FakeTextLabel(int32_t width, double points) : pointSize(points), m_Width(width) {}
+  FakeTextLabel(int32_t width, double points, int32_t height = 1000)
+      : pointSize(points), m_Width(width), m_Height(height) {}
 
   int32_t Width() const override { return m_Width; }
+  int32_t Height() const override { return m_Height; }
   int32_t TextWidth(std::u16string_view text) const override {
     return static_cast<int32_t>(text.size() * pointSize);
   }
-  TextWidthMeasure RegularWeightMeasure() const override {
-    const double regular = pointSize / 2;
-    return
-        [regular](std::u16string_view text) { return static_cast<int32_t>(text.size() * regular); };
-  }
+  int32_t LineHeight(std::u16string_view) const override { return static_cast<int32_t>(pointSize); }
   void SetText(std::u16string value) override { text = std::move(value); }
   void SetPointSize(double points) override { pointSize = points; }
   void SetAlignment(PopupTextAlignment value) override { alignment = value; }
@@ -128,6 +126,7 @@ class FakeTextLabel : public HintTextLabel {
 
  private:
   int32_t m_Width;
+  int32_t m_Height;
 };
 
 struct ShowCase {
@@ -137,6 +136,7 @@ struct ShowCase {
   std::u16string shown;
   double pointSize;
   PopupTextAlignment alignment;
+  int32_t labelHeight = 1000;
   friend void PrintTo(const ShowCase& c, std::ostream* os) { *os << c.name; }
 };
 
@@ -156,27 +156,40 @@ constexpr auto kCenter = PopupTextAlignment::Center;
 
 class LTKeyTextRule : public testing::TestWithParam<ShowCase> {};
 
-// Shown at 14 points: each unit is 14 wide; shortened at 40 points, a unit
-// of the regular measuring font is 20 wide.
-TEST_P(LTKeyTextRule, FitsCentredOrShortensLeftAlignedAtFortyPoints) {
+// Shown at 14 points: each unit is 14 wide; shortened at 40 points, 40
+// wide, "..." 120.
+TEST_P(LTKeyTextRule, FitsCentredOrShortensLeftAlignedWithinTheLabel) {
   const ShowCase& c = GetParam();
   // Skinned at another size, left-aligned: the show sets both.
-  FakeTextLabel label(c.labelWidth, 9.0);
+  FakeTextLabel label(c.labelWidth, 9.0, c.labelHeight);
   ShowLTKeyText(label, c.text, 14.0);
   ExpectShown(label, c);
+  EXPECT_LE(label.TextWidth(label.text), c.labelWidth);
 }
+
+// Twenty units: 280 wide at 14 points.
+const std::u16string kTwenty = u"abcdefghijklmnopqrst";
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, LTKeyTextRule,
     testing::Values(
         ShowCase{"ExactlyAsWideAsTheLabelFits", 140, u"abcdefghij", u"abcdefghij", 14.0, kCenter},
-        ShowCase{"OnePixelWiderIsShortened", 139, u"abcdefghij", u"abcdef...", 40.0, kLeft},
+        // Three units and the dots make 240.
+        ShowCase{"OnePixelWiderIsShortenedDotsIncluded", 279, kTwenty, u"abc...", 40.0, kLeft},
         ShowCase{"EmptyTextIsCentred", 0, u"", u"", 14.0, kCenter},
-        // 60 is exactly three regular units: the scan ends there.
-        ShowCase{"PrefixAsWideAsTheLimitEndsTheScan", 60, u"abcdefghij", u"abc...", 40.0, kLeft},
-        ShowCase{"NothingFitsGivesTheEllipsisAlone", 19, u"ab", u"...", 40.0, kLeft},
+        // "abc..." is exactly 240: the scan ends there.
+        ShowCase{"PrefixAsWideAsTheLimitEndsTheScan", 240, kTwenty, u"abc...", 40.0, kLeft},
+        // A line of 40 points is taller than the 30-pixel label: at 30 points
+        // six units and the dots make 270.
+        ShowCase{"SizeStepsDownToTheLabelsHeight", 279, kTwenty, u"abcdef...", 30.0, kLeft, 30},
+        // Never smaller than the size the text was shown at.
+        ShowCase{"NeverSmallerThanTheShownSize", 279, kTwenty, u"abcdefghijklmnop...", 14.0, kLeft,
+                 10},
+        // "..." is 120 at 40 points; two dots fit.
+        ShowCase{"OnlyTheDotsThatFit", 100, u"abcdefgh", u"..", 40.0, kLeft},
         // The high half of U+1F600 is one unit: the cut may fall inside the pair.
-        ShowCase{"CutInsideASurrogatePair", 70, u"ab\U0001F600cdef", u"ab\xD83D...", 40.0, kLeft}),
+        ShowCase{"CutInsideASurrogatePair", 250, u"ab\U0001F600cdefghijklmnopq", u"ab\xD83D...",
+                 40.0, kLeft}),
     [](const testing::TestParamInfo<ShowCase>& info) { return info.param.name; });
 
 TEST(LTKeyTextRuleInTurn, ShortTextAfterAShortenedOneIsCentredAtTheGivenSize) {
@@ -210,11 +223,11 @@ INSTANTIATE_TEST_SUITE_P(
                     ShowCase{"EmptyTextIsCentred", 0, u"", u"", 14.0, kCenter}),
     [](const testing::TestParamInfo<ShowCase>& info) { return info.param.name; });
 
-TEST(HintPopupLayout, FitTextToWidthOfALabelMeasuresInItsRegularWeight) {
-  // 10 per unit in the regular weight of a 20-point label 45 wide.
-  const FakeTextLabel label(45, 20.0);
+TEST(HintPopupLayout, FitTextToWidthOfALabelMeasuresInItsOwnFontDotsIncluded) {
+  // 10 per unit in the 10-point font of a label 45 wide.
+  const FakeTextLabel label(45, 10.0);
   EXPECT_EQ(FitTextToWidth(label, u"abcd"), u"abcd");
-  EXPECT_EQ(FitTextToWidth(label, u"abcdef"), u"abcd...");
+  EXPECT_EQ(FitTextToWidth(label, u"abcdef"), u"a...");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "popups/qt/FORM_LTKeyHintDialog.h"
+#include "popups/qt/label_text_metrics.h"
 #include "tests/popups/popup_fixture.h"
 
 namespace {
@@ -19,12 +20,6 @@ int BoldTahomaWidth(const QString& text, int points) {
   return QFontMetrics(font).horizontalAdvance(text);
 }
 
-int RegularTahomaWidth(const QString& text, double points) {
-  QFont font(QStringLiteral("Tahoma"));
-  font.setPointSizeF(points);
-  return QFontMetrics(font).horizontalAdvance(text);
-}
-
 bool IsLeftAligned(const QLabel* label) {
   return (label->alignment() & Qt::AlignHorizontal_Mask) == Qt::AlignLeft;
 }
@@ -32,17 +27,20 @@ bool IsCentred(const QLabel* label) {
   return (label->alignment() & Qt::AlignHorizontal_Mask) == Qt::AlignHCenter;
 }
 
-// A shortened text is the longest scanned prefix within the label's width in
-// regular Tahoma at 40 points, followed by "...".
-void ExpectLongestFittingPrefix(const QString& original, const QString& shown, int limit) {
+// A shortened text is the longest scanned prefix that fits the label's
+// width together with its "...", measured in the label's font.
+void ExpectLongestFittingPrefix(const QLabel& label, const QString& original,
+                                const QString& shown) {
   ASSERT_TRUE(shown.endsWith(QStringLiteral("...")));
   const QString prefix = shown.chopped(3);
   ASSERT_TRUE(original.startsWith(prefix));
   ASSERT_LT(prefix.size(), original.size());
-  const int prefixWidth = RegularTahomaWidth(prefix, 40);
-  EXPECT_LE(prefixWidth, limit);
-  if (prefixWidth < limit) {
-    EXPECT_GT(RegularTahomaWidth(original.left(prefix.size() + 1), 40), limit);
+  const int limit = label.width();
+  const int shownWidth = LabelTextWidth(label, shown);
+  EXPECT_LE(shownWidth, limit);
+  if (shownWidth < limit) {
+    EXPECT_GT(LabelTextWidth(label, original.left(prefix.size() + 1) + QStringLiteral("...")),
+              limit);
   }
 }
 
@@ -73,16 +71,26 @@ TEST_F(LTKeyPopup, TextExactlyAsWideAsTheLabelIsCentredAndOnePixelMoreIsShortene
 
   TformLTKeyHintDialog tooWide(FolderWithTextLabelWidth(width - 1));
   tooWide.ShowHintText(QStringLiteral("LT Key"), text);
-  EXPECT_TRUE(IsLeftAligned(tooWide.TextLabel()));
-  EXPECT_EQ(tooWide.TextLabel()->font().pointSize(), hint_popup_layout::kShortenedPointSize);
-  ExpectLongestFittingPrefix(text, tooWide.TextLabel()->text(), width - 1);
+  const QLabel& label = *tooWide.TextLabel();
+  EXPECT_TRUE(IsLeftAligned(&label));
+  // Larger, up to 40 points, as far as a line of it fits the label's height.
+  const int points = label.font().pointSize();
+  EXPECT_GT(points, kConfiguredSize);
+  EXPECT_LE(points, hint_popup_layout::kShortenedPointSize);
+  EXPECT_LE(LabelLineHeight(label, text), label.height());
+  QFont larger = label.font();
+  larger.setPointSize(points + 1);
+  QLabel probe;
+  probe.setFont(larger);
+  EXPECT_GT(LabelLineHeight(probe, text), label.height());
+  ExpectLongestFittingPrefix(label, text, label.text());
   EXPECT_TRUE(tooWide.isVisible());
 }
 
 TEST_F(LTKeyPopup, ShortTextAfterAShortenedOneIsCentredAtTheConfiguredSize) {
   TformLTKeyHintDialog popup(FolderWithTextLabelWidth(247));
   popup.ShowHintText(QStringLiteral("LT Key"), QStringLiteral("A text far too long for the popup"));
-  ASSERT_EQ(popup.TextLabel()->font().pointSize(), 40);
+  ASSERT_GT(popup.TextLabel()->font().pointSize(), kConfiguredSize);
 
   for (const QString& text : {QStringLiteral("LT 1"), QString()}) {
     popup.ShowHintText(QStringLiteral("LT Key"), text);
@@ -121,7 +129,7 @@ TEST_P(LTKeyPopupWithoutSize, KeepsTheSkinnedSizeAndStillShows) {
   EXPECT_DOUBLE_EQ(popup.TextLabel()->font().pointSizeF(), GetParam().expectedPoints);
 
   popup.ShowHintText(QStringLiteral("LT Key"), QStringLiteral("A text far too long for the popup"));
-  EXPECT_EQ(popup.TextLabel()->font().pointSize(), 40);
+  EXPECT_GT(popup.TextLabel()->font().pointSizeF(), GetParam().expectedPoints);
   popup.ShowHintText(QStringLiteral("LT Key"), QStringLiteral("LT 2"));
   EXPECT_TRUE(popup.isVisible());
   EXPECT_TRUE(IsCentred(popup.TextLabel()));
@@ -149,7 +157,7 @@ TEST_F(LTKeyPopup, SizeIsReadFromTheCopyLoadedAtCreation) {
   EXPECT_EQ(popup.TextLabel()->font().pointSize(), kConfiguredSize);
 }
 
-TEST_F(LTKeyPopup, FitTextToWidthMeasuresInRegularTahomaAtTheLabelsSize) {
+TEST_F(LTKeyPopup, FitTextToWidthMeasuresInTheLabelsOwnFont) {
   QLabel label;
   label.resize(247, 32);
   QFont font(QStringLiteral("Tahoma"));
@@ -158,15 +166,17 @@ TEST_F(LTKeyPopup, FitTextToWidthMeasuresInRegularTahomaAtTheLabelsSize) {
   label.setFont(font);
 
   const QString longText = QStringLiteral("Rapid Trigger Pro");
-  ExpectLongestFittingPrefix(longText, FitTextToWidth(label, longText), 247);
+  ExpectLongestFittingPrefix(label, longText, FitTextToWidth(label, longText));
 
   const QString shortText = QStringLiteral("LT 1");
-  ASSERT_LE(RegularTahomaWidth(shortText, 40), 247);
+  ASSERT_LE(LabelTextWidth(label, shortText), 247);
   EXPECT_EQ(FitTextToWidth(label, shortText), shortText);
 
-  // Not even the first character fits a narrow label.
+  // Not even "..." fits a narrow label: as many dots as do.
   label.resize(5, 32);
-  EXPECT_EQ(FitTextToWidth(label, QStringLiteral("W")), QStringLiteral("..."));
+  const QString dots = FitTextToWidth(label, QStringLiteral("W"));
+  EXPECT_TRUE(QStringLiteral("...").startsWith(dots));
+  EXPECT_LE(LabelTextWidth(label, dots), 5);
 }
 
 }  // namespace

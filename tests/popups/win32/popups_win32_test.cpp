@@ -13,6 +13,7 @@
 #include "popups/win32/FORM_LTKeyHintDialog.h"
 #include "popups/win32/FORM_RTModeHintDialog.h"
 #include "skin/win32/win32_display.h"
+#include "skin/win32/win32_ui_toolkit.h"
 
 namespace {
 
@@ -99,15 +100,23 @@ TEST_F(Win32Popups, OutlineCutsThePicturesTransparentCorners) {
   DeleteObject(region);
 }
 
-TEST_F(Win32Popups, TooWideTextIsShortenedAtFortyPointsAndLeftAligned) {
+TEST_F(Win32Popups, TooWideTextIsShortenedWholeInsideItsLabelAndLeftAligned) {
   TformLTKeyHintDialog popup(kData + "LTKeyHint/");
   popup.ShowHintText(u"CPI", std::u16string(60, u'W'));
-  const std::u16string& shown = popup.TextLabel().text;
+  const Win32Label& label = popup.TextLabel();
+  const std::u16string& shown = label.text;
   ASSERT_GE(shown.size(), 4u);
   EXPECT_EQ(shown.substr(shown.size() - 3), u"...");
   EXPECT_LT(shown.size(), 60u);
-  EXPECT_EQ(popup.TextLabel().alignment, LabelAlignment::Left);
-  EXPECT_EQ(popup.TextLabel().pointSize, hint_popup_layout::kShortenedPointSize);
+  EXPECT_EQ(label.alignment, LabelAlignment::Left);
+  // Larger than shown, up to 40 points, as far as its line fits the
+  // 30-pixel label; and as wide as the label at most, dots included.
+  EXPECT_GT(label.pointSize, 14.0);
+  EXPECT_LE(label.pointSize, hint_popup_layout::kShortenedPointSize);
+  const HFONT font = CreateLabelFont(label, popup.Dpi());
+  EXPECT_LE(MeasureTextHeight(font, shown), label.bounds.bottom - label.bounds.top);
+  EXPECT_LE(MeasureTextWidth(font, shown), label.bounds.right - label.bounds.left);
+  DeleteObject(font);
 
   // The next short text takes the description's size again, centred.
   popup.ShowHintText(u"CPI", u"800");
