@@ -12,14 +12,7 @@ source "$here/../support/wayland/session.sh"
 source "$here/../support/wayland/program_driver.sh"
 
 wl_session_begin
-wl_start mutter --headless --wayland --virtual-monitor 1920x1080
-mutter_pid=$WL_LAST_PID
-wl_compositor_socket mutter
-wl_wait_for "mutter's XWayland" 30 wl_xwayland_display "$mutter_pid"
-wl_wait_for "XWayland's authority file" 30 compgen -G "$WL_RUNTIME/.mutter-Xwaylandauth.*"
-WL_ENV=(WAYLAND_DISPLAY="$WL_SOCKET" DISPLAY="$(wl_xwayland_display "$mutter_pid")"
-        XAUTHORITY="$(compgen -G "$WL_RUNTIME/.mutter-Xwaylandauth.*")")
-wl_wait_for "XWayland's answer" 30 wl_as_user xdpyinfo
+wl_start_mutter
 
 wl_start env QT_QPA_PLATFORM=xcb "$test_window" corvane-x11-game
 program_start "$build"

@@ -140,3 +140,17 @@ CONFIG
   wl_wait_for "XWayland's display name" 30 test -s "$WL_TMP/display"
   WL_ENV+=(DISPLAY="$(cat "$WL_TMP/display")")
 }
+
+# wl_start_mutter: a headless mutter (GNOME's compositor) with one virtual
+# monitor of 1920x1080 and its XWayland; WL_ENV then names its socket,
+# XWayland's display and the authority file mutter wrote for it.
+wl_start_mutter() {
+  wl_start mutter --headless --wayland --virtual-monitor 1920x1080
+  local mutter_pid=$WL_LAST_PID
+  wl_compositor_socket mutter
+  wl_wait_for "mutter's XWayland" 30 wl_xwayland_display "$mutter_pid"
+  wl_wait_for "XWayland's authority file" 30 compgen -G "$WL_RUNTIME/.mutter-Xwaylandauth.*"
+  WL_ENV=(WAYLAND_DISPLAY="$WL_SOCKET" DISPLAY="$(wl_xwayland_display "$mutter_pid")"
+          XAUTHORITY="$(compgen -G "$WL_RUNTIME/.mutter-Xwaylandauth.*")")
+  wl_wait_for "XWayland's answer" 30 wl_as_user xdpyinfo
+}
