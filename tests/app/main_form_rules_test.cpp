@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "skin/Language_subroutines.h"
+#include "tests/app/sample_settings.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -68,35 +69,6 @@ class RecordingView : public MainFormView {
   // The calls since the last look.
   Calls Take() { return std::exchange(calls, {}); }
 };
-
-constexpr const char* kSettings = R"(
-[english]
-PopMenu1=Close
-PopMenu2=Start at login
-PopMenu3=Language
-Hint=Corvane
-LT_Title=LT Key
-CPI_Title=Mouse CPI
-RT_Title=RT Mode
-RT1=Standard
-[ChineseS]
-PopMenu1=关闭
-PopMenu2=开机启动
-PopMenu3=语言
-Hint=Corvane 通知
-CPI_Title=鼠标 CPI
-RT_Title=RT 模式
-[ChineseT]
-PopMenu1=
-PopMenu2=開機啟動
-PopMenu3=語言
-[Default]
-LT1=OFF
-RT1=not the language's
-RT2=Rapid Trigger
-CPI1=CPI 400
-CPI3=CPI 1600
-)";
 
 // A start-at-login entry in memory; a toggle can be made to fail.
 struct FakeAutostart {

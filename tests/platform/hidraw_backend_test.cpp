@@ -12,23 +12,12 @@
 
 #include "tests/platform/device_log_fixture.h"
 #include "tests/platform/fake_sysfs.h"
+#include "tests/platform/sample_descriptors.h"
 #include "tests/support/file_overrides.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-// One collection, no report IDs: 8 bytes in, 1 byte out.
-const Bytes kKeyboard = {0x05, 0x01, 0x09, 0x06, 0xA1, 0x01, 0x75, 0x08, 0x95,
-                         0x08, 0x81, 0x02, 0x95, 0x01, 0x91, 0x02, 0xC0};
-
-// Three collections: consumer (ID 1, 2 bytes in), system control (ID 2,
-// 1 byte in), vendor 0xFF01 (ID 7 feature 64 bytes, ID 8 input 16 bytes).
-const Bytes kThreeCollections = {0x05, 0x0C, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x01, 0x75, 0x10, 0x95,
-                                 0x01, 0x81, 0x00, 0xC0, 0x05, 0x01, 0x09, 0x80, 0xA1, 0x01, 0x85,
-                                 0x02, 0x75, 0x08, 0x95, 0x01, 0x81, 0x02, 0xC0, 0x06, 0x01, 0xFF,
-                                 0x09, 0x01, 0xA1, 0x01, 0x85, 0x07, 0x75, 0x08, 0x95, 0x40, 0xB1,
-                                 0x02, 0x85, 0x08, 0x95, 0x10, 0x81, 0x02, 0xC0};
 
 class HidrawBackendOnFakeSysfs : public ::testing::Test {
  protected:
@@ -42,10 +31,10 @@ class HidrawBackendOnFakeSysfs : public ::testing::Test {
 };
 
 TEST_F(HidrawBackendOnFakeSysfs, ListsNodesInNumberOrderAndOnePathPerCollection) {
-  sysfs.AddNode(10, kKeyboard);
-  sysfs.AddNode(2, kThreeCollections);
-  sysfs.AddNode(0, kKeyboard);
-  sysfs.AddNode(3, kKeyboard);
+  sysfs.AddNode(10, kKeyboardDescriptor);
+  sysfs.AddNode(2, kThreeCollectionsDescriptor);
+  sysfs.AddNode(0, kKeyboardDescriptor);
+  sysfs.AddNode(3, kKeyboardDescriptor);
   sysfs.RemoveDescriptor(3);       // cannot be described: not listed
   sysfs.AddNode(4, {0xA1, 0x01});  // no complete collection: not listed
 
@@ -62,7 +51,7 @@ TEST_F(HidrawBackendOnFakeSysfs, NoNodesListNothing) {
 }
 
 TEST_F(HidrawBackendOnFakeSysfs, IdentityComesFromSysfsAndTheCollection) {
-  sysfs.AddNode(1, kThreeCollections);
+  sysfs.AddNode(1, kThreeCollectionsDescriptor);
   auto backend = MakeBackend();
 
   struct Case {
@@ -89,7 +78,7 @@ TEST_F(HidrawBackendOnFakeSysfs, IdentityComesFromSysfsAndTheCollection) {
 }
 
 TEST_F(HidrawBackendOnFakeSysfs, VendorAndProductAreTheLow16BitsOfHidId) {
-  sysfs.AddNode(0, kKeyboard, FakeSysfs::UsbStrings{}, "0003:0000FFFF:00008001");
+  sysfs.AddNode(0, kKeyboardDescriptor, FakeSysfs::UsbStrings{}, "0003:0000FFFF:00008001");
   const auto info = MakeBackend().QueryInterface(Path(0));
   ASSERT_TRUE(info.has_value());
   EXPECT_EQ(info->vendorId, 0xFFFF);
@@ -111,7 +100,7 @@ TEST_F(HidrawBackendOnFakeSysfs, OnlyHidDevicesOnTheUsbBusTakeTheUsbDevicesStrin
   int node = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.hidId);
-    sysfs.AddNode(node, kKeyboard, FakeSysfs::UsbStrings{}, c.hidId);
+    sysfs.AddNode(node, kKeyboardDescriptor, FakeSysfs::UsbStrings{}, c.hidId);
     auto backend = MakeBackend();
     const auto info = backend.QueryInterface(Path(node));
     ASSERT_TRUE(info.has_value());
@@ -125,7 +114,8 @@ TEST_F(HidrawBackendOnFakeSysfs, OnlyHidDevicesOnTheUsbBusTakeTheUsbDevicesStrin
 // hidraw numbers are handed out again: a path kept from an earlier
 // connection must not reach the device that holds its node now.
 TEST_F(HidrawBackendOnFakeSysfs, APathNamesNothingOnceItsNodeBelongsToAnotherDevice) {
-  sysfs.AddNode(0, kThreeCollections, FakeSysfs::UsbStrings{}, "0003:00001A2B:00003C4D", true);
+  sysfs.AddNode(0, kThreeCollectionsDescriptor, FakeSysfs::UsbStrings{}, "0003:00001A2B:00003C4D",
+                true);
   auto backend = MakeBackend();
   const std::string kept = Path(0, "&col03");
   ASSERT_NE(backend.Open(kept), nullptr);
@@ -138,7 +128,8 @@ TEST_F(HidrawBackendOnFakeSysfs, APathNamesNothingOnceItsNodeBelongsToAnotherDev
   EXPECT_NE(backend.Open(lowered), nullptr);
 
   sysfs.RemoveNode(0);
-  sysfs.AddNode(0, kThreeCollections, FakeSysfs::UsbStrings{}, "0003:00001A2B:00003C4D", true);
+  sysfs.AddNode(0, kThreeCollectionsDescriptor, FakeSysfs::UsbStrings{}, "0003:00001A2B:00003C4D",
+                true);
   for (const std::string& path : {kept, lowered}) {
     SCOPED_TRACE(path);
     EXPECT_FALSE(backend.QueryInterface(path).has_value());
@@ -162,9 +153,10 @@ class HidrawBackendWithOpenNode : public HidrawBackendOnFakeNodes {
 };
 
 TEST_F(HidrawBackendOnFakeSysfs, OpenTrustsOnlyWhatTheOpenedNodeSays) {
-  sysfs.AddNode(0, kThreeCollections, FakeSysfs::UsbStrings{}, "0003:00001A2B:00003C4D", true);
+  sysfs.AddNode(0, kThreeCollectionsDescriptor, FakeSysfs::UsbStrings{}, "0003:00001A2B:00003C4D",
+                true);
   // The vendor collection with a 200-byte feature report instead of 64.
-  Bytes longerFeature = kThreeCollections;
+  Bytes longerFeature = kThreeCollectionsDescriptor;
   longerFeature[longerFeature.size() - 10] = 0xC7;  // Report Count 64 → 199
   struct Case {
     const char* name;
@@ -173,11 +165,11 @@ TEST_F(HidrawBackendOnFakeSysfs, OpenTrustsOnlyWhatTheOpenedNodeSays) {
     bool opens;
     uint16_t featureLength;
   } cases[] = {
-      {"same device", sysfs.Instance(0), kThreeCollections, true, 65},
-      {"taken over meanwhile", "0003:1A2B:3C4D.0077", kThreeCollections, false, 0},
-      {"not a hidraw node", std::nullopt, kThreeCollections, false, 0},
+      {"same device", sysfs.Instance(0), kThreeCollectionsDescriptor, true, 65},
+      {"taken over meanwhile", "0003:1A2B:3C4D.0077", kThreeCollectionsDescriptor, false, 0},
+      {"not a hidraw node", std::nullopt, kThreeCollectionsDescriptor, false, 0},
       {"its own descriptor", sysfs.Instance(0), longerFeature, true, 200},
-      {"collection missing there", sysfs.Instance(0), kKeyboard, false, 0},
+      {"collection missing there", sysfs.Instance(0), kKeyboardDescriptor, false, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -192,7 +184,7 @@ TEST_F(HidrawBackendOnFakeSysfs, OpenTrustsOnlyWhatTheOpenedNodeSays) {
 }
 
 TEST_F(HidrawBackendOnFakeSysfs, WithoutUsbAncestorVersionIsZeroAndStringsFail) {
-  sysfs.AddNode(0, kKeyboard, std::nullopt);
+  sysfs.AddNode(0, kKeyboardDescriptor, std::nullopt);
   auto backend = MakeBackend();
   const auto info = backend.QueryInterface(Path(0));
   ASSERT_TRUE(info.has_value());
@@ -202,9 +194,9 @@ TEST_F(HidrawBackendOnFakeSysfs, WithoutUsbAncestorVersionIsZeroAndStringsFail) 
 }
 
 TEST_F(HidrawBackendOnFakeSysfs, PathsThatNameNoInterfaceGiveNothing) {
-  sysfs.AddNode(0, kKeyboard);
-  sysfs.AddNode(1, kThreeCollections);
-  sysfs.AddNode(2, kKeyboard, FakeSysfs::UsbStrings{}, "garbage");
+  sysfs.AddNode(0, kKeyboardDescriptor);
+  sysfs.AddNode(1, kThreeCollectionsDescriptor);
+  sysfs.AddNode(2, kKeyboardDescriptor, FakeSysfs::UsbStrings{}, "garbage");
   auto backend = MakeBackend();
   const std::string invalid[] = {
       Path(5),            // no such node
@@ -246,7 +238,7 @@ TEST_P(DeviceStrings, LoseOnlyTheFinalNewlineAndReadAsUtf16) {
   FakeSysfs::UsbStrings usb;
   usb.manufacturer = "Company \n";
   usb.product = GetParam().attribute;
-  sysfs.AddNode(0, kKeyboard, usb);
+  sysfs.AddNode(0, kKeyboardDescriptor, usb);
   auto backend = MakeBackend();
   EXPECT_EQ(backend.ReadIndexedString(Path(0), 1), std::u16string(u"Company "));
   EXPECT_EQ(backend.ReadIndexedString(Path(0), 2), GetParam().expected);
@@ -271,7 +263,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(HidrawBackendOnFakeSysfs, StringsFailForMissingAttributesAndOtherIndexes) {
   FakeSysfs::UsbStrings usb;
   usb.product.reset();
-  sysfs.AddNode(0, kKeyboard, usb);
+  sysfs.AddNode(0, kKeyboardDescriptor, usb);
   auto backend = MakeBackend();
   EXPECT_TRUE(backend.ReadIndexedString(Path(0), 1).has_value());
   EXPECT_FALSE(backend.ReadIndexedString(Path(0), 2).has_value());
@@ -281,8 +273,8 @@ TEST_F(HidrawBackendOnFakeSysfs, StringsFailForMissingAttributesAndOtherIndexes)
 }
 
 TEST_F(HidrawBackendOnFakeSysfs, AddAndRemoveGiveOneChangePerCollectionPath) {
-  sysfs.AddNode(1, kThreeCollections);
-  sysfs.AddNode(0, kKeyboard);
+  sysfs.AddNode(1, kThreeCollectionsDescriptor);
+  sysfs.AddNode(0, kKeyboardDescriptor);
   auto backend = MakeBackend();
   backend.EnumeratePaths();
 
@@ -308,7 +300,7 @@ TEST_F(HidrawBackendOnFakeSysfs, AddAndRemoveGiveOneChangePerCollectionPath) {
   // Never seen: its plain node path.
   EXPECT_EQ(changes("remove", "hidraw7"), (Changes{{false, Path(7)}}));
 
-  sysfs.AddNode(5, kThreeCollections);
+  sysfs.AddNode(5, kThreeCollectionsDescriptor);
   EXPECT_EQ(
       changes("add", "hidraw5"),
       (Changes{{true, Path(5, "&col01")}, {true, Path(5, "&col02")}, {true, Path(5, "&col03")}}));
@@ -334,7 +326,7 @@ TEST_F(HidrawBackendOnFakeSysfs, WithoutUdevThereIsNoChangeHandle) {
 }
 
 TEST_F(HidrawBackendOnFakeSysfs, OpenReadsCapabilitiesAndFramesUnnumberedReports) {
-  sysfs.AddNode(0, kKeyboard, FakeSysfs::UsbStrings{}, "0003:00001A2B:00003C4D", true);
+  sysfs.AddNode(0, kKeyboardDescriptor, FakeSysfs::UsbStrings{}, "0003:00001A2B:00003C4D", true);
   auto backend = MakeBackend();
   auto device = backend.Open(Path(0));
   ASSERT_NE(device, nullptr);
@@ -359,7 +351,7 @@ TEST_F(HidrawBackendOnFakeSysfs, OpenReadsCapabilitiesAndFramesUnnumberedReports
 
 TEST_F(HidrawBackendOnFakeSysfs, OpenFailsWhenTheNodeIsMissing) {
   CapturedDeviceLog log;
-  sysfs.AddNode(0, kKeyboard);  // sysfs entry, but no /dev node
+  sysfs.AddNode(0, kKeyboardDescriptor);  // sysfs entry, but no /dev node
   EXPECT_EQ(MakeBackend().Open(Path(0)), nullptr);
   // The kernel's reason is kept, with the node it was given for.
   EXPECT_EQ(log.Take(), std::vector<std::string>{"open " + sysfs.DevRoot() +
@@ -380,9 +372,9 @@ bool AccessDeniedForAUser(HidrawBackendOnFakeNodes& backend, const std::string& 
 }
 
 TEST_F(HidrawBackendOnFakeSysfs, AccessIsDeniedOnlyForANodeTheUserMayNotOpen) {
-  sysfs.AddNode(0, kKeyboard, FakeSysfs::UsbStrings{}, "0003:00001A2B:00003C4D", true);
-  sysfs.AddNode(1, kKeyboard, FakeSysfs::UsbStrings{}, "0003:00001A2B:00003C4E", true);
-  sysfs.AddNode(2, kKeyboard);  // no node at all: gone, not refused
+  sysfs.AddNode(0, kKeyboardDescriptor, FakeSysfs::UsbStrings{}, "0003:00001A2B:00003C4D", true);
+  sysfs.AddNode(1, kKeyboardDescriptor, FakeSysfs::UsbStrings{}, "0003:00001A2B:00003C4E", true);
+  sysfs.AddNode(2, kKeyboardDescriptor);  // no node at all: gone, not refused
   ASSERT_EQ(::chmod(sysfs.NodePath(1).c_str(), 0), 0);
   auto backend = MakeBackend();
   EXPECT_FALSE(AccessDeniedForAUser(backend, Path(0)));
@@ -400,8 +392,9 @@ int OpenFdCount() {
 }
 
 TEST_F(HidrawBackendOnFakeSysfs, EveryDescriptorIsClosedAgain) {
-  sysfs.AddNode(0, kKeyboard, FakeSysfs::UsbStrings{}, "0003:00001A2B:00003C4D", true);
-  sysfs.AddNode(1, kThreeCollections, FakeSysfs::UsbStrings{}, "0003:00001A2B:00003C4D", true);
+  sysfs.AddNode(0, kKeyboardDescriptor, FakeSysfs::UsbStrings{}, "0003:00001A2B:00003C4D", true);
+  sysfs.AddNode(1, kThreeCollectionsDescriptor, FakeSysfs::UsbStrings{}, "0003:00001A2B:00003C4D",
+                true);
   const int before = OpenFdCount();
   for (int round = 0; round < 20; ++round) {
     auto backend = MakeBackend();

@@ -8,22 +8,9 @@
 
 #include "tests/platform/fake_sysfs.h"
 #include "tests/platform/hid_backend_contract.h"
+#include "tests/platform/sample_descriptors.h"
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
-
-// One collection, no report IDs: 8 bytes in, 1 byte out.
-const Bytes kKeyboard = {0x05, 0x01, 0x09, 0x06, 0xA1, 0x01, 0x75, 0x08, 0x95,
-                         0x08, 0x81, 0x02, 0x95, 0x01, 0x91, 0x02, 0xC0};
-
-// Consumer (ID 1, 2 bytes in), system control (ID 2, 1 byte in), vendor
-// 0xFF01 (ID 7 feature 64 bytes, ID 8 input 16 bytes).
-const Bytes kThreeCollections = {0x05, 0x0C, 0x09, 0x01, 0xA1, 0x01, 0x85, 0x01, 0x75, 0x10, 0x95,
-                                 0x01, 0x81, 0x00, 0xC0, 0x05, 0x01, 0x09, 0x80, 0xA1, 0x01, 0x85,
-                                 0x02, 0x75, 0x08, 0x95, 0x01, 0x81, 0x02, 0xC0, 0x06, 0x01, 0xFF,
-                                 0x09, 0x01, 0xA1, 0x01, 0x85, 0x07, 0x75, 0x08, 0x95, 0x40, 0xB1,
-                                 0x02, 0x85, 0x08, 0x95, 0x10, 0x81, 0x02, 0xC0};
 
 class HidrawUnderTest : public HidBackendUnderTest {
  public:
@@ -37,8 +24,9 @@ class HidrawUnderTest : public HidBackendUnderTest {
     std::optional<FakeUsbStrings> usb;
     if (shape != ContractShape::KeyboardOffTheUsb) usb = FakeUsbStrings{};
     m_Sysfs.AddNode(number,
-                    shape == ContractShape::ThreeCollections ? kThreeCollections : kKeyboard, usb,
-                    "0003:00001A2B:00003C4D", true);
+                    shape == ContractShape::ThreeCollections ? kThreeCollectionsDescriptor
+                                                             : kKeyboardDescriptor,
+                    usb, "0003:00001A2B:00003C4D", true);
     const auto arrived = Uevent("add", number);
     std::vector<std::string> paths;
     for (const HidDeviceChange& change : arrived) paths.push_back(change.path);
