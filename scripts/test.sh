@@ -45,6 +45,9 @@ failed=0
 skipped=0
 # What failed, repeated under the totals: a long log is often read from its end.
 failures=()
+# What the failed tests printed, repeated above the totals for the same reason.
+failure_output=$(mktemp)
+trap 'rm -f "$failure_output"' EXIT
 
 # Runs a step that is not a test (a build); its failure counts as one.
 step() {  # what, command...
@@ -74,6 +77,7 @@ run_ctest() {
   while IFS= read -r name; do
     failures+=("$name")
   done < <(sed -n '/^The following tests FAILED:/,/^[^[:space:]]/s/^[[:space:]]\+[0-9]\+ - //p' "$log")
+  failed_tests_output "$log" >>"$failure_output"
   rm -f "$log"
   passed=$((passed + ${total:-0} - ${fails:-0} - skips))
   failed=$((failed + ${fails:-0}))
@@ -83,6 +87,20 @@ run_ctest() {
     failed=$((failed + 1))
     failures+=("ctest $*")
   fi
+}
+
+# From a ctest log: each test that did not pass, with what it printed (the
+# first 80 lines), which ctest writes under its result line until the next
+# test starts or ends.
+failed_tests_output() {  # log
+  awk '
+    /^ *Start +[0-9]+: / || /^ *[0-9]+\/[0-9]+ Test +#[0-9]+: / || /^[0-9]+% tests passed/ { inside = 0 }
+    /^ *[0-9]+\/[0-9]+ Test +#[0-9]+: / && !/ Passed +[0-9.]+ sec$/ && !/Skipped/ {
+      inside = 1; lines = 0; print "-- " $0
+      next
+    }
+    inside && lines++ < 80 { print "   " $0 }
+  ' "$1"
 }
 
 # The five builds (regular, Windows, two sanitizers, fuzz) compile the same
@@ -201,7 +219,7 @@ if wants fuzz; then
     -DCMAKE_BUILD_TYPE=Debug -DCORVANE_BUILD_BENCH=OFF -DCORVANE_FUZZ=ON \
     -DCORVANE_SANITIZE=address,undefined -DCORVANE_TEST_ROOMS="" -- "${fuzzers[@]/%/_fuzz}"; then
     work=$(mktemp -d)
-    trap 'rm -rf "$work"' EXIT
+    trap 'rm -rf "$work" "$failure_output"' EXIT
     for name in "${fuzzers[@]}"; do
       # A finding is kept in the build tree, out of the sources.
       mkdir -p "$root/build-fuzz/findings"
@@ -224,6 +242,10 @@ if wants fuzz; then
   fi
 fi
 
+if [[ -s $failure_output ]]; then
+  echo "== what the failed tests printed"
+  cat "$failure_output"
+fi
 for what in "${failures[@]}"; do echo "failed: $what"; done
 echo "total: $passed passed, $failed failed, $skipped skipped"
 ((failed == 0))
