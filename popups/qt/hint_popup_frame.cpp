@@ -159,7 +159,8 @@ HintPopupFrame::HintPopupFrame(const HintPopupConstants& constants, std::string 
   setPalette(colours);
   setAutoFillBackground(true);
 
-  m_Geometry = ScaledHintPopupGeometry(GetWindowScaleFactor(this));
+  m_DrawnScale = GetWindowScaleFactor(this);
+  m_Geometry = ScaledHintPopupGeometry(m_DrawnScale);
   const QRect client = ToQRect(m_Geometry.client);
   setFixedSize(client.size());
 
@@ -374,7 +375,7 @@ void HintPopupFrame::PresentOnLayer() {
   const QImage pixels = ApplyOutline(rendered, m_OutlineAlpha);
   const int margin = 1;  // one pixel of the output's own scale
   m_LayerSurface->Show(pixels.constBits(), pixels.width(), pixels.height(),
-                       static_cast<int32_t>(pixels.bytesPerLine()), margin);
+                       static_cast<int32_t>(pixels.bytesPerLine()), m_DrawnScale, margin);
 }
 
 // The shape follows the picture at the density of the monitor the popup

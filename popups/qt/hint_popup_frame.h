@@ -98,6 +98,8 @@ class HintPopupFrame : public QWidget {
   const HintPopupConstants m_Constants;
   QLabel* m_TitleLabel = nullptr;
   HintPopupGeometry m_Geometry;
+  // The density the popup is laid out and drawn for, chosen once at start-up.
+  float m_DrawnScale = 1.0F;
   std::unique_ptr<HintTextLabel> m_TextLabelView;
   std::u16string m_LanguageName;
   uint16_t m_LanguageId = 0;

@@ -2,15 +2,18 @@
 
 #include <wayland-client.h>
 
-#include <cmath>
-
 #include "layer-shell-client.h"
 #include "platform/linux/wayland/wayland_session.h"
 #include "viewporter-client.h"
 
 namespace {
 
-bool IsWhole(double scale) { return scale == std::floor(scale); }
+bool SameLayout(const LayerBufferLayout& a, const LayerBufferLayout& b) {
+  return a.bufferWidth == b.bufferWidth && a.bufferHeight == b.bufferHeight &&
+         a.padLeft == b.padLeft && a.padTop == b.padTop && a.bufferScale == b.bufferScale &&
+         a.viewport == b.viewport && a.surfaceWidth == b.surfaceWidth &&
+         a.surfaceHeight == b.surfaceHeight;
+}
 
 }  // namespace
 
@@ -19,7 +22,7 @@ LayerPopupSurface::LayerPopupSurface(WaylandSession& session, std::string nameSp
 
 LayerPopupSurface::~LayerPopupSurface() { Destroy(); }
 
-bool LayerPopupSurface::Create(int32_t width, int32_t height, int32_t margin) {
+bool LayerPopupSurface::Create(int32_t margin) {
   static const zwlr_layer_surface_v1_listener listener = {OnConfigure, OnClosed};
   m_Surface = wl_compositor_create_surface(m_Session.Compositor());
   // An empty input region: pointer events pass through to what lies below.
@@ -31,19 +34,12 @@ bool LayerPopupSurface::Create(int32_t width, int32_t height, int32_t margin) {
       m_Session.LayerShell(), m_Surface, m_Session.PrimaryOutput(),
       ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, m_NameSpace.c_str());
   zwlr_layer_surface_v1_add_listener(m_LayerSurface, &listener, this);
-  // Buffer pixels over the scale; a whole scale is the buffer's own, a
-  // fraction needs the viewporter (without it the compositor scales by the
-  // whole scale above).
-  const bool fractional = !IsWhole(m_Scale) && m_Session.Viewporter() != nullptr;
-  const double divisor = fractional ? m_Scale : std::ceil(m_Scale);
-  m_SurfaceWidth = static_cast<int32_t>(std::lround(width / divisor));
-  m_SurfaceHeight = static_cast<int32_t>(std::lround(height / divisor));
-  if (fractional) {
+  if (m_Layout.viewport) {
     m_Viewport = wp_viewporter_get_viewport(m_Session.Viewporter(), m_Surface);
-    wp_viewport_set_destination(m_Viewport, m_SurfaceWidth, m_SurfaceHeight);
+    wp_viewport_set_destination(m_Viewport, m_Layout.surfaceWidth, m_Layout.surfaceHeight);
   }
-  zwlr_layer_surface_v1_set_size(m_LayerSurface, static_cast<uint32_t>(m_SurfaceWidth),
-                                 static_cast<uint32_t>(m_SurfaceHeight));
+  zwlr_layer_surface_v1_set_size(m_LayerSurface, static_cast<uint32_t>(m_Layout.surfaceWidth),
+                                 static_cast<uint32_t>(m_Layout.surfaceHeight));
   zwlr_layer_surface_v1_set_anchor(
       m_LayerSurface, ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
   zwlr_layer_surface_v1_set_margin(m_LayerSurface, 0, margin, margin, 0);
@@ -77,20 +73,18 @@ void LayerPopupSurface::Destroy() {
 }
 
 bool LayerPopupSurface::Show(const uint8_t* pixels, int32_t width, int32_t height, int32_t stride,
-                             int32_t margin) {
-  const double scale = m_Session.PrimaryOutputScale();
-  const bool sizeChanged = m_Buffer == nullptr || m_Buffer->Width() != width ||
-                           m_Buffer->Height() != height || scale != m_Scale;
-  if (m_Surface != nullptr && (sizeChanged || m_Closed)) Destroy();
-  m_Scale = scale;
-  if (m_Surface == nullptr && !Create(width, height, margin)) return false;
-  auto buffer = ShmBuffer::Create(m_Session.Shm(), width, height);
+                             double drawnScale, int32_t margin) {
+  const LayerBufferLayout layout =
+      LayoutLayerBuffer(width, height, drawnScale, m_Session.Viewporter() != nullptr);
+  if (m_Surface != nullptr && (!SameLayout(layout, m_Layout) || m_Closed)) Destroy();
+  m_Layout = layout;
+  if (m_Surface == nullptr && !Create(margin)) return false;
+  auto buffer = ShmBuffer::Create(m_Session.Shm(), layout.bufferWidth, layout.bufferHeight);
   if (buffer == nullptr) return false;
-  buffer->Fill(pixels, stride);
-  wl_surface_set_buffer_scale(m_Surface,
-                              m_Viewport != nullptr ? 1 : static_cast<int32_t>(std::ceil(m_Scale)));
+  buffer->Fill(pixels, stride, layout.padLeft, layout.padTop);
+  wl_surface_set_buffer_scale(m_Surface, layout.bufferScale);
   wl_surface_attach(m_Surface, buffer->Buffer(), 0, 0);
-  wl_surface_damage(m_Surface, 0, 0, m_SurfaceWidth, m_SurfaceHeight);
+  wl_surface_damage(m_Surface, 0, 0, layout.surfaceWidth, layout.surfaceHeight);
   buffer->MarkInUse();
   wl_surface_commit(m_Surface);
   std::erase_if(m_Retired, [](const auto& retired) { return retired->Released(); });

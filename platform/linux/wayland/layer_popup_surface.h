@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/wayland/layer_buffer_layout.h"
 #include "platform/linux/wayland/shm_buffer.h"
 
 class WaylandSession;
@@ -26,16 +27,17 @@ class LayerPopupSurface {
   LayerPopupSurface& operator=(const LayerPopupSurface&) = delete;
 
   // Shows the pixels (premultiplied ARGB, `stride` bytes a row), or replaces
-  // what is shown. `width` and `height` are buffer pixels; the surface is
-  // that size divided by the output's scale, `margin` surface units in from
-  // the right and bottom edges. False when the compositor refused or closed
-  // the surface.
-  bool Show(const uint8_t* pixels, int32_t width, int32_t height, int32_t stride, int32_t margin);
+  // what is shown. `width` and `height` are pixels drawn for `drawnScale`;
+  // the surface is that size divided by it, `margin` surface units in from
+  // the right and bottom edges, also after the output's scale changed.
+  // False when the compositor refused or closed the surface.
+  bool Show(const uint8_t* pixels, int32_t width, int32_t height, int32_t stride, double drawnScale,
+            int32_t margin);
   void Hide();
   bool IsShown() const { return m_Surface != nullptr; }
 
  private:
-  bool Create(int32_t width, int32_t height, int32_t margin);
+  bool Create(int32_t margin);
   void Destroy();
   static void OnConfigure(void* data, zwlr_layer_surface_v1* surface, uint32_t serial,
                           uint32_t width, uint32_t height);
@@ -50,9 +52,8 @@ class LayerPopupSurface {
   std::vector<std::unique_ptr<ShmBuffer>> m_Retired;
   bool m_Configured = false;
   bool m_Closed = false;
-  double m_Scale = 1.0;
-  // A fractional scale: the buffer is shown at the surface's size.
+  // How the pictures are shown; a picture laid out otherwise makes a new
+  // surface.
+  LayerBufferLayout m_Layout;
   wp_viewport* m_Viewport = nullptr;
-  int32_t m_SurfaceWidth = 0;
-  int32_t m_SurfaceHeight = 0;
 };

@@ -49,11 +49,13 @@ ShmBuffer::~ShmBuffer() {
   if (m_Memory != nullptr) munmap(m_Memory, m_Size);
 }
 
-void ShmBuffer::Fill(const uint8_t* pixels, int32_t stride) {
+void ShmBuffer::Fill(const uint8_t* pixels, int32_t stride, int32_t padLeft, int32_t padTop) {
   auto* target = static_cast<uint8_t*>(m_Memory);
   const size_t rowBytes = static_cast<size_t>(m_Width) * 4;
-  for (int32_t row = 0; row < m_Height; ++row) {
-    std::memcpy(target + rowBytes * static_cast<size_t>(row),
-                pixels + static_cast<ptrdiff_t>(stride) * row, rowBytes);
+  const size_t padBytes = static_cast<size_t>(padLeft) * 4;
+  if (padLeft > 0 || padTop > 0) std::memset(target, 0, m_Size);
+  for (int32_t row = padTop; row < m_Height; ++row) {
+    std::memcpy(target + rowBytes * static_cast<size_t>(row) + padBytes,
+                pixels + static_cast<ptrdiff_t>(stride) * (row - padTop), rowBytes - padBytes);
   }
 }

@@ -18,8 +18,10 @@ class ShmBuffer {
   ShmBuffer(const ShmBuffer&) = delete;
   ShmBuffer& operator=(const ShmBuffer&) = delete;
 
-  // Copies `height` rows of `width` pixels, `stride` bytes apart.
-  void Fill(const uint8_t* pixels, int32_t stride);
+  // Copies a picture `stride` bytes a row into the buffer, `padLeft`
+  // columns and `padTop` rows in from its top-left corner; what it leaves
+  // uncovered is transparent.
+  void Fill(const uint8_t* pixels, int32_t stride, int32_t padLeft = 0, int32_t padTop = 0);
 
   wl_buffer* Buffer() const { return m_Buffer; }
   // True once the compositor has let go of the buffer after a commit, and
