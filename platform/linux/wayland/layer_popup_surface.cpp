@@ -29,10 +29,13 @@ bool LayerPopupSurface::Create(int32_t margin) {
   wl_region* nothing = wl_compositor_create_region(m_Session.Compositor());
   wl_surface_set_input_region(m_Surface, nothing);
   wl_region_destroy(nothing);
-  // On the output whose scale the popup was drawn for.
+  // No output named: the compositor puts it where the user works (sway: the
+  // focused output), as it does a notification daemon's, and an output
+  // taken away takes nothing of ours with it. The picture keeps its size on
+  // an output of another scale (see LayoutLayerBuffer).
   m_LayerSurface = zwlr_layer_shell_v1_get_layer_surface(
-      m_Session.LayerShell(), m_Surface, m_Session.PrimaryOutput(),
-      ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, m_NameSpace.c_str());
+      m_Session.LayerShell(), m_Surface, nullptr, ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY,
+      m_NameSpace.c_str());
   zwlr_layer_surface_v1_add_listener(m_LayerSurface, &listener, this);
   if (m_Layout.viewport) {
     m_Viewport = wp_viewporter_get_viewport(m_Session.Viewporter(), m_Surface);

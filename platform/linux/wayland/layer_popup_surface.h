@@ -1,8 +1,8 @@
 // A notification popup as a layer surface: on the overlay layer of the
-// session's first output, anchored to the bottom and right edges of its
-// usable area (the compositor
-// keeps it clear of panels' exclusive zones), never given keyboard focus,
-// with an empty input region so clicks go to the window below.
+// output the compositor chooses, anchored to the bottom and right edges of
+// its usable area (the compositor keeps it clear of panels' exclusive
+// zones), never given keyboard focus, with an empty input region so clicks
+// go to the window below.
 #pragma once
 
 #include <cstdint>

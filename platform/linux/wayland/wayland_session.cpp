@@ -169,10 +169,6 @@ void WaylandSession::DescribeOutput(Output& output) {
   zxdg_output_v1_add_listener(output.xdgOutput, &kXdgOutputListener, &output);
 }
 
-wl_output* WaylandSession::PrimaryOutput() const {
-  return m_Outputs.empty() ? nullptr : m_Outputs.front()->output;
-}
-
 double WaylandSession::PrimaryOutputScale() const {
   if (m_Outputs.empty()) return 1.0;
   const Output& output = *m_Outputs.front();

@@ -67,8 +67,6 @@ class WaylandSession {
   // output's mode over its logical size; else its integer scale; 1 when
   // unknown.
   double PrimaryOutputScale() const;
-  // That output; null when the compositor announced none.
-  wl_output* PrimaryOutput() const;
 
   struct Output {
     wl_output* output = nullptr;
