@@ -42,13 +42,17 @@ INSTANTIATE_TEST_SUITE_P(
         LayoutCase{"Scale3", 741, 408, 3.0, false, {741, 408, 0, 0, 3, false, 247, 136}},
         // The picture drawn at 1.25 (309x170) after the output went to 2:
         // shown at its own size, never attached with buffer scale 2.
-        LayoutCase{"Drawn1.25Viewporter", 309, 170, 1.25, true, {309, 170, 0, 0, 1, true, 247, 136}},
+        LayoutCase{
+            "Drawn1.25Viewporter", 309, 170, 1.25, true, {309, 170, 0, 0, 1, true, 247, 136}},
         LayoutCase{"Drawn1.5Viewporter", 371, 204, 1.5, true, {371, 204, 0, 0, 1, true, 247, 136}},
-        LayoutCase{"Drawn1.25NoViewporter", 309, 170, 1.25, false, {310, 170, 1, 0, 2, false, 155, 85}},
+        LayoutCase{
+            "Drawn1.25NoViewporter", 309, 170, 1.25, false, {310, 170, 1, 0, 2, false, 155, 85}},
         LayoutCase{"Scale2OddViewporter", 247, 137, 2.0, true, {247, 137, 0, 0, 1, true, 124, 69}},
-        LayoutCase{"Scale2OddNoViewporter", 247, 137, 2.0, false, {248, 138, 1, 1, 2, false, 124, 69}},
+        LayoutCase{
+            "Scale2OddNoViewporter", 247, 137, 2.0, false, {248, 138, 1, 1, 2, false, 124, 69}},
         LayoutCase{"BelowOneIsOne", 100, 50, 0.5, true, {100, 50, 0, 0, 1, false, 100, 50}},
-        LayoutCase{"NotANumberIsOne", 100, 50, std::nan(""), false, {100, 50, 0, 0, 1, false, 100, 50}}),
+        LayoutCase{
+            "NotANumberIsOne", 100, 50, std::nan(""), false, {100, 50, 0, 0, 1, false, 100, 50}}),
     [](const auto& info) {
       std::string name = info.param.name;
       std::erase(name, '.');

@@ -33,9 +33,9 @@ bool LayerPopupSurface::Create(int32_t margin) {
   // focused output), as it does a notification daemon's, and an output
   // taken away takes nothing of ours with it. The picture keeps its size on
   // an output of another scale (see LayoutLayerBuffer).
-  m_LayerSurface = zwlr_layer_shell_v1_get_layer_surface(
-      m_Session.LayerShell(), m_Surface, nullptr, ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY,
-      m_NameSpace.c_str());
+  m_LayerSurface =
+      zwlr_layer_shell_v1_get_layer_surface(m_Session.LayerShell(), m_Surface, nullptr,
+                                            ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, m_NameSpace.c_str());
   zwlr_layer_surface_v1_add_listener(m_LayerSurface, &listener, this);
   if (m_Layout.viewport) {
     m_Viewport = wp_viewporter_get_viewport(m_Session.Viewporter(), m_Surface);
