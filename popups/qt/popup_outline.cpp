@@ -1,17 +1,16 @@
 #include "popups/qt/popup_outline.h"
 
-#include <QPainter>
 #include <algorithm>
 
 QImage PopupOutlineAlpha(const QImage& backgroundPng, QSize size, const QRegion& shape) {
   if (!backgroundPng.isNull() && backgroundPng.hasAlphaChannel()) {
-    QImage canvas(size, QImage::Format_ARGB32_Premultiplied);
-    canvas.fill(Qt::transparent);
-    QPainter painter(&canvas);
-    // As the background element draws it.
-    painter.drawImage(QRect(QPoint(0, 0), size), backgroundPng);
-    painter.end();
-    return canvas.convertToFormat(QImage::Format_Alpha8);
+    // Enlarged as smoothly as the colours the background element shows
+    // (ScalePngBackground), so that each edge pixel's colour and alpha come
+    // from the same blend: alpha taken pixel by pixel under smooth colours
+    // leaves light speckles and steps along the rounded corners.
+    return backgroundPng.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+        .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+        .convertToFormat(QImage::Format_Alpha8);
   }
   QImage alpha(size, QImage::Format_Alpha8);
   alpha.fill(0);
