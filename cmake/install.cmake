@@ -6,6 +6,8 @@
 #   <prefix>/bin/corvane-notification                        a relative symbolic link to it
 #   <prefix>/lib/udev/rules.d/70-corvane-notification.rules  seat access to the devices
 #   <prefix>/share/applications, metainfo, icons/hicolor     desktop integration
+#   <prefix>/share/gnome-shell/extensions/fullscreen-report@notification.corvane.io/
+#                                                            the GNOME Shell extension
 #   <prefix>/share/man/man1/corvane-notification.1.gz        the manual page
 #   <prefix>/share/doc/corvane-notification/                 copyright, changelog
 #
@@ -52,6 +54,10 @@ install(CODE [[
 ]])
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/io.corvane.Notification.metainfo.xml
   DESTINATION share/metainfo)
+# System-wide, for every user to enable (gnome-extensions enable ...).
+install(FILES ${CMAKE_SOURCE_DIR}/platform/linux/gnome-shell-extension/metadata.json
+              ${CMAKE_SOURCE_DIR}/platform/linux/gnome-shell-extension/extension.js
+  DESTINATION share/gnome-shell/extensions/fullscreen-report@notification.corvane.io)
 foreach(size 128 256)
   install(FILES ${CORVANE_ICON_DIR}/${size}/corvane-notification.png
     DESTINATION share/icons/hicolor/${size}x${size}/apps)

@@ -43,6 +43,9 @@ test_packages=(
   # headless Wayland compositors with XWayland, a screenshot tool, a session
   # bus and jq for the Wayland tests
   sway swaybg grim xwayland mutter kwin-wayland dbus-daemon dbus-bin jq
+  # GNOME Shell with the AppIndicator extension (the tray on GNOME), and a
+  # Wayland-native terminal that goes full screen
+  gnome-shell gnome-shell-extension-appindicator foot
   # the accessibility bus and a screen reader's listener for the popups'
   # announcements; gdbus
   at-spi2-core python3-pyatspi libglib2.0-bin

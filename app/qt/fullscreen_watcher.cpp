@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 
+#include "app/qt/gnome_shell_report.h"
 #include "platform/linux/wayland/toplevel_watch.h"
 #include "platform/linux/wayland/wayland_connection.h"
 #include "platform/linux/wayland/wayland_session.h"
@@ -23,7 +24,9 @@ std::unique_ptr<X11WindowState> ToolkitX11State() {
 
 std::unique_ptr<FullScreenWatcher> FullScreenWatcher::Create(MessagePoster& poster) {
   std::unique_ptr<FullScreenWatcher> watcher(new FullScreenWatcher(ToolkitX11State(), poster));
-  if (watcher->m_X11 == nullptr && watcher->m_Toplevels == nullptr) return nullptr;
+  if (watcher->m_X11 == nullptr && watcher->m_Toplevels == nullptr &&
+      watcher->m_GnomeShell == nullptr)
+    return nullptr;
   watcher->Evaluate();
   return watcher;
 }
@@ -40,6 +43,12 @@ FullScreenWatcher::FullScreenWatcher(std::unique_ptr<X11WindowState> x11, Messag
   }
   if (WaylandSession* wayland = SharedWaylandSession(); wayland != nullptr) {
     m_Toplevels = ToplevelWatch::Create(*wayland, [this] { m_Settle.start(); });
+    // A compositor that reports no toplevels (GNOME's): the program's
+    // extension stands for the Wayland-native windows where it is enabled;
+    // X11 windows stay with the X11 side.
+    if (m_Toplevels == nullptr) {
+      m_GnomeShell = std::make_unique<GnomeShellReport>([this] { m_Settle.start(); });
+    }
   }
 }
 
@@ -74,8 +83,13 @@ bool FullScreenWatcher::WaylandActiveIsFullScreen() const {
   return m_Toplevels != nullptr && m_Toplevels->ActiveIsFullScreen();
 }
 
+bool FullScreenWatcher::GnomeShellReportsFullScreen() const {
+  return m_GnomeShell != nullptr && m_GnomeShell->PrimaryMonitorFullScreen();
+}
+
 void FullScreenWatcher::Evaluate() {
-  const bool fullScreen = X11ActiveIsFullScreen() || WaylandActiveIsFullScreen();
+  const bool fullScreen =
+      X11ActiveIsFullScreen() || WaylandActiveIsFullScreen() || GnomeShellReportsFullScreen();
   if (m_Filter.Update(fullScreen)) {
     m_Poster.Post(Message{UM_APPBAR, ABN_FULLSCREENAPP, fullScreen ? 1 : 0, 0, nullptr});
   }
@@ -83,5 +97,5 @@ void FullScreenWatcher::Evaluate() {
 
 bool FullScreenWatcher::ForegroundIsTopMost() const {
   if (m_X11 != nullptr && m_X11->IsTopMost(m_X11->ActiveWindow())) return true;
-  return WaylandActiveIsFullScreen();
+  return WaylandActiveIsFullScreen() || GnomeShellReportsFullScreen();
 }

@@ -35,21 +35,12 @@ is_active corvane-x11-game || wl_fail "the popup took the focus (now on '$(activ
 
 # The popup is the program's one visible window; at 96 dpi on a screen
 # without panels its top-left corner is at (1920 - 247 - 1, 1080 - 136 - 1).
-find_popup() {
-  popup=$(wl_as_user xdotool search --onlyvisible --classname corvane-simulator 2>/dev/null | sed -n 1p || true)
-  [[ -n "$popup" ]]
-}
-wl_wait_for "the popup's visible window" 30 find_popup
-geometry=$(wl_as_user xwininfo -id "$popup")
-x=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$geometry")
-y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$geometry")
-w=$(sed -n 's/.*Width: *//p' <<<"$geometry")
-h=$(sed -n 's/.*Height: *//p' <<<"$geometry")
-[[ "$x $y $w $h" == "1672 943 247 136" ]] || wl_fail "the popup is at $x,$y size ${w}x$h"
+program_read_popup_window
+[[ "$POPUP_GEOMETRY" == "1672 943 247 136" ]] ||
+  wl_fail "the popup's window (x y width height) is $POPUP_GEOMETRY, not 1672 943 247 136"
 # mutter blends X11 windows: the outline is the picture's own transparency,
 # in a window with an alpha channel.
-depth=$(sed -n 's/.*Depth: *//p' <<<"$geometry")
-[[ "$depth" == 32 ]] || wl_fail "the popup's window has depth $depth, not 32 (ARGB)"
+[[ "$POPUP_DEPTH" == 32 ]] || wl_fail "the popup's window has depth $POPUP_DEPTH, not 32 (ARGB)"
 
 # An X11 window in full screen keeps popups away; leaving full screen lets
 # the next one through.

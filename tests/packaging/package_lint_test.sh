@@ -28,6 +28,10 @@ lintian --fail-on error,warning "$deb" \
 mkdir "$work/deb" "$work/ddeb"
 dpkg-deb -x "$deb" "$work/deb"
 dpkg-deb -x "$ddeb" "$work/ddeb"
+# The GNOME Shell extension, system-wide, for users to enable.
+extension=$work/deb/usr/share/gnome-shell/extensions/fullscreen-report@notification.corvane.io
+[[ -f $extension/metadata.json && -f $extension/extension.js ]] ||
+  fail "the .deb lacks the GNOME Shell extension"
 program=$work/deb/usr/lib/corvane-notification/corvane-notification
 if readelf -S "$program" | grep -qE '\.(symtab|debug_info)\b'; then
   fail "the packaged program is not stripped"
@@ -67,6 +71,8 @@ for path in /usr/lib/corvane-notification/corvane-notification \
   /usr/share/applications/corvane-notification.desktop \
   /usr/share/metainfo/io.corvane.Notification.metainfo.xml \
   /usr/share/icons/hicolor/256x256/apps/corvane-notification.png \
+  /usr/share/gnome-shell/extensions/fullscreen-report@notification.corvane.io/metadata.json \
+  /usr/share/gnome-shell/extensions/fullscreen-report@notification.corvane.io/extension.js \
   /usr/share/man/man1/corvane-notification.1.gz; do
   grep -qxF "$path" <<<"$files" || fail "the .rpm lacks $path"
 done

@@ -68,8 +68,12 @@ program_check_tray() {
   }
   has_registered_items() { [[ -n "$(registered_items)" ]]; }
   wl_wait_for "the tray item's registration" 30 has_registered_items
-  local item item_service item_path menu_path chinese
+  # item_service and menu_path stay set for program_close_from_tray.
+  local item item_path chinese
   item=$(registered_items | sed -n 1p)
+  # "service/path" (KDE's watcher), or "service@/path" (GNOME's
+  # AppIndicator extension).
+  item=${item/@\//\/}
   item_service=${item%%/*}
   item_path=/${item#*/}
   menu_path=$(bus_call --dest="$item_service" "$item_path" org.freedesktop.DBus.Properties.Get \
@@ -100,4 +104,30 @@ program_start_tray_watcher() {
   wl_start "$1"
   wl_wait_for "the tray watcher" 30 wl_as_user dbus-send --session --print-reply --dest=org.freedesktop.DBus \
     /org/freedesktop/DBus org.freedesktop.DBus.GetNameOwner string:org.kde.StatusNotifierWatcher
+}
+
+# program_close_from_tray: chooses the tray menu's Close (in whichever
+# language its captions are) over DBusMenu, after program_check_tray.
+program_close_from_tray() {
+  local close
+  close=$(menu_layout | awk '$1 == "int32" { id = $2 } /string "(Close|关闭|關閉)"/ && !found { print id; found = 1 }')
+  [[ -n "$close" ]] || wl_fail "the tray menu has no Close"
+  bus_call --dest="$item_service" "$menu_path" com.canonical.dbusmenu.Event \
+    int32:"$close" string:clicked variant:int32:0 uint32:0 >/dev/null
+}
+
+# program_read_popup_window: waits for the popup's visible X11 window (under
+# XWayland) and sets POPUP_GEOMETRY to "X Y WIDTH HEIGHT" and POPUP_DEPTH.
+program_read_popup_window() {
+  local popup=
+  find_popup() {
+    popup=$(wl_as_user xdotool search --onlyvisible --classname corvane-simulator 2>/dev/null | sed -n 1p || true)
+    [[ -n "$popup" ]]
+  }
+  wl_wait_for "the popup's visible window" 30 find_popup
+  local info
+  info=$(wl_as_user xwininfo -id "$popup")
+  POPUP_GEOMETRY="$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info") $(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")"
+  POPUP_GEOMETRY+=" $(sed -n 's/.*Width: *//p' <<<"$info") $(sed -n 's/.*Height: *//p' <<<"$info")"
+  POPUP_DEPTH=$(sed -n 's/.*Depth: *//p' <<<"$info")
 }

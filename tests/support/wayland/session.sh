@@ -141,16 +141,91 @@ CONFIG
   WL_ENV+=(DISPLAY="$(cat "$WL_TMP/display")")
 }
 
+# wl_use_xwayland_of PID WHAT: WL_ENV names the Wayland socket and the
+# XWayland (display and authority file) that mutter, or GNOME Shell on it,
+# started as process PID.
+wl_use_xwayland_of() {
+  wl_compositor_socket "$2"
+  wl_wait_for "$2's XWayland" 30 wl_xwayland_display "$1"
+  wl_wait_for "XWayland's authority file" 30 compgen -G "$WL_RUNTIME/.mutter-Xwaylandauth.*"
+  WL_ENV=(WAYLAND_DISPLAY="$WL_SOCKET" DISPLAY="$(wl_xwayland_display "$1")"
+          XAUTHORITY="$(compgen -G "$WL_RUNTIME/.mutter-Xwaylandauth.*")")
+  wl_wait_for "XWayland's answer" 30 wl_as_user xdpyinfo
+}
+
 # wl_start_mutter: a headless mutter (GNOME's compositor) with one virtual
 # monitor of 1920x1080 and its XWayland; WL_ENV then names its socket,
 # XWayland's display and the authority file mutter wrote for it.
 wl_start_mutter() {
   wl_start mutter --headless --wayland --virtual-monitor 1920x1080
-  local mutter_pid=$WL_LAST_PID
-  wl_compositor_socket mutter
-  wl_wait_for "mutter's XWayland" 30 wl_xwayland_display "$mutter_pid"
-  wl_wait_for "XWayland's authority file" 30 compgen -G "$WL_RUNTIME/.mutter-Xwaylandauth.*"
-  WL_ENV=(WAYLAND_DISPLAY="$WL_SOCKET" DISPLAY="$(wl_xwayland_display "$mutter_pid")"
-          XAUTHORITY="$(compgen -G "$WL_RUNTIME/.mutter-Xwaylandauth.*")")
-  wl_wait_for "XWayland's answer" 30 wl_as_user xdpyinfo
+  wl_use_xwayland_of "$WL_LAST_PID" mutter
+}
+
+# wl_enter_private_system ARGUMENTS...: GNOME Shell asks systemd for a seat
+# and the machine's system bus for accounts and devices. The calling script
+# runs again, with ARGUMENTS, in a mount namespace of its own where
+# /run/systemd is empty and /run/dbus is left for wl_start_system_bus. The
+# namespace needs root: the script ends as skipped (77) without it.
+wl_enter_private_system() {
+  if [[ -z "${WL_PRIVATE_SYSTEM:-}" ]]; then
+    if [[ $(id -u) -ne 0 ]]; then
+      echo "SKIP: GNOME Shell runs here only in a mount namespace of its own, which needs root"
+      exit 77
+    fi
+    exec env WL_PRIVATE_SYSTEM=1 unshare --mount --propagation private bash "$0" "$@"
+  fi
+  mkdir -p /run/systemd /run/dbus
+  mount -t tmpfs none /run/systemd
+  mount -t tmpfs none /run/dbus
+}
+
+# wl_start_system_bus: a system bus of the test's own (after
+# wl_enter_private_system and wl_session_begin).
+wl_start_system_bus() {
+  # No service is started on demand: the machine's system services stay
+  # out of the test.
+  cat > "$WL_TMP/system-bus.conf" <<'CONFIG'
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>system</type>
+  <listen>unix:path=/run/dbus/system_bus_socket</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow user="*"/>
+    <allow own="*"/>
+    <allow send_destination="*"/>
+    <allow receive_sender="*"/>
+  </policy>
+</busconfig>
+CONFIG
+  dbus-daemon --config-file="$WL_TMP/system-bus.conf" --nofork --nopidfile &
+  WL_PIDS+=("$!")
+  wl_wait_for "the system bus" 30 test -S /run/dbus/system_bus_socket
+}
+
+# wl_start_gnome_shell UUID...: a headless GNOME Shell with one virtual
+# monitor of 1920x1080, its XWayland, and the extensions UUID... enabled
+# (installed system-wide, or for the session's user in
+# $WL_TMP/.local/share/gnome-shell/extensions); WL_ENV as for mutter, and
+# XDG_CURRENT_DESKTOP as a GNOME session sets it.
+wl_start_gnome_shell() {
+  local list
+  list=$(printf "'%s', " "$@")
+  wl_as_user gsettings set org.gnome.shell disable-user-extensions false
+  wl_as_user gsettings set org.gnome.shell enabled-extensions "[${list%, }]"
+  wl_start gnome-shell --headless --wayland --virtual-monitor 1920x1080
+  local shell_pid=$WL_LAST_PID
+  wl_wait_for "GNOME Shell's bus name" 90 wl_as_user gdbus call --session -d org.gnome.Shell \
+    -o /org/gnome/Shell -m org.freedesktop.DBus.Properties.Get org.gnome.Shell ShellVersion
+  wl_use_xwayland_of "$shell_pid" gnome-shell
+  WL_ENV+=(XDG_CURRENT_DESKTOP=GNOME)
+  # The shell starts in its overview, where no window is active.
+  overview_hidden() {
+    wl_as_user gdbus call --session -d org.gnome.Shell -o /org/gnome/Shell \
+      -m org.freedesktop.DBus.Properties.Set org.gnome.Shell OverviewActive '<false>' >/dev/null &&
+      wl_as_user gdbus call --session -d org.gnome.Shell -o /org/gnome/Shell \
+        -m org.freedesktop.DBus.Properties.Get org.gnome.Shell OverviewActive | grep -q false
+  }
+  wl_wait_for "the overview's end" 30 overview_hidden
 }
