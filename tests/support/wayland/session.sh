@@ -165,10 +165,11 @@ wl_start_mutter() {
 # and the machine's system bus for accounts and devices. The calling script
 # runs again, with ARGUMENTS, in a mount namespace of its own where
 # /run/systemd is empty and /run/dbus is left for wl_start_system_bus. The
-# namespace needs root: the script ends as skipped (77) without it.
+# namespace needs root (and a container that lets root make one): the
+# script ends as skipped (77) without it.
 wl_enter_private_system() {
   if [[ -z "${WL_PRIVATE_SYSTEM:-}" ]]; then
-    if [[ $(id -u) -ne 0 ]]; then
+    if [[ $(id -u) -ne 0 ]] || ! unshare --mount true 2>/dev/null; then
       echo "SKIP: GNOME Shell runs here only in a mount namespace of its own, which needs root"
       exit 77
     fi
