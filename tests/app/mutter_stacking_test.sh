@@ -1,18 +1,26 @@
 #!/usr/bin/env bash
-# The whole program (on simulated devices) in a headless mutter, on
-# XWayland: when one popup is shown while the other is still on screen, the
-# one shown last is above the other in the X server's stacking order (mutter
-# stacks XWayland's override-redirect windows in that order).
-# Usage: mutter_stacking_test.sh BUILD_DIR TEST_WINDOW
+# The whole program (on simulated devices) in a headless mutter, or GNOME
+# Shell on it, on XWayland: when one popup is shown while the other is
+# still on screen, the one shown last is above the other in the X server's
+# stacking order (mutter stacks XWayland's override-redirect windows in that
+# order).
+# Usage: mutter_stacking_test.sh BUILD_DIR TEST_WINDOW [gnome-shell]
 set -euo pipefail
 build=$1
 test_window=$2
+shell=${3:-mutter}
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../support/wayland/session.sh"
 source "$here/../support/wayland/program_driver.sh"
 
+[[ $shell != gnome-shell ]] || wl_enter_private_system "$@"
 wl_session_begin
-wl_start_mutter
+if [[ $shell == gnome-shell ]]; then
+  wl_start_system_bus
+  wl_start_gnome_shell
+else
+  wl_start_mutter
+fi
 
 wl_start env QT_QPA_PLATFORM=xcb "$test_window" corvane-x11-game
 program_start "$build"
@@ -80,4 +88,4 @@ rt_window=$(window_of rt RTModeHint)
 sequence RTModeHint lt LTKeyHint rt RTModeHint
 sequence LTKeyHint rt RTModeHint lt LTKeyHint
 sequence LTKeyHint lt LTKeyHint rt RTModeHint lt LTKeyHint
-echo "mutter: the popup shown last is on top"
+echo "$shell: the popup shown last is on top"

@@ -211,8 +211,8 @@ CONFIG
 # $WL_TMP/.local/share/gnome-shell/extensions); WL_ENV as for mutter, and
 # XDG_CURRENT_DESKTOP as a GNOME session sets it.
 wl_start_gnome_shell() {
-  local list
-  list=$(printf "'%s', " "$@")
+  local list=
+  (($# == 0)) || list=$(printf "'%s', " "$@")
   wl_as_user gsettings set org.gnome.shell disable-user-extensions false
   wl_as_user gsettings set org.gnome.shell enabled-extensions "[${list%, }]"
   wl_start gnome-shell --headless --wayland --virtual-monitor 1920x1080
