@@ -66,7 +66,30 @@ INSTANTIATE_TEST_SUITE_P(
                     DpiCase{"WaylandScale3WithoutXWayland", {"", true, false, 3}, 288},
                     DpiCase{"FractionalScale1_5", {"", true, true, 1.5}, 144},
                     DpiCase{"FractionalScale1_25", {"", true, true, 1.25}, 120},
-                    DpiCase{"NonsenseScaleKeepsQtsValue", {"", true, true, 0}, 0}),
+                    DpiCase{"NonsenseScaleKeepsQtsValue", {"", true, true, 0}, 0},
+                    // The popups are XWayland windows (no layer surfaces):
+                    // mutter's fractional scaling enlarges them itself, its
+                    // integer scaling leaves XWayland at full resolution.
+                    DpiCase{"MutterFractionalEnlargesX11Itself",
+                            {"", true, true, 1.5, false, 1920, 1080, 1, 1280, 720},
+                            96},
+                    DpiCase{"MutterFractionalRotated",
+                            {"", true, true, 1.5, false, 1080, 1920, 1, 720, 1280},
+                            96},
+                    DpiCase{"MutterIntegerScaleX11AtFullResolution",
+                            {"", true, true, 2, false, 3840, 2160, 1, 3840, 2160},
+                            192},
+                    // Layer surfaces are drawn for the output, whatever XWayland's size.
+                    DpiCase{"SwayFractionalLayerSurfaces",
+                            {"", true, true, 1.5, true, 1920, 1080, 1, 1280, 720},
+                            144},
+                    // Several outputs: the X screen spans them, no comparison.
+                    DpiCase{"TwoOutputsKeepTheOutputScale",
+                            {"", true, true, 1.5, false, 1920, 1080, 2, 2560, 720},
+                            144},
+                    DpiCase{"QtWaylandPlatformWithoutXWayland",
+                            {"wayland", true, false, 1.5, false, 1920, 1080, 1, 0, 0},
+                            144}),
     [](const testing::TestParamInfo<DpiCase>& info) { return std::string(info.param.name); });
 
 struct ScaleCase {

@@ -12,6 +12,7 @@
 // itself, so the popups would land wherever the compositor puts them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -21,6 +22,13 @@ struct SessionDisplays {
   bool x11Reachable = false;      // DISPLAY names an X server that answers
   double outputScale = 1.0;       // the compositor's first output's scale
   bool layerShell = false;        // the compositor offers layer surfaces
+  // The first output's mode in device pixels and the number of outputs;
+  // the X screen's size. 0 where unknown.
+  int32_t outputModeWidth = 0;
+  int32_t outputModeHeight = 0;
+  size_t outputCount = 0;
+  int32_t x11ScreenWidth = 0;
+  int32_t x11ScreenHeight = 0;
 };
 
 // The platform plugin to ask Qt for, or empty to leave the choice as it
@@ -30,7 +38,12 @@ std::string ChooseQtPlatform(const SessionDisplays& displays);
 // The pixels per inch Qt is to report for the session's screens, or 0 to
 // leave Qt's own value: in a Wayland session, 96 times the output's scale
 // (XWayland and Qt's Wayland platform otherwise report 96 whatever the
-// scale), so the program's own scaling sees the monitor's density.
+// scale), so the program's own scaling sees the monitor's density. Where
+// the popups are X11 windows on XWayland (no layer surfaces), the density
+// is that of XWayland's pixels: a compositor that enlarges X11 windows
+// itself (mutter's fractional scaling, where XWayland's screen has the
+// output's size in the desktop's units) gets them at 96 dpi, not enlarged
+// twice.
 int32_t WaylandSessionDpi(const SessionDisplays& displays);
 
 // The session as the environment describes it, probed by connecting.

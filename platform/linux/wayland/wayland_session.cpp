@@ -169,6 +169,11 @@ void WaylandSession::DescribeOutput(Output& output) {
   zxdg_output_v1_add_listener(output.xdgOutput, &kXdgOutputListener, &output);
 }
 
+std::pair<int32_t, int32_t> WaylandSession::PrimaryOutputMode() const {
+  if (m_Outputs.empty()) return {0, 0};
+  return {m_Outputs.front()->modeWidth, m_Outputs.front()->modeHeight};
+}
+
 double WaylandSession::PrimaryOutputScale() const {
   if (m_Outputs.empty()) return 1.0;
   const Output& output = *m_Outputs.front();

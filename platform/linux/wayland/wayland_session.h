@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 struct wl_compositor;
@@ -67,6 +68,10 @@ class WaylandSession {
   // output's mode over its logical size; else its integer scale; 1 when
   // unknown.
   double PrimaryOutputScale() const;
+  // That output's mode in device pixels ({0, 0} while unknown), and how
+  // many outputs the compositor announced.
+  std::pair<int32_t, int32_t> PrimaryOutputMode() const;
+  size_t OutputCount() const { return m_Outputs.size(); }
 
   struct Output {
     wl_output* output = nullptr;
