@@ -44,8 +44,9 @@ GnomeShellReport::GnomeShellReport(std::function<void()> changed) : m_Changed(st
     Appeared();
   } else if (ext::IsGnomeWaylandSession(Variable("XDG_CURRENT_DESKTOP"),
                                         Variable("WAYLAND_DISPLAY"))) {
-    qCDebug(lcSession, "Wayland-native full-screen windows are seen on GNOME only with the "
-                       "GNOME Shell extension: gnome-extensions enable %s",
+    qCDebug(lcSession,
+            "Wayland-native full-screen windows are seen on GNOME only with the "
+            "GNOME Shell extension: gnome-extensions enable %s",
             ext::kUuid);
   }
 }
@@ -61,8 +62,8 @@ void GnomeShellReport::Vanished() { Set(false, false); }
 
 void GnomeShellReport::ReadProperty() {
   QDBusMessage get = QDBusMessage::createMethodCall(
-      Latin(ext::kBusName), Latin(ext::kObjectPath), QStringLiteral("org.freedesktop.DBus.Properties"),
-      QStringLiteral("Get"));
+      Latin(ext::kBusName), Latin(ext::kObjectPath),
+      QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
   get << Latin(ext::kInterface) << Latin(ext::kFullScreenProperty);
   // Asked without waiting: the answer comes through the event loop.
   auto* call = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(get), this);
@@ -73,8 +74,7 @@ void GnomeShellReport::ReadProperty() {
   });
 }
 
-void GnomeShellReport::OnPropertiesChanged(const QString& interfaceName,
-                                           const QVariantMap& changed,
+void GnomeShellReport::OnPropertiesChanged(const QString& interfaceName, const QVariantMap& changed,
                                            const QStringList& invalidated) {
   if (interfaceName != Latin(ext::kInterface)) return;
   const QString property = Latin(ext::kFullScreenProperty);

@@ -59,11 +59,11 @@ TEST(GnomeShellExtension, OnlyGnomeOnWaylandNeedsIt) {
     const char* wayland;
     bool expected;
   };
-  for (const Case& c : {Case{"GNOME", "wayland-0", true}, Case{"ubuntu:GNOME", "wayland-0", true},
-                        Case{"GNOME-Classic:GNOME", "wayland-0", true},
-                        Case{"GNOME", "", false}, Case{"KDE", "wayland-0", false},
-                        Case{"GNOME-Flashback", "wayland-0", false}, Case{"", "wayland-0", false},
-                        Case{"sway:", "wayland-1", false}}) {
+  for (const Case& c :
+       {Case{"GNOME", "wayland-0", true}, Case{"ubuntu:GNOME", "wayland-0", true},
+        Case{"GNOME-Classic:GNOME", "wayland-0", true}, Case{"GNOME", "", false},
+        Case{"KDE", "wayland-0", false}, Case{"GNOME-Flashback", "wayland-0", false},
+        Case{"", "wayland-0", false}, Case{"sway:", "wayland-1", false}}) {
     EXPECT_EQ(ext::IsGnomeWaylandSession(c.desktop, c.wayland), c.expected)
         << "XDG_CURRENT_DESKTOP=" << c.desktop << " WAYLAND_DISPLAY=" << c.wayland;
   }

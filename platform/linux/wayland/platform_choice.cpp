@@ -43,8 +43,9 @@ bool RunsOnX11(const SessionDisplays& displays) {
 // with several, the X screen spans them all.
 double X11PixelsPerDevicePixel(const SessionDisplays& displays) {
   if (displays.layerShell || !displays.x11Reachable || !RunsOnX11(displays) ||
-      displays.outputCount != 1 || displays.outputModeWidth <= 0 || displays.outputModeHeight <= 0 ||
-      displays.x11ScreenWidth <= 0 || displays.x11ScreenHeight <= 0)
+      displays.outputCount != 1 || displays.outputModeWidth <= 0 ||
+      displays.outputModeHeight <= 0 || displays.x11ScreenWidth <= 0 ||
+      displays.x11ScreenHeight <= 0)
     return 1.0;
   // By area, so that a rotated output compares alike.
   return std::sqrt(static_cast<double>(displays.x11ScreenWidth) * displays.x11ScreenHeight /
