@@ -56,8 +56,15 @@ link_cjk_font() {
 # reach it only in a tray of a fixed width (CORVANE_TRAY_WIDTH): wine keeps
 # the icon's input area where the tray was when the icon docked.
 wine_tray_icon_window() {
-  xwininfo -root -tree 2>/dev/null | awk '
+  # A window that goes away while xwininfo walks the tree fails the whole
+  # walk (BadWindow); wine makes and drops windows as its icon docks.
+  local tree _
+  for _ in 1 2 3 4 5; do
+    tree=$(xwininfo -root -tree 2>/dev/null) && break
+    sleep 0.1
+  done
+  awk '
     /"panel": \("panel" "trayer"\)/ { match($0, /^ */); depth = RLENGTH; inside = 1; next }
     inside { match($0, /^ */); if (RLENGTH <= depth) inside = 0; else if (/"explorer.exe"/ && !found) found = $1 }
-    END { if (found) print found }'
+    END { if (found) print found }' <<<"$tree"
 }

@@ -27,6 +27,9 @@ run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 app_name=CorvaneNotification
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
+# A command that fails outside a condition ends the case saying which.
+set -o errtrace
+trap 'fail "line $LINENO failed: $BASH_COMMAND"' ERR
 skip() { echo "SKIP: $*"; exit 77; }
 
 # shellcheck source=scripts/x-session.sh
