@@ -30,10 +30,10 @@ const char* Variable(const char* name) {
 GnomeShellReport::GnomeShellReport(std::function<void()> changed) : m_Changed(std::move(changed)) {
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) return;
-  m_Watcher = new QDBusServiceWatcher(Latin(ext::kBusName), bus,
-                                      QDBusServiceWatcher::WatchForOwnerChange, this);
-  connect(m_Watcher, &QDBusServiceWatcher::serviceRegistered, this, [this] { Appeared(); });
-  connect(m_Watcher, &QDBusServiceWatcher::serviceUnregistered, this, [this] { Vanished(); });
+  auto* watcher = new QDBusServiceWatcher(Latin(ext::kBusName), bus,
+                                          QDBusServiceWatcher::WatchForOwnerChange, this);
+  connect(watcher, &QDBusServiceWatcher::serviceRegistered, this, [this] { Appeared(); });
+  connect(watcher, &QDBusServiceWatcher::serviceUnregistered, this, [this] { Vanished(); });
   // Subscribed for good: the bus delivers the signal only while the
   // extension's name has an owner, whichever owner it is.
   bus.connect(Latin(ext::kBusName), Latin(ext::kObjectPath),

@@ -10,8 +10,6 @@
 #include <QVariantMap>
 #include <functional>
 
-class QDBusServiceWatcher;
-
 class GnomeShellReport : public QObject {
   Q_OBJECT
 
@@ -35,7 +33,6 @@ class GnomeShellReport : public QObject {
   void Set(bool present, bool fullScreen);
 
   std::function<void()> m_Changed;
-  QDBusServiceWatcher* m_Watcher = nullptr;
   bool m_Present = false;
   bool m_FullScreen = false;
 };

@@ -13,10 +13,8 @@ source "$here/../support/wayland/session.sh"
 wl_session_begin
 wl_start_sway "position 0 0 scale 2 bg #336699 solid_color" "default_border none"
 wl_start env QT_QPA_PLATFORM=wayland "$test_window" corvane-wl-game
-focused_name() { wl_as_user swaymsg -t get_tree -r | jq -r ".. | objects | select(.focused? == true) | .name"; }
-is_focused() { [[ "$(focused_name)" == "$1" ]]; }
 # The window is on screen before the demo takes its first picture.
-wl_wait_for "the Wayland test window's focus" 30 is_focused corvane-wl-game
+wl_wait_for "the Wayland test window's focus" 30 sway_is_focused corvane-wl-game
 
 cat > "$WL_TMP/demo.scenario" <<'SCENARIO'
 plug keyboard1 keyboard

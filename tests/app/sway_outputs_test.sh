@@ -15,12 +15,9 @@ source "$here/../support/wayland/program_driver.sh"
 wl_session_begin
 wl_start_sway "position 0 0 scale 1 bg #336699 solid_color" "default_border none
 output HEADLESS-2 resolution 1920x1080 position 1920 0 scale 1 bg #336699 solid_color"
-swaymsg() { wl_as_user swaymsg "$@"; }
-focused_name() { swaymsg -t get_tree -r | jq -r '.. | objects | select(.focused? == true) | .name'; }
-is_focused() { [[ "$(focused_name)" == "$1" ]]; }
 
 wl_start env QT_QPA_PLATFORM=wayland "$test_window" corvane-wl-game
-wl_wait_for "the Wayland test window's focus" 30 is_focused corvane-wl-game
+wl_wait_for "the Wayland test window's focus" 30 sway_is_focused corvane-wl-game
 program_start "$build"
 program_pid=$WL_LAST_PID
 program_expect_popup 0

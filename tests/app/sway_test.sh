@@ -21,20 +21,16 @@ source "$here/../support/wayland/program_driver.sh"
 wl_session_begin
 desktop=336699
 wl_start_sway "position 0 0 scale $scale bg #$desktop solid_color" "default_border none"
-swaymsg() { wl_as_user swaymsg "$@"; }
-
-focused_name() { swaymsg -t get_tree -r | jq -r '.. | objects | select(.focused? == true) | .name'; }
-is_focused() { [[ "$(focused_name)" == "$1" ]]; }
 
 # A Wayland-native window has the focus when the program starts.
 wl_start env QT_QPA_PLATFORM=wayland "$test_window" corvane-wl-game
-wl_wait_for "the Wayland test window's focus" 30 is_focused corvane-wl-game
+wl_wait_for "the Wayland test window's focus" 30 sway_is_focused corvane-wl-game
 
 # No platform named (unless the fourth argument names one): the program
 # picks one by itself.
 program_start "$build" ${platform:+QT_QPA_PLATFORM=$platform}
 program_expect_popup 0
-is_focused corvane-wl-game || wl_fail "the popup took the focus (now on '$(focused_name)')"
+sway_is_focused corvane-wl-game || wl_fail "the popup took the focus (now on '$(sway_focused_name)')"
 
 # The usable area (in the output's logical units): the output less the
 # bar's exclusive zone. The screenshot is in device pixels: the popup is its
@@ -91,14 +87,14 @@ program_expect_popup 2
 
 # The same for an X11 window under XWayland.
 wl_start env QT_QPA_PLATFORM=xcb "$test_window" corvane-x11-game
-wl_wait_for "the X11 test window's focus" 30 is_focused corvane-x11-game
+wl_wait_for "the X11 test window's focus" 30 sway_is_focused corvane-x11-game
 swaymsg '[title="corvane-x11-game"] fullscreen enable' >/dev/null
 program_wait_full_screen 1
 program_expect_no_popup 3
 swaymsg '[title="corvane-x11-game"] fullscreen disable' >/dev/null
 program_wait_full_screen 0
 program_expect_popup 4
-is_focused corvane-x11-game || wl_fail "the popup took the focus from the X11 window"
+sway_is_focused corvane-x11-game || wl_fail "the popup took the focus from the X11 window"
 
 # The tray, through swaybar's watcher.
 program_check_tray

@@ -20,6 +20,8 @@ struct LayerBufferLayout {
   bool viewport = false;  // shown at surfaceWidth x surfaceHeight by the viewporter
   int32_t surfaceWidth = 0;
   int32_t surfaceHeight = 0;
+
+  bool operator==(const LayerBufferLayout&) const = default;
 };
 
 LayerBufferLayout LayoutLayerBuffer(int32_t width, int32_t height, double drawnScale,

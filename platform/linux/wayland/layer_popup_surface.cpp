@@ -6,17 +6,6 @@
 #include "platform/linux/wayland/wayland_session.h"
 #include "viewporter-client.h"
 
-namespace {
-
-bool SameLayout(const LayerBufferLayout& a, const LayerBufferLayout& b) {
-  return a.bufferWidth == b.bufferWidth && a.bufferHeight == b.bufferHeight &&
-         a.padLeft == b.padLeft && a.padTop == b.padTop && a.bufferScale == b.bufferScale &&
-         a.viewport == b.viewport && a.surfaceWidth == b.surfaceWidth &&
-         a.surfaceHeight == b.surfaceHeight;
-}
-
-}  // namespace
-
 LayerPopupSurface::LayerPopupSurface(WaylandSession& session, std::string nameSpace)
     : m_Session(session), m_NameSpace(std::move(nameSpace)) {}
 
@@ -79,7 +68,7 @@ bool LayerPopupSurface::Show(const uint8_t* pixels, int32_t width, int32_t heigh
                              double drawnScale, int32_t margin) {
   const LayerBufferLayout layout =
       LayoutLayerBuffer(width, height, drawnScale, m_Session.Viewporter() != nullptr);
-  if (m_Surface != nullptr && (!SameLayout(layout, m_Layout) || m_Closed)) Destroy();
+  if (m_Surface != nullptr && (layout != m_Layout || m_Closed)) Destroy();
   m_Layout = layout;
   if (m_Surface == nullptr && !Create(margin)) return false;
   auto buffer = ShmBuffer::Create(m_Session.Shm(), layout.bufferWidth, layout.bufferHeight);

@@ -139,6 +139,10 @@ CONFIG
   wl_as_user swaymsg exec "printenv DISPLAY > $WL_TMP/display" >/dev/null
   wl_wait_for "XWayland's display name" 30 test -s "$WL_TMP/display"
   WL_ENV+=(DISPLAY="$(cat "$WL_TMP/display")")
+  # For the test: swaymsg in the session, and sway's focused window.
+  swaymsg() { wl_as_user swaymsg "$@"; }
+  sway_focused_name() { swaymsg -t get_tree -r | jq -r '.. | objects | select(.focused? == true) | .name'; }
+  sway_is_focused() { [[ "$(sway_focused_name)" == "$1" ]]; }
 }
 
 # wl_use_xwayland_of PID WHAT: WL_ENV names the Wayland socket and the
